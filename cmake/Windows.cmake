@@ -1,0 +1,43 @@
+# Windows build (MinGW-w64): the program, its Win32-level tests run under Wine,
+# the end-to-end driver and the end-to-end tests.
+set(KELO_WIN_FLAGS -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601)
+set(KELO_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+file(GLOB KELO_FRAMEWORK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/framework/*.cpp)
+add_library(kelo_framework STATIC ${KELO_FRAMEWORK_SOURCES})
+target_link_libraries(kelo_framework PUBLIC kelo_core comctl32 gdi32 user32 kernel32 shell32)
+target_compile_options(kelo_framework PUBLIC ${KELO_WIN_FLAGS} PRIVATE -Wall -Wextra)
+
+file(GLOB KELO_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+list(FILTER KELO_APP_SOURCES EXCLUDE REGEX ".*/WinMain\\.cpp$")
+add_library(kelo_app STATIC ${KELO_APP_SOURCES})
+target_link_libraries(kelo_app PUBLIC kelo_framework wininet ws2_32 winmm)
+target_compile_options(kelo_app PRIVATE -Wall -Wextra)
+
+add_executable(Kelo WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)
+target_link_libraries(Kelo PRIVATE kelo_app)
+target_link_options(Kelo PRIVATE -municode -mwindows ${KELO_STATIC_LINK})
+set_target_properties(Kelo PROPERTIES OUTPUT_NAME Kelo RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# GoogleTest built from Debian's sources with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB KELO_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+if(KELO_WIN_TESTS)
+  add_executable(kelo_win_tests ${KELO_WIN_TESTS})
+  target_link_libraries(kelo_win_tests PRIVATE kelo_app gtest gtest_main)
+  target_compile_options(kelo_win_tests PRIVATE ${KELO_WIN_FLAGS})
+  target_link_options(kelo_win_tests PRIVATE ${KELO_STATIC_LINK})
+  add_test(NAME win_unit_tests COMMAND ${CMAKE_SOURCE_DIR}/scripts/lib/wine-run.sh $<TARGET_FILE:kelo_win_tests>)
+  set_tests_properties(win_unit_tests PROPERTIES TIMEOUT 600)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/CMakeLists.txt)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/e2e/driver ${CMAKE_BINARY_DIR}/driver)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  include(${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+endif()

@@ -1,0 +1,110 @@
+#include "app/Platform.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <wininet.h>
+
+#include <vector>
+
+#include "core/WindowsVersion.h"
+#include "framework/WinText.h"
+
+namespace kelo::app {
+
+int64_t SystemClock::MonotonicMs() {
+    ULONGLONG t = 0;
+    QueryUnbiasedInterruptTime(&t);  // 100 ns units, sleep excluded
+    return static_cast<int64_t>(t / 10000);
+}
+
+LocalDateTime SystemClock::LocalNow() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+bool IsOnline() {
+    DWORD flags = 15;
+    return InternetGetConnectedState(&flags, 0) != FALSE;
+}
+
+namespace {
+
+// Windows Sockets 1.1 for the length of one query.
+class SocketLibrary {
+public:
+    SocketLibrary() { ok_ = WSAStartup(MAKEWORD(1, 1), &data_) == 0; }
+    ~SocketLibrary() {
+        if (ok_) WSACleanup();
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    WSADATA data_{};
+    bool ok_ = false;
+};
+
+// gethostname's text is in the system's ANSI code page.
+std::string QueryHostName(std::vector<char>& buffer) {
+    if (gethostname(buffer.data(), static_cast<int>(buffer.size())) != 0) return {};
+    buffer.back() = '\0';
+    return buffer.data();
+}
+
+}  // namespace
+
+std::string GetLocalHostName() {
+    SocketLibrary sockets;
+    std::vector<char> buffer(256, '\0');
+    std::string name = sockets.Ok() ? QueryHostName(buffer) : std::string();
+    if (name.empty()) {
+        // No socket answer: the computer's own name is the next best thing.
+        wchar_t wide[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+        if (GetComputerNameW(wide, &size)) return win::Narrow(std::wstring(wide, size));
+        return {};
+    }
+    return win::Narrow(win::FromCodePage(CP_ACP, name));
+}
+
+std::string GetLocalIP() {
+    SocketLibrary sockets;
+    if (!sockets.Ok()) return {};
+    std::vector<char> buffer(256, '\0');
+    const std::string name = QueryHostName(buffer);
+    if (name.empty()) return {};
+    const hostent* entry = gethostbyname(name.c_str());
+    if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0])
+        return {};
+    in_addr address;
+    memcpy(&address, entry->h_addr_list[0], sizeof address);
+    const char* text = inet_ntoa(address);
+    return text ? text : "";
+}
+
+uint8_t GetWindowsVersion() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExW(&info)) return 0;
+#pragma GCC diagnostic pop
+    return ClassifyWindowsVersion(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
+                                  win::Narrow(info.szCSDVersion));
+}
+
+std::string AppDir() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return win::Narrow(slash == std::wstring::npos ? L"" : path.substr(0, slash + 1));
+}
+
+}  // namespace kelo::app

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/Clock.h"
+
+namespace kelo::app {
+
+// The system's clocks: online time follows the interrupt time without the time spent
+// asleep, so neither sleep nor a change of the wall clock counts as online.
+class SystemClock : public Clock {
+public:
+    int64_t MonotonicMs() override;
+    LocalDateTime LocalNow() override;
+};
+
+// Whether the system reports an Internet connection.
+bool IsOnline();
+// The machine's host name, and the first IPv4 address it resolves to ("" when none).
+std::string GetLocalHostName();
+std::string GetLocalIP();
+// The Windows version class (see ClassifyWindowsVersion) of the running system.
+uint8_t GetWindowsVersion();
+// The program's directory with its trailing separator, UTF-8.
+std::string AppDir();
+
+}  // namespace kelo::app

@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include "app/KeloStringRes.h"
+#include "app/Main.h"
+#include "app/Platform.h"
+#include "framework/Application.h"
+#include "framework/Handle.h"
+#include "framework/WinFileStore.h"
+#include "framework/WinText.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace kelo;
+    // One copy per desktop: a second start ends before any window exists and tells the
+    // running copy nothing.
+    win::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, res::kMutexName));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    win::TApplication& application = win::Application();
+    application.Initialize(instance);
+    application.SetTitle(res::kAppTitle);
+
+    win::WinFileStore files;
+    win::GbkCodec codec;
+    app::SystemClock clock;
+    int exitCode = 0;
+    win::HandleExceptions(nullptr, [&] {
+        app::TFrmKeloMain main(app::MainServices{files, codec, clock, &app::IsOnline,
+                                                 app::AppDir(), app::GetLocalHostName(),
+                                                 app::GetLocalIP()});
+        main.Show();
+        exitCode = application.Run();
+    });
+    return exitCode;
+}

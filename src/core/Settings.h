@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DateTime.h"
+
+namespace kelo {
+
+class IniDocument;
+
+// Names of the settings file, its sections and keys.
+namespace ini {
+inline constexpr const char* kFileName = "Kelo.ini";
+inline constexpr const char* kSetup = "Setup";
+inline constexpr const char* kDate = "Date";
+inline constexpr const char* kDropForm = "DropForm";
+inline constexpr const char* kBillingDay = "Start";
+inline constexpr const char* kMonthLimit = "MonthDate";
+inline constexpr const char* kDayLimit = "Date";
+inline constexpr const char* kKeepTotal = "SetupBool";
+inline constexpr const char* kSound = "Sound";
+inline constexpr const char* kDefaultSound = "DefaultSound";
+inline constexpr const char* kSoundPath = "SoundPath";
+inline constexpr const char* kDropTrans = "DropTrans";
+inline constexpr const char* kForm = "Form";
+inline constexpr const char* kSumTime = "SumTime";
+inline constexpr const char* kCountStart = "Start";
+inline constexpr const char* kPeriod = "Period";
+}  // namespace ini
+
+// Defaults of section "Setup".
+inline constexpr int32_t kDefaultBillingDay = 21;
+inline constexpr int32_t kDefaultMonthLimit = 120;
+inline constexpr int32_t kDefaultDayLimit = 5;
+
+// What the main window takes from the settings file at start.
+struct MeterSettings {
+    int32_t billingDay = kDefaultBillingDay;
+    int32_t monthLimit = kDefaultMonthLimit;  // hours
+    int32_t dayLimit = kDefaultDayLimit;      // hours
+    bool keepTotal = false;
+    bool soundAlarm = false;
+    bool useDefaultSound = true;
+    std::string soundPath;
+};
+
+struct StartupState {
+    MeterSettings settings;
+    std::string monthTotal;     // the month total before this run
+    LocalDateTime countStart;   // from when the stored total has been kept
+    bool countStartStored = false;  // a readable "Start" was in the file
+    bool totalReset = false;    // a new billing period began: the total starts again
+    std::vector<std::string> messages;  // bad stored values, each told to the user once
+};
+
+// The first day of the billing period that contains `today`: the latest date not
+// after today whose day is `billingDay`, or the month's last day in a shorter month.
+// Days outside 1..31 are taken as the nearest of them.
+CivilDate BillingPeriodStart(const CivilDate& today, int32_t billingDay);
+
+// The start-up reading of the settings file. A bad stored number takes its default
+// and reading goes on; every such value adds a message. The value of "SetupBool" is
+// written back into `doc` as read.
+StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now);
+
+}  // namespace kelo

@@ -1,0 +1,47 @@
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelo {
+
+inline constexpr const char* kHistoryFileName = "Kelo.trv";
+inline constexpr const char* kRecordType = "Kelo";
+inline constexpr int kRecordFields = 6;
+
+// One run in the history: start, end, online time, host name, type, IP address.
+// Fields are kept in the file's encoding, so a record read from the file is written
+// back byte for byte.
+struct UsageRecord {
+    std::vector<std::string> fields;
+};
+
+// The fields of one history line: every text before a BEL is a field, also when
+// empty; the text after the last BEL is a field only when it is not empty.
+std::vector<std::string> SplitHistoryLine(std::string_view line);
+// The line of a record without its line break: at least six fields, joined by BEL.
+std::string JoinHistoryLine(const UsageRecord& record);
+
+// The history as held in memory: the stored records in file order and, last, the
+// record of the current run.
+class UsageHistory {
+public:
+    // Reads the file's content; empty lines give no record.
+    void Load(std::string_view fileBytes);
+    void Append(UsageRecord record);
+    size_t Size() const { return records_.size(); }
+    const UsageRecord& At(size_t i) const { return records_[i]; }
+    UsageRecord& Last() { return records_.back(); }
+
+    // The whole file: one CR LF-terminated line per record. The lines of all records
+    // but the last are kept ready, so a save of a long history costs one copy.
+    std::string Serialize() const;
+
+private:
+    std::vector<UsageRecord> records_;
+    mutable std::string prefix_;       // the lines of records_[0 .. prefixCount_)
+    mutable size_t prefixCount_ = 0;
+};
+
+}  // namespace kelo

@@ -1,0 +1,118 @@
+#include "core/UsageSession.h"
+
+#include "core/Clock.h"
+#include "core/Errors.h"
+#include "core/FileStore.h"
+#include "core/IniDocument.h"
+#include "core/MonthTotal.h"
+#include "core/TextCodec.h"
+
+#include <algorithm>
+
+namespace kelo {
+
+namespace {
+
+// Writes the document only when it differs from what the file holds.
+void WriteIni(FileStore& files, const std::string& path, const IniDocument& doc,
+              const std::string& before) {
+    const std::string after = doc.Bytes();
+    if (after != before) files.Replace(path, after);
+}
+
+StartupState LoadStartup(const SessionEnvironment& env, const LocalDateTime& now) {
+    const std::string path = env.appDir + ini::kFileName;
+    const std::string before = env.files.Read(path).value_or(std::string());
+    IniDocument doc(env.codec, before);
+    StartupState st = LoadSettings(doc, now);
+    try {
+        WriteIni(env.files, path, doc, before);
+    } catch (const KeloError& e) {
+        st.messages.push_back(e.what());
+    }
+    return st;
+}
+
+}  // namespace
+
+UsageSession::UsageSession(SessionEnvironment env)
+    : env_(std::move(env)),
+      runStart_(env_.clock.LocalNow()),
+      state_(LoadStartup(env_, runStart_)),
+      meter_(env_.clock, state_.settings.dayLimit, state_.settings.monthLimit,
+             MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds()) {
+    try {
+        if (auto bytes = env_.files.Read(HistoryPath())) history_.Load(*bytes);
+    } catch (const KeloError& e) {
+        // The history stays unread and is never saved over: the run's record still
+        // counts in the month total.
+        state_.messages.push_back(e.what());
+        historyUnreadable_ = true;
+    }
+    UsageRecord start;
+    start.fields = {FormatDateTime(runStart_),     "",
+                    "",                            env_.codec.FromUtf8(env_.hostName),
+                    kRecordType,                   env_.codec.FromUtf8(env_.ipAddress)};
+    history_.Append(std::move(start));
+    lastCheckpointMs_ = env_.clock.MonotonicMs();
+}
+
+std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
+std::string UsageSession::HistoryPath() const { return env_.appDir + kHistoryFileName; }
+
+std::vector<Alarm> UsageSession::OnCheck(bool online) { return meter_.Check(online); }
+std::vector<Alarm> UsageSession::OnTick() { return meter_.Tick(); }
+
+void UsageSession::SaveUsage() {
+    const LocalDateTime now = env_.clock.LocalNow();
+    const int64_t run = meter_.RunSeconds();
+    UsageRecord& current = history_.Last();
+    current.fields.resize(std::max<size_t>(current.fields.size(), kRecordFields));
+    current.fields[1] = FormatDateTime(now);
+    current.fields[2] = FormatDuration(run);
+    if (!historyUnreadable_) env_.files.Replace(HistoryPath(), history_.Serialize());
+
+    const std::string path = IniPath();
+    const std::string before = env_.files.Read(path).value_or(std::string());
+    IniDocument doc(env_.codec, before);
+    doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run));
+    doc.Write(ini::kDate, ini::kPeriod,
+              FormatDate(BillingPeriodStart(runStart_.Date(), state_.settings.billingDay)));
+    if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
+        doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
+    WriteIni(env_.files, path, doc, before);
+    savedRunSeconds_ = run;
+}
+
+std::optional<std::string> UsageSession::CheckpointIfDue() {
+    const int64_t now = env_.clock.MonotonicMs();
+    if (now - lastCheckpointMs_ < kCheckpointIntervalMs) return std::nullopt;
+    lastCheckpointMs_ = now;
+    if (meter_.RunSeconds() == savedRunSeconds_) return std::nullopt;
+    try {
+        SaveUsage();
+        lastSaveFailed_ = false;
+        return std::nullopt;
+    } catch (const KeloError& e) {
+        const bool firstOfRow = !lastSaveFailed_;
+        lastSaveFailed_ = true;
+        if (firstOfRow) return std::string(e.what());
+        return std::nullopt;
+    }
+}
+
+void UsageSession::SaveAtExit() {
+    meter_.Stop();
+    if (meter_.RunSeconds() == 0) return;
+    try {
+        SaveUsage();
+        lastSaveFailed_ = false;
+    } catch (const KeloError&) {
+        lastSaveFailed_ = true;
+        throw;
+    }
+}
+
+void UsageSession::Resume() { meter_.Resume(); }
+
+}  // namespace kelo

@@ -1,0 +1,78 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Meter.h"
+#include "core/Settings.h"
+#include "core/UsageHistory.h"
+
+namespace kelo {
+
+class Clock;
+class FileStore;
+class TextCodec;
+
+struct SessionEnvironment {
+    FileStore& files;
+    const TextCodec& codec;
+    Clock& clock;
+    std::string appDir;    // with its trailing separator
+    std::string hostName;  // UTF-8
+    std::string ipAddress;
+};
+
+inline constexpr int64_t kCheckpointIntervalMs = 60'000;
+
+// One run of the meter: start-up loading, counting, the periodic checkpoint and the
+// exit save. Every save writes the run's record as complete up to now and the month
+// total as stored total plus run time, so saving again later replaces, never adds.
+class UsageSession {
+public:
+    explicit UsageSession(SessionEnvironment env);
+
+    // Messages about bad stored values found at start, to be shown once each.
+    const std::vector<std::string>& StartupMessages() const { return state_.messages; }
+    const MeterSettings& Settings() const { return state_.settings; }
+    const UsageHistory& History() const { return history_; }
+    const std::string& MonthTotalText() const { return state_.monthTotal; }
+    const LocalDateTime& CountStart() const { return state_.countStart; }
+    const LocalDateTime& RunStart() const { return runStart_; }
+    int64_t RunSeconds() const { return meter_.RunSeconds(); }
+    bool Counting() const { return meter_.Counting(); }
+
+    std::vector<Alarm> OnCheck(bool online);
+    std::vector<Alarm> OnTick();
+
+    // Saves when a checkpoint is due (every minute of monotonic time while the run has
+    // new online time). Never throws: a failure is kept and retried at the next
+    // checkpoint; the text returned is the failure to show, only for the first of a row
+    // of failures.
+    std::optional<std::string> CheckpointIfDue();
+
+    // The exit save: stops counting, then saves when the run had online time.
+    // Throws KeloError when the save fails; nothing is lost from memory then, and the
+    // counter can be resumed with Resume().
+    void SaveAtExit();
+    void Resume();
+
+    bool LastSaveFailed() const { return lastSaveFailed_; }
+
+private:
+    std::string IniPath() const;
+    std::string HistoryPath() const;
+    void SaveUsage();
+
+    SessionEnvironment env_;
+    LocalDateTime runStart_;
+    StartupState state_;
+    UsageHistory history_;
+    Meter meter_;
+    int64_t lastCheckpointMs_ = 0;
+    int64_t savedRunSeconds_ = 0;
+    bool lastSaveFailed_ = false;
+    bool historyUnreadable_ = false;
+};
+
+}  // namespace kelo

@@ -1,0 +1,64 @@
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+namespace kelo::win {
+
+// Move-only owner of a kernel handle.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) Reset(std::exchange(o.h_, nullptr));
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { Reset(); }
+
+    HANDLE Get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void Reset(HANDLE h = nullptr) {
+        if (h_) CloseHandle(h_);
+        h_ = h;
+    }
+
+private:
+    HANDLE h_ = nullptr;
+};
+
+// Move-only owner of a GDI object (font, brush, pen, bitmap, region).
+template <class T>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(T h) : h_(h) {}
+    GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& o) noexcept {
+        if (this != &o) Reset(std::exchange(o.h_, nullptr));
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() { Reset(); }
+
+    T Get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void Reset(T h = nullptr) {
+        if (h_) DeleteObject(h_);
+        h_ = h;
+    }
+
+private:
+    T h_ = nullptr;
+};
+
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
+using Bitmap = GdiObject<HBITMAP>;
+
+}  // namespace kelo::win
