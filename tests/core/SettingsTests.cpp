@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "core/IniDocument.h"
+#include "core/Settings.h"
+
+namespace kelo {
+namespace {
+
+const test::IconvTextCodec kCodec;
+
+CivilDate Start(int y, int m, int d, int billingDay) {
+    return BillingPeriodStart({y, m, d}, billingDay);
+}
+
+TEST(BillingPeriod, StartsOnTheLatestBillingDayNotAfterToday) {
+    EXPECT_EQ(Start(2024, 3, 25, 21), (CivilDate{2024, 3, 21}));
+    EXPECT_EQ(Start(2024, 3, 21, 21), (CivilDate{2024, 3, 21}));
+    EXPECT_EQ(Start(2024, 3, 20, 21), (CivilDate{2024, 2, 21}));
+    EXPECT_EQ(Start(2024, 1, 5, 21), (CivilDate{2023, 12, 21}));
+    EXPECT_EQ(Start(2024, 1, 1, 1), (CivilDate{2024, 1, 1}));
+    EXPECT_EQ(Start(2024, 12, 31, 1), (CivilDate{2024, 12, 1}));
+}
+
+TEST(BillingPeriod, ShortMonthUsesItsLastDay) {
+    EXPECT_EQ(Start(2023, 2, 28, 31), (CivilDate{2023, 2, 28}));
+    EXPECT_EQ(Start(2023, 3, 15, 31), (CivilDate{2023, 2, 28}));
+    EXPECT_EQ(Start(2024, 4, 30, 31), (CivilDate{2024, 4, 30}));
+    EXPECT_EQ(Start(2024, 5, 1, 31), (CivilDate{2024, 4, 30}));
+    EXPECT_EQ(Start(2024, 5, 30, 31), (CivilDate{2024, 4, 30}));
+    EXPECT_EQ(Start(2024, 5, 31, 31), (CivilDate{2024, 5, 31}));
+}
+
+TEST(BillingPeriod, FebruaryOfLeapYears) {
+    EXPECT_EQ(Start(2024, 2, 28, 31), (CivilDate{2024, 1, 31}));
+    EXPECT_EQ(Start(2024, 2, 29, 31), (CivilDate{2024, 2, 29}));
+    EXPECT_EQ(Start(2024, 3, 15, 31), (CivilDate{2024, 2, 29}));
+    EXPECT_EQ(Start(2024, 3, 1, 30), (CivilDate{2024, 2, 29}));
+    EXPECT_EQ(Start(2024, 2, 29, 29), (CivilDate{2024, 2, 29}));
+    EXPECT_EQ(Start(2024, 3, 28, 29), (CivilDate{2024, 2, 29}));
+    EXPECT_EQ(Start(2023, 3, 1, 29), (CivilDate{2023, 2, 28}));
+    EXPECT_EQ(Start(2100, 3, 1, 29), (CivilDate{2100, 2, 28}));
+    EXPECT_EQ(Start(2000, 3, 1, 30), (CivilDate{2000, 2, 29}));
+}
+
+TEST(BillingPeriod, DaysOutsideTheMonthRangeTakeTheNearest) {
+    EXPECT_EQ(Start(2024, 3, 10, 0), (CivilDate{2024, 3, 1}));
+    EXPECT_EQ(Start(2024, 3, 10, 99), (CivilDate{2024, 2, 29}));
+}
+
+struct Loaded {
+    StartupState state;
+    std::string bytes;
+};
+
+Loaded Load(const std::string& ini, LocalDateTime now = {2024, 3, 10, 12, 0, 0}) {
+    IniDocument doc(kCodec, ini);
+    StartupState state = LoadSettings(doc, now);
+    return {state, doc.Bytes()};
+}
+
+TEST(LoadSettings, EmptyFileGivesDefaultsAndStoresTheKeepFlag) {
+    const LocalDateTime now{2024, 3, 10, 12, 0, 0};
+    Loaded r = Load("", now);
+    const MeterSettings& s = r.state.settings;
+    EXPECT_EQ(s.billingDay, 21);
+    EXPECT_EQ(s.monthLimit, 120);
+    EXPECT_EQ(s.dayLimit, 5);
+    EXPECT_FALSE(s.keepTotal);
+    EXPECT_FALSE(s.soundAlarm);
+    EXPECT_TRUE(s.useDefaultSound);
+    EXPECT_EQ(s.soundPath, "");
+    EXPECT_EQ(r.state.monthTotal, "00:00:00");
+    EXPECT_EQ(r.state.countStart, now);
+    EXPECT_FALSE(r.state.countStartStored);
+    EXPECT_FALSE(r.state.totalReset);
+    EXPECT_TRUE(r.state.messages.empty());
+    EXPECT_EQ(r.bytes, "[Setup]\r\nSetupBool=0\r\n");
+}
+
+TEST(LoadSettings, StoredValuesAreTaken) {
+    Loaded r = Load(
+        "[Setup]\r\nStart=5\r\nMonthDate=300\r\nDate=2\r\nSetupBool=1\r\nSound=1\r\n"
+        "DefaultSound=0\r\nSoundPath=D:\\\xC9\xF9\xD2\xF4.wav\r\n"
+        "[Date]\r\nSumTime=12:3:4\r\nStart=2024-03-05 08:30:00\r\n");
+    const MeterSettings& s = r.state.settings;
+    EXPECT_EQ(s.billingDay, 5);
+    EXPECT_EQ(s.monthLimit, 300);
+    EXPECT_EQ(s.dayLimit, 2);
+    EXPECT_TRUE(s.keepTotal);
+    EXPECT_TRUE(s.soundAlarm);
+    EXPECT_FALSE(s.useDefaultSound);
+    EXPECT_EQ(s.soundPath, "D:\\声音.wav");
+    EXPECT_EQ(r.state.monthTotal, "12:3:4");
+    EXPECT_EQ(r.state.countStart, (LocalDateTime{2024, 3, 5, 8, 30, 0}));
+    EXPECT_TRUE(r.state.countStartStored);
+    EXPECT_NE(r.bytes.find("SetupBool=1\r\n"), std::string::npos);
+}
+
+TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
+    Loaded r = Load(
+        "[Setup]\r\nStart=abc\r\nMonthDate=0x10\r\nDate=1\r\nSound=1\r\n"
+        "[Date]\r\nSumTime=7:0:0\r\n");
+    const MeterSettings& s = r.state.settings;
+    EXPECT_EQ(s.billingDay, 21);
+    EXPECT_EQ(s.monthLimit, 120);
+    EXPECT_EQ(s.dayLimit, 1);
+    EXPECT_TRUE(s.soundAlarm);
+    EXPECT_EQ(r.state.monthTotal, "7:0:0");
+    const auto& m = r.state.messages;
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_NE(std::find(m.begin(), m.end(), "'abc' is not a valid integer value"), m.end());
+    EXPECT_NE(std::find(m.begin(), m.end(), "'0x10' is not a valid integer value"), m.end());
+}
+
+TEST(LoadSettings, UnreadableMonthTotalStartsFromZeroWithAMessage) {
+    for (const char* bad : {"lots", "12:30", "1:2:3:4", "1:x:0"}) {
+        Loaded r = Load(std::string("[Date]\r\nSumTime=") + bad + "\r\n");
+        EXPECT_EQ(r.state.monthTotal, "00:00:00") << bad;
+        ASSERT_EQ(r.state.messages.size(), 1u) << bad;
+        EXPECT_NE(r.state.messages[0].find("SumTime"), std::string::npos) << r.state.messages[0];
+    }
+}
+
+TEST(LoadSettings, UnreadableCountStartIsTakenAsMissing) {
+    const LocalDateTime now{2024, 3, 10, 12, 0, 0};
+    Loaded r = Load("[Date]\r\nStart=sometime\r\n", now);
+    EXPECT_EQ(r.state.countStart, now);
+    EXPECT_FALSE(r.state.countStartStored);
+}
+
+TEST(MonthRollOver, SamePeriodKeepsTheTotal) {
+    Loaded r = Load("[Date]\r\nSumTime=50:0:0\r\nPeriod=2024-02-21\r\n", {2024, 3, 20, 9, 0, 0});
+    EXPECT_EQ(r.state.monthTotal, "50:0:0");
+    EXPECT_FALSE(r.state.totalReset);
+}
+
+TEST(MonthRollOver, MissedBillingDayStillStartsANewPeriod) {
+    const LocalDateTime now{2024, 3, 25, 9, 0, 0};
+    Loaded r = Load(
+        "[Date]\r\nSumTime=50:0:0\r\nStart=2024-02-21 08:00:00\r\nPeriod=2024-02-21\r\n", now);
+    EXPECT_EQ(r.state.monthTotal, "00:00:00");
+    EXPECT_TRUE(r.state.totalReset);
+    EXPECT_EQ(r.state.countStart, now);
+}
+
+TEST(MonthRollOver, FileWithoutPeriodResetsOnlyOnTheBillingDay) {
+    const std::string ini = "[Setup]\r\nStart=10\r\n[Date]\r\nSumTime=50:0:0\r\n";
+    Loaded onDay = Load(ini, {2024, 3, 10, 9, 0, 0});
+    EXPECT_EQ(onDay.state.monthTotal, "00:00:00");
+    EXPECT_TRUE(onDay.state.totalReset);
+    Loaded after = Load(ini, {2024, 3, 11, 9, 0, 0});
+    EXPECT_EQ(after.state.monthTotal, "50:0:0");
+    EXPECT_FALSE(after.state.totalReset);
+}
+
+TEST(MonthRollOver, BillingDayThirtyOneOnTheLastDayOfFebruary) {
+    const std::string ini =
+        "[Setup]\r\nStart=31\r\n[Date]\r\nSumTime=9:0:0\r\nPeriod=2024-01-31\r\n";
+    EXPECT_EQ(Load(ini, {2024, 2, 28, 9, 0, 0}).state.monthTotal, "9:0:0");
+    EXPECT_EQ(Load(ini, {2024, 2, 29, 9, 0, 0}).state.monthTotal, "00:00:00");
+}
+
+TEST(MonthRollOver, KeepTotalNeverResets) {
+    Loaded newPeriod = Load(
+        "[Setup]\r\nSetupBool=1\r\n[Date]\r\nSumTime=50:0:0\r\nPeriod=2023-12-21\r\n",
+        {2024, 3, 10, 9, 0, 0});
+    EXPECT_EQ(newPeriod.state.monthTotal, "50:0:0");
+    EXPECT_FALSE(newPeriod.state.totalReset);
+    Loaded billingDay = Load("[Setup]\r\nSetupBool=1\r\n[Date]\r\nSumTime=50:0:0\r\n",
+                             {2024, 3, 21, 9, 0, 0});
+    EXPECT_EQ(billingDay.state.monthTotal, "50:0:0");
+    EXPECT_NE(billingDay.bytes.find("SetupBool=1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelo

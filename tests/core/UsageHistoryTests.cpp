@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "core/UsageHistory.h"
+
+namespace kelo {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+TEST(HistoryLine, EveryTextBeforeABelIsAFieldEvenWhenEmpty) {
+    EXPECT_EQ(SplitHistoryLine("a\x07" "b\x07" "c"), (Fields{"a", "b", "c"}));
+    EXPECT_EQ(SplitHistoryLine("a\x07\x07" "c"), (Fields{"a", "", "c"}));
+    EXPECT_EQ(SplitHistoryLine("\x07"), (Fields{""}));
+}
+
+TEST(HistoryLine, EmptyTextAfterTheLastBelIsNoField) {
+    EXPECT_EQ(SplitHistoryLine("a\x07" "b\x07"), (Fields{"a", "b"}));
+    EXPECT_EQ(SplitHistoryLine(""), Fields{});
+}
+
+TEST(HistoryLine, LineWithoutBelIsOneField) {
+    EXPECT_EQ(SplitHistoryLine("2024-03-01 10:00:00"), (Fields{"2024-03-01 10:00:00"}));
+}
+
+TEST(HistoryLine, ShortRecordIsWrittenWithSixFields) {
+    EXPECT_EQ(JoinHistoryLine({{"s", "e", "01:00:00", "host", "Kelo"}}),
+              "s\x07" "e\x07" "01:00:00\x07" "host\x07" "Kelo\x07");
+    EXPECT_EQ(JoinHistoryLine({{"only"}}), "only\x07\x07\x07\x07\x07");
+    EXPECT_EQ(JoinHistoryLine({{"a", "b", "c", "d", "e", "f"}}),
+              "a\x07" "b\x07" "c\x07" "d\x07" "e\x07" "f");
+}
+
+const std::string kLine1 =
+    "2024-03-01 10:00:00\x07" "2024-03-01 11:02:03\x07" "01:02:03\x07" "pc\x07" "Kelo\x07" "10.0.0.2";
+const std::string kLine2 =
+    "2024-03-02 09:00:00\x07" "2024-03-02 09:30:00\x07" "00:30:00\x07" "\xCD\xF8\xB0\xC9\x07" "Kelo\x07";
+
+TEST(HistoryFile, LoadsLinesAndSkipsEmptyOnes) {
+    UsageHistory history;
+    history.Load(kLine1 + "\r\n\r\n" + kLine2 + "\r\nlonely");
+    ASSERT_EQ(history.Size(), 3u);
+    EXPECT_EQ(history.At(0).fields.size(), 6u);
+    EXPECT_EQ(history.At(1).fields.size(), 5u);  // empty IP: last field not kept
+    EXPECT_EQ(history.At(1).fields[3], "\xCD\xF8\xB0\xC9");
+    EXPECT_EQ(history.At(2).fields, Fields{"lonely"});
+}
+
+TEST(HistoryFile, LinesEndingInBareLineFeedsAreRead) {
+    UsageHistory history;
+    history.Load(kLine1 + "\n" + kLine1 + "\n");
+    ASSERT_EQ(history.Size(), 2u);
+    EXPECT_EQ(history.At(1).fields.back(), "10.0.0.2");
+}
+
+TEST(HistoryFile, WrittenBackWithCrLfAndSixFieldsPerLine) {
+    UsageHistory history;
+    history.Load(kLine1 + "\r\n" + kLine2 + "\r\nlonely\r\n");
+    EXPECT_EQ(history.Serialize(),
+              kLine1 + "\r\n" + kLine2 + "\r\n" + "lonely\x07\x07\x07\x07\x07\r\n");
+}
+
+TEST(HistoryFile, WellFormedFileRoundTripsByteForByte) {
+    const std::string file = kLine1 + "\r\n" + kLine2 + "\r\n";
+    UsageHistory history;
+    history.Load(file);
+    EXPECT_EQ(history.Serialize(), file);
+    EXPECT_EQ(UsageHistory{}.Serialize(), "");
+}
+
+TEST(HistoryFile, ChangesToTheLastRecordShowInEverySave) {
+    UsageHistory history;
+    history.Load(kLine1 + "\r\n");
+    history.Append({{"2024-03-03 08:00:00", "", "", "pc", "Kelo", "10.0.0.2"}});
+    EXPECT_EQ(history.Serialize(),
+              kLine1 + "\r\n2024-03-03 08:00:00\x07\x07\x07pc\x07Kelo\x07" "10.0.0.2\r\n");
+    history.Last().fields[1] = "2024-03-03 08:01:00";
+    history.Last().fields[2] = "00:01:00";
+    std::string second = history.Serialize();
+    history.Last().fields[2] = "00:02:00";
+    std::string third = history.Serialize();
+    EXPECT_NE(second.find("\x07" "00:01:00\x07"), std::string::npos);
+    EXPECT_NE(third.find("\x07" "00:02:00\x07"), std::string::npos);
+    EXPECT_EQ(third.find("00:01:00"), std::string::npos);
+
+    history.Append({{"2024-03-04 08:00:00", "", "", "pc", "Kelo", ""}});
+    std::string fourth = history.Serialize();
+    EXPECT_EQ(fourth, third + "2024-03-04 08:00:00\x07\x07\x07pc\x07Kelo\x07\r\n");
+}
+
+}  // namespace
+}  // namespace kelo

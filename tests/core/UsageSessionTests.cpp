@@ -1,0 +1,342 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "TestSupport.h"
+#include "core/Errors.h"
+#include "core/IniDocument.h"
+#include "core/UsageSession.h"
+
+namespace kelo {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+const std::string kIni = "C:\\Kelo\\Kelo.ini";
+const std::string kTrv = "C:\\Kelo\\Kelo.trv";
+const std::string kOldLine =
+    "2024-03-01 10:00:00\x07" "2024-03-01 11:00:00\x07" "01:00:00\x07" "pc\x07" "Kelo\x07" "10.0.0.2";
+
+Fields SplitAll(const std::string& line, char sep) {
+    Fields out(1);
+    for (char c : line) {
+        if (c == sep) out.emplace_back();
+        else out.back() += c;
+    }
+    return out;
+}
+
+class UsageSessionTest : public ::testing::Test {
+protected:
+    test::FakeFileStore files;
+    test::IconvTextCodec codec;
+    test::FakeClock clock{{2024, 3, 10, 12, 0, 0}};
+
+    std::unique_ptr<UsageSession> Start() {
+        return std::make_unique<UsageSession>(
+            SessionEnvironment{files, codec, clock, "C:\\Kelo\\", "网吧-01", "192.168.0.7"});
+    }
+    std::string Host() const { return codec.FromUtf8("网吧-01"); }
+
+    // Online for whole seconds as the timers drive it: a check every two seconds, a tick
+    // every second.
+    void Online(UsageSession& s, int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            if (i % 2 == 0) s.OnCheck(true);
+            clock.Advance(1000);
+            if (s.Counting()) s.OnTick();
+        }
+    }
+    void Offline(UsageSession& s, int seconds) {
+        s.OnCheck(false);
+        clock.AdvanceSeconds(seconds);
+    }
+
+    std::optional<std::string> IniValue(const char* section, const char* key) {
+        return IniDocument(codec, files.files.at(kIni)).Read(section, key);
+    }
+    // The history file's lines, each split at every BEL.
+    std::vector<Fields> HistoryLines() {
+        const std::string& bytes = files.files.at(kTrv);
+        EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+        std::vector<Fields> lines;
+        for (const std::string& line : SplitAll(bytes, '\n')) {
+            if (line.empty()) continue;
+            EXPECT_EQ(line.back(), '\r');
+            lines.push_back(SplitAll(line.substr(0, line.size() - 1), '\x07'));
+        }
+        return lines;
+    }
+    Fields RunLine(const char* end, const char* online) {
+        return {"2024-03-10 12:00:00", end, online, Host(), "Kelo", "192.168.0.7"};
+    }
+};
+
+TEST_F(UsageSessionTest, FirstStartInEmptyDirectory) {
+    auto s = Start();
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(files.files[kIni], "[Setup]\r\nSetupBool=0\r\n");
+    EXPECT_EQ(s->MonthTotalText(), "00:00:00");
+    EXPECT_EQ(s->Settings().dayLimit, 5);
+    EXPECT_EQ(s->Settings().monthLimit, 120);
+    EXPECT_EQ(s->Settings().billingDay, 21);
+    EXPECT_TRUE(s->StartupMessages().empty());
+    EXPECT_EQ(s->RunStart(), (LocalDateTime{2024, 3, 10, 12, 0, 0}));
+    ASSERT_EQ(s->History().Size(), 1u);
+    EXPECT_EQ(s->History().At(0).fields, RunLine("", ""));
+}
+
+TEST_F(UsageSessionTest, RunWithoutOnlineTimeWritesNothingAtExit) {
+    files.files[kIni] = "[Date]\r\nSumTime=3:0:0\r\n";
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    const auto before = files.files;
+    const int writes = files.writes;
+    Offline(*s, 3600);
+    s->OnCheck(true);
+    clock.Advance(600);  // less than a second online
+    s->OnCheck(false);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    s->SaveAtExit();
+    EXPECT_EQ(files.writes, writes);
+    EXPECT_EQ(files.files, before);
+}
+
+TEST_F(UsageSessionTest, ExitSaveCompletesTheRecordAndStoresTheTotal) {
+    files.files[kIni] =
+        "[Setup]\r\nStart=21\r\n[Date]\r\nSumTime=10:0:0\r\n[DropForm]\r\nFontName=\xCB\xCE\xCC\xE5\r\n";
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    Online(*s, 3723);
+    Offline(*s, 600);
+    s->SaveAtExit();
+
+    std::vector<Fields> lines = HistoryLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], SplitAll(kOldLine, '\x07'));
+    EXPECT_EQ(lines[1], RunLine("2024-03-10 13:12:03", "01:02:03"));
+    EXPECT_EQ(IniValue("Date", "SumTime"), "11:2:3");
+    EXPECT_EQ(IniValue("Date", "Start"), "2024-03-10 12:00:00");
+    EXPECT_EQ(IniValue("Date", "Period"), "2024-02-21");
+    EXPECT_NE(files.files[kIni].find("FontName=\xCB\xCE\xCC\xE5\r\n"), std::string::npos);
+}
+
+TEST_F(UsageSessionTest, LongRunShowsTotalHours) {
+    auto s = Start();
+    s->OnCheck(true);
+    clock.AdvanceSeconds(25 * 3600);
+    s->OnTick();  // one tick after a day-long block: every second still counts
+    s->SaveAtExit();
+    EXPECT_EQ(HistoryLines().back()[2], "25:00:00");
+    EXPECT_EQ(IniValue("Date", "SumTime"), "25:0:0");
+}
+
+TEST_F(UsageSessionTest, ExitCountsTheSecondsSinceTheLastTick) {
+    auto s = Start();
+    s->OnCheck(true);
+    clock.Advance(90'500);
+    s->SaveAtExit();
+    EXPECT_EQ(s->RunSeconds(), 90);
+    EXPECT_EQ(HistoryLines().back()[2], "00:01:30");
+}
+
+TEST_F(UsageSessionTest, CheckpointAndExitSaveTheSameRecordOnce) {
+    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    const auto atStart = files.files;
+    Online(*s, 30);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    EXPECT_EQ(files.files, atStart);  // not due after half a minute
+
+    Online(*s, 31);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:01:01", "00:01:01"));
+    EXPECT_EQ(IniValue("Date", "SumTime"), "10:1:1");
+
+    Online(*s, 29);
+    s->SaveAtExit();
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:01:30", "00:01:30"));
+    EXPECT_EQ(IniValue("Date", "SumTime"), "10:1:30");
+}
+
+TEST_F(UsageSessionTest, CheckpointNeedsNewOnlineTime) {
+    auto s = Start();
+    Online(*s, 61);
+    s->CheckpointIfDue();
+    const int writes = files.writes;
+    Offline(*s, 300);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    EXPECT_EQ(files.writes, writes);
+}
+
+TEST_F(UsageSessionTest, RunCutShortAfterACheckpointIsFoundAtTheNextStart) {
+    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
+    auto s = Start();
+    Online(*s, 61);
+    s->CheckpointIfDue();
+    Online(*s, 20);
+    s.reset();  // the machine lost power: no exit save
+
+    clock.AdvanceSeconds(3600);
+    auto next = Start();
+    EXPECT_EQ(next->MonthTotalText(), "10:1:1");
+    ASSERT_EQ(next->History().Size(), 2u);
+    EXPECT_EQ(next->History().At(0).fields, RunLine("2024-03-10 12:01:01", "00:01:01"));
+}
+
+TEST_F(UsageSessionTest, FailedCheckpointIsToldOnceKeptAndRetried) {
+    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    const auto atStart = files.files;
+
+    files.failAllWrites = true;
+    Online(*s, 61);
+    std::optional<std::string> first = s->CheckpointIfDue();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_FALSE(first->empty());
+    EXPECT_TRUE(s->LastSaveFailed());
+    Online(*s, 61);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    EXPECT_EQ(files.files, atStart);
+
+    files.failAllWrites = false;
+    Online(*s, 61);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    EXPECT_FALSE(s->LastSaveFailed());
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[1][2], "00:03:03");
+    EXPECT_EQ(IniValue("Date", "SumTime"), "10:3:3");
+
+    files.failAllWrites = true;
+    Online(*s, 61);
+    EXPECT_TRUE(s->CheckpointIfDue().has_value());  // a new row of failures
+}
+
+TEST_F(UsageSessionTest, FailedExitSaveThrowsAndCanBeDoneAgain) {
+    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    const auto atStart = files.files;
+    Online(*s, 100);
+    files.failingPaths = {kIni};  // the history may go through, the settings not
+    EXPECT_THROW(s->SaveAtExit(), KeloError);
+    EXPECT_EQ(files.files[kIni], atStart.at(kIni));
+    EXPECT_TRUE(s->LastSaveFailed());
+
+    files.failingPaths.clear();
+    s->SaveAtExit();
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[1][2], "00:01:40");
+    EXPECT_EQ(IniValue("Date", "SumTime"), "10:1:40");
+}
+
+TEST_F(UsageSessionTest, CountingResumesAfterAFailedExitSave) {
+    auto s = Start();
+    Online(*s, 100);
+    files.failAllWrites = true;
+    EXPECT_THROW(s->SaveAtExit(), KeloError);
+    files.failAllWrites = false;
+    s->Resume();
+    Online(*s, 20);
+    s->SaveAtExit();
+    ASSERT_EQ(HistoryLines().size(), 1u);
+    EXPECT_EQ(HistoryLines()[0][2], "00:02:00");
+    EXPECT_EQ(IniValue("Date", "SumTime"), "0:2:0");
+}
+
+TEST_F(UsageSessionTest, BadStoredValuesNeverDropTheHistory) {
+    const std::string shortLine = "2024-03-02 09:00:00\x07" "2024-03-02 09:30:00\x07" "00:30:00\x07" "pc";
+    files.files[kIni] = "[Setup]\r\nStart=abc\r\nMonthDate=1O0\r\n[Date]\r\nSumTime=lots\r\n";
+    files.files[kTrv] = kOldLine + "\r\n" + shortLine + "\r\n";
+    auto s = Start();
+    const auto& m = s->StartupMessages();
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_NE(std::find(m.begin(), m.end(), "'abc' is not a valid integer value"), m.end());
+    EXPECT_NE(std::find(m.begin(), m.end(), "'1O0' is not a valid integer value"), m.end());
+    EXPECT_EQ(std::count_if(m.begin(), m.end(),
+                            [](const std::string& t) { return t.find("SumTime") != t.npos; }),
+              1);
+    EXPECT_EQ(s->MonthTotalText(), "00:00:00");
+    EXPECT_EQ(s->History().Size(), 3u);
+
+    Online(*s, 60);
+    s->SaveAtExit();
+    const std::string& trv = files.files[kTrv];
+    EXPECT_EQ(trv.find(kOldLine + "\r\n" + shortLine + "\x07\x07\r\n"), 0u);  // six fields now
+    EXPECT_EQ(HistoryLines().size(), 3u);
+    EXPECT_EQ(IniValue("Date", "SumTime"), "0:1:0");
+}
+
+TEST_F(UsageSessionTest, NewPeriodResetsTheTotalAndTheCountStart) {
+    files.files[kIni] =
+        "[Date]\r\nSumTime=50:0:0\r\nStart=2024-01-21 08:00:00\r\nPeriod=2024-01-21\r\n";
+    auto s = Start();
+    EXPECT_EQ(s->MonthTotalText(), "00:00:00");
+    EXPECT_EQ(s->CountStart(), s->RunStart());
+    Online(*s, 3600);
+    s->SaveAtExit();
+    EXPECT_EQ(IniValue("Date", "SumTime"), "1:0:0");
+    EXPECT_EQ(IniValue("Date", "Start"), "2024-03-10 12:00:00");
+    EXPECT_EQ(IniValue("Date", "Period"), "2024-02-21");
+}
+
+TEST_F(UsageSessionTest, SamePeriodKeepsTheTotalAndTheCountStart) {
+    files.files[kIni] =
+        "[Date]\r\nSumTime=50:0:0\r\nStart=2024-02-21 09:00:00\r\nPeriod=2024-02-21\r\n";
+    auto s = Start();
+    EXPECT_EQ(s->MonthTotalText(), "50:0:0");
+    Online(*s, 3600);
+    s->SaveAtExit();
+    EXPECT_EQ(IniValue("Date", "SumTime"), "51:0:0");
+    EXPECT_EQ(IniValue("Date", "Start"), "2024-02-21 09:00:00");
+}
+
+TEST_F(UsageSessionTest, SecondStartOnTheBillingDayKeepsTheFirstRunsTime) {
+    clock.SetLocal({2024, 3, 21, 10, 0, 0});
+    files.files[kIni] = "[Date]\r\nSumTime=40:0:0\r\nStart=2024-02-21 09:00:00\r\n";
+    auto first = Start();
+    EXPECT_EQ(first->MonthTotalText(), "00:00:00");  // old file: reset on the billing day
+    Online(*first, 1800);
+    first->SaveAtExit();
+    EXPECT_EQ(IniValue("Date", "Period"), "2024-03-21");
+    EXPECT_EQ(IniValue("Date", "Start"), "2024-03-21 10:00:00");
+
+    clock.SetLocal({2024, 3, 21, 15, 0, 0});
+    auto second = Start();
+    EXPECT_EQ(second->MonthTotalText(), "0:30:0");
+    Online(*second, 600);
+    second->SaveAtExit();
+    EXPECT_EQ(IniValue("Date", "SumTime"), "0:40:0");
+    EXPECT_EQ(IniValue("Date", "Start"), "2024-03-21 10:00:00");
+    EXPECT_EQ(HistoryLines().size(), 2u);
+}
+
+TEST_F(UsageSessionTest, KeepTotalCarriesTheTotalIntoANewPeriod) {
+    files.files[kIni] = "[Setup]\r\nSetupBool=1\r\n[Date]\r\nSumTime=50:0:0\r\nPeriod=2023-11-21\r\n";
+    auto s = Start();
+    EXPECT_EQ(s->MonthTotalText(), "50:0:0");
+    Online(*s, 600);
+    s->SaveAtExit();
+    EXPECT_EQ(IniValue("Date", "SumTime"), "50:10:0");
+    EXPECT_EQ(IniValue("Setup", "SetupBool"), "1");
+}
+
+TEST_F(UsageSessionTest, StoredLimitsReachTheMeter) {
+    files.files[kIni] = "[Setup]\r\nDate=0\r\nMonthDate=300\r\n[Date]\r\nSumTime=300:0:0\r\n";
+    auto s = Start();
+    std::vector<Alarm> got = s->OnCheck(true);
+    clock.Advance(1000);
+    for (Alarm a : s->OnTick()) got.push_back(a);
+    EXPECT_EQ(std::count(got.begin(), got.end(), Alarm::Day), 1);
+    EXPECT_EQ(std::count(got.begin(), got.end(), Alarm::Month), 1);
+    Online(*s, 10);
+    EXPECT_EQ(s->RunSeconds(), 11);
+}
+
+}  // namespace
+}  // namespace kelo

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "core/UsageHistory.h"
+#include "framework/Application.h"
+#include "framework/WinFileStore.h"
+
+using namespace kelo;
+
+namespace {
+
+constexpr UINT_PTR kChecker = 1;
+constexpr UINT_PTR kTime = 2;
+
+std::vector<std::wstring> ChildTexts(HWND parent) {
+    std::vector<std::wstring> texts;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM param) -> BOOL {
+            reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(test::WindowText(child));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+bool HasText(HWND parent, const std::wstring& text) {
+    for (const auto& t : ChildTexts(parent))
+        if (t == text) return true;
+    return false;
+}
+
+// Removes what the closed window left in the queue, the quit request included, so the
+// next test's message boxes run their loops normally.
+void DrainMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        win::Application().Initialize(GetModuleHandleW(nullptr));
+        win::Application().SetTitle(L"Brivo上网计时器");
+    }
+    void TearDown() override {
+        main_.reset();
+        DrainMessages();
+    }
+
+    app::TFrmKeloMain& Start() {
+        main_ = std::make_unique<app::TFrmKeloMain>(app::MainServices{
+            files_, codec_, clock_, [this] { return online_; }, dir_.Path(), "kelo-host",
+            "198.51.100.2"});
+        return *main_;
+    }
+    void Check() { SendMessageW(main_->Handle(), WM_TIMER, kChecker, 0); }
+    void Tick(int64_t ms) {
+        clock_.monotonicMs += ms;
+        SendMessageW(main_->Handle(), WM_TIMER, kTime, 0);
+    }
+    void EndSession() {
+        HWND hwnd = main_->Handle();
+        EXPECT_EQ(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_FALSE(IsWindow(hwnd));
+    }
+    std::string Ini() { return test::ReadFileBytes(dir_.Path() + "Kelo.ini"); }
+
+    test::TempDir dir_;
+    win::WinFileStore files_;
+    win::GbkCodec codec_;
+    test::ManualClock clock_;
+    bool online_ = false;
+    std::unique_ptr<app::TFrmKeloMain> main_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
+    app::TFrmKeloMain& main = Start();
+    EXPECT_EQ(test::WindowText(main.Handle()), L"上网计时器——Brivo开发绿色版软件");
+    EXPECT_TRUE(HasText(main.Handle(), L"本月用时:00:00:00"));
+    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:00"));
+    EXPECT_EQ(Ini(), "[Setup]\r\nSetupBool=0\r\n");
+
+    Check();
+    Tick(5000);
+    EndSession();
+    EXPECT_EQ(Ini(), "[Setup]\r\nSetupBool=0\r\n");
+    EXPECT_FALSE(test::FileExists(dir_.Path() + "Kelo.trv"));
+}
+
+TEST_F(MainWindowTest, OnlineTimeIsCountedPausedAndSavedAsOneRecord) {
+    app::TFrmKeloMain& main = Start();
+    online_ = true;
+    Check();
+    Tick(1000);
+    Tick(2500);  // a late tick counts both seconds; the half carries over
+    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:03"));
+    online_ = false;
+    clock_.monotonicMs += 600;
+    Check();  // the carried half and this 0.6 s make the fourth second
+    clock_.monotonicMs += 30000;
+    Tick(0);
+    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:04"));
+    online_ = true;
+    Check();
+    Tick(1000);
+    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:05"));
+
+    clock_.local = {2026, 12, 7, 10, 0, 0};
+    EndSession();
+    const auto lines = test::ReadFileBytes(dir_.Path() + "Kelo.trv");
+    EXPECT_EQ(lines, "2026-12-07 09:30:00\a2026-12-07 10:00:00\a00:00:05\akelo-host\aKelo\a"
+                     "198.51.100.2\r\n");
+    const std::string ini = Ini();
+    EXPECT_NE(ini.find("SumTime=0:0:5\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("Period=2026-11-21\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("Start=2026-12-07 09:30:00\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, DailyLimitGivesOneMessageBoxAndCountingGoesOn) {
+    files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nDate=0\r\n");
+    test::MessageBoxCloser closer(L"提示");
+    app::TFrmKeloMain& main = Start();
+    online_ = true;
+    Check();
+    for (int i = 0; i < 5; ++i) Tick(1000);
+    EXPECT_EQ(closer.Count(), 1);
+    EXPECT_EQ(closer.LastText(), L"今天上网的时间已经到了!");
+    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:05"));
+    EndSession();
+}
+
+TEST_F(MainWindowTest, SoundAlarmShowsNoMessageBox) {
+    files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nDate=0\r\nSound=1\r\n");
+    test::MessageBoxCloser closer(L"提示");
+    Start();
+    online_ = true;
+    Check();
+    Tick(1000);
+    Tick(1000);
+    Sleep(300);
+    EXPECT_EQ(closer.Count(), 0);
+    EndSession();
+}
+
+TEST_F(MainWindowTest, BadStoredNumberIsReportedAndTheHistoryKept) {
+    files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nStart=abc\r\n");
+    files_.Replace(dir_.Path() + "Kelo.trv", "2026-12-01 08:00:00\a2026-12-01 09:00:00\a01:00:00"
+                                             "\ahost\aKelo\a\r\n");
+    test::MessageBoxCloser closer(L"Brivo上网计时器");
+    Start();
+    EXPECT_EQ(closer.Count(), 1);
+    EXPECT_EQ(closer.LastText(), L"'abc' is not a valid integer value");
+    online_ = true;
+    Check();
+    Tick(1000);
+    EndSession();
+    const std::string history = test::ReadFileBytes(dir_.Path() + "Kelo.trv");
+    EXPECT_EQ(history.rfind("2026-12-01 08:00:00\a2026-12-01 09:00:00\a01:00:00\ahost\aKelo\a\r\n", 0),
+              0u);
+    EXPECT_NE(history.find("\a00:00:01\akelo-host"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, CloseCommandMinimisesAndKeepsCounting) {
+    app::TFrmKeloMain& main = Start();
+    main.Show();
+    online_ = true;
+    Check();
+    SendMessageW(main.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(IsWindow(main.Handle()));
+    Tick(1000);
+    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:01"));
+    EndSession();
+}
+
+TEST_F(MainWindowTest, CancelledLogOffCountsOnWithoutCountingTwice) {
+    app::TFrmKeloMain& main = Start();
+    online_ = true;
+    Check();
+    Tick(2000);
+    EXPECT_EQ(SendMessageW(main.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_NE(Ini().find("SumTime=0:0:2\r\n"), std::string::npos);
+    SendMessageW(main.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    Check();
+    Tick(3000);
+    EndSession();
+    EXPECT_NE(Ini().find("SumTime=0:0:5\r\n"), std::string::npos);
+    const std::string history = test::ReadFileBytes(dir_.Path() + "Kelo.trv");
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1);
+}

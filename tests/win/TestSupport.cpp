@@ -1,0 +1,107 @@
+#include "TestSupport.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace kelo::test {
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static int counter = 0;
+    std::wstring dir = std::wstring(base) + L"kelo-test-" + std::to_wstring(GetCurrentProcessId()) +
+                       L"-" + std::to_wstring(++counter) + L"\\";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    path_ = win::Narrow(dir);
+}
+
+TempDir::~TempDir() {
+    const std::wstring dir = win::Widen(path_);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            SetFileAttributesW((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW((dir + name).c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+MessageBoxCloser::MessageBoxCloser(std::wstring caption) : caption_(std::move(caption)) {
+    InitializeCriticalSection(&lock_);
+    thread_ = std::thread([this] { Run(); });
+}
+
+MessageBoxCloser::~MessageBoxCloser() {
+    stop_ = true;
+    thread_.join();
+    DeleteCriticalSection(&lock_);
+}
+
+std::wstring MessageBoxCloser::LastText() const {
+    EnterCriticalSection(&lock_);
+    std::wstring text = lastText_;
+    LeaveCriticalSection(&lock_);
+    return text;
+}
+
+namespace {
+
+// The message of a message box: the text of its one static control that has text.
+std::wstring MessageText(HWND box) {
+    std::wstring found;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM param) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(child, cls, 32);
+            const std::wstring text = WindowText(child);
+            if (lstrcmpiW(cls, L"Static") == 0 && !text.empty()) {
+                *reinterpret_cast<std::wstring*>(param) = text;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+void MessageBoxCloser::Run() {
+    while (!stop_) {
+        HWND box = FindWindowW(L"#32770", caption_.c_str());
+        if (box && IsWindowVisible(box)) {
+            EnterCriticalSection(&lock_);
+            lastText_ = MessageText(box);
+            LeaveCriticalSection(&lock_);
+            ++count_;
+            SendMessageW(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(10);
+        }
+        Sleep(20);
+    }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(win::Widen(path).c_str(), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(win::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t buffer[512] = {};
+    GetWindowTextW(hwnd, buffer, 512);
+    return buffer;
+}
+
+}  // namespace kelo::test

@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "core/Clock.h"
+#include "framework/WinText.h"
+
+namespace kelo::test {
+
+// A directory of its own under the temporary folder, removed with its files.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& Path() const { return path_; }  // with trailing separator
+
+private:
+    std::string path_;
+};
+
+class ManualClock : public Clock {
+public:
+    int64_t MonotonicMs() override { return monotonicMs; }
+    LocalDateTime LocalNow() override { return local; }
+    int64_t monotonicMs = 1'000'000;
+    LocalDateTime local{2026, 12, 7, 9, 30, 0};
+};
+
+// Closes every message box with the given caption that appears while it lives, and
+// keeps the text of the last one.
+class MessageBoxCloser {
+public:
+    explicit MessageBoxCloser(std::wstring caption);
+    ~MessageBoxCloser();
+    int Count() const { return count_; }
+    std::wstring LastText() const;
+
+private:
+    void Run();
+    std::wstring caption_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> count_{0};
+    std::wstring lastText_;
+    mutable CRITICAL_SECTION lock_;
+    std::thread thread_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+std::wstring WindowText(HWND hwnd);
+
+}  // namespace kelo::test
