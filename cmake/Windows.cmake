@@ -41,3 +41,10 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   include(${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
 endif()
+
+# Benchmarks: programs that print figures (see the README).
+add_executable(kelo_bench ${CMAKE_SOURCE_DIR}/bench/MeterBench.cpp)
+target_link_libraries(kelo_bench PRIVATE kelo_app psapi)
+target_compile_options(kelo_bench PRIVATE ${KELO_WIN_FLAGS})
+target_link_options(kelo_bench PRIVATE -municode ${KELO_STATIC_LINK})
+set_target_properties(kelo_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -53,6 +53,13 @@ void SetLabel(HWND label, const std::string& utf8) {
     SetWindowTextW(label, win::Widen(utf8).c_str());
 }
 
+// Sets a label only when its text changes: most ticks change one label of two.
+void UpdateLabel(HWND label, std::string& shown, std::string text) {
+    if (text == shown) return;
+    shown = std::move(text);
+    SetLabel(label, shown);
+}
+
 }  // namespace
 
 TFrmKeloMain::TFrmKeloMain(MainServices services)
@@ -100,8 +107,8 @@ void TFrmKeloMain::CreateInfoStrip() {
 }
 
 void TFrmKeloMain::UpdateInfoStrip() {
-    SetLabel(lblMonthStr_, res::kMonthLabel + session_->MonthTotalText());
-    SetLabel(lblCurStr_, res::kRunLabel + FormatDuration(session_->RunSeconds()));
+    UpdateLabel(lblMonthStr_, monthText_, res::kMonthLabel + session_->MonthTotalText());
+    UpdateLabel(lblCurStr_, runText_, res::kRunLabel + FormatDuration(session_->RunSeconds()));
 }
 
 void TFrmKeloMain::Show() {

@@ -71,6 +71,8 @@ private:
     HWND lblMonthStr_ = nullptr;
     HWND lblCurStr_ = nullptr;
     HWND lblStartStr_ = nullptr;
+    std::string monthText_;
+    std::string runText_;
     bool ending_ = false;
 };
 

@@ -1,0 +1,154 @@
+// Measures the meter inside the real main window, with the real clock and timers:
+//   kelo_bench accuracy [seconds=300] [blockEvery=30] [blockFor=10]
+//     counted versus true online seconds while the GUI thread is blocked now and then;
+//   kelo_bench footprint [seconds=120]
+//     CPU time and peak working set of ticking, scaled to one hour.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/Main.h"
+#include "app/Platform.h"
+#include "framework/Application.h"
+#include "framework/WinFileStore.h"
+#include "framework/WinText.h"
+
+using namespace kelo;
+
+namespace {
+
+constexpr UINT_PTR kTimeTimerId = 2;  // the main window's one-second counter
+
+double Seconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double CpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto toSeconds = [](FILETIME t) {
+        return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) / 1e7;
+    };
+    return toSeconds(kernel) + toSeconds(user);
+}
+
+std::string ScratchDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring dir = std::wstring(base) + L"kelo-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return win::Narrow(dir) + "\\";
+}
+
+struct Run {
+    double onlineSince = -1;  // when the first check reported the connection
+    long ticks = 0;           // one-second timer messages delivered
+};
+
+// Runs the main window's message loop for `seconds`, blocking the GUI thread for
+// `blockFor` seconds every `blockEvery` seconds (0: never). Returns the counted seconds.
+double WorkingSetMB(bool peak) {
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    return static_cast<double>(peak ? memory.PeakWorkingSetSize : memory.WorkingSetSize) /
+           (1024.0 * 1024.0);
+}
+
+int64_t Meter(double seconds, double blockEvery, double blockFor, Run& run, double& cpu) {
+    win::WinFileStore files;
+    win::GbkCodec codec;
+    app::SystemClock clock;
+    app::TFrmKeloMain main(app::MainServices{files, codec, clock,
+                                             [&run] {
+                                                 if (run.onlineSince < 0) run.onlineSince = Seconds();
+                                                 return true;
+                                             },
+                                             ScratchDir(), "bench", ""});
+    const double cpuStart = CpuSeconds();
+    // Thread timers of the bench's own: one ends the run, one blocks the GUI thread.
+    const UINT_PTR endTimer = SetTimer(nullptr, 0, static_cast<UINT>(seconds * 1000), nullptr);
+    const UINT_PTR blockTimer =
+        blockEvery > 0 ? SetTimer(nullptr, 0, static_cast<UINT>(blockEvery * 1000), nullptr) : 0;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
+            if (msg.wParam == endTimer) break;
+            if (msg.wParam == blockTimer) Sleep(static_cast<DWORD>(blockFor * 1000));
+            continue;
+        }
+        if (msg.message == WM_TIMER && msg.hwnd == main.Handle() && msg.wParam == kTimeTimerId)
+            ++run.ticks;
+        DispatchMessageW(&msg);
+    }
+    KillTimer(nullptr, endTimer);
+    if (blockTimer) KillTimer(nullptr, blockTimer);
+    // Ending the run counts the whole seconds up to now, as an exit does.
+    SendMessageW(main.Handle(), WM_QUERYENDSESSION, 0, 0);
+    cpu = CpuSeconds() - cpuStart;
+    return main.Session().RunSeconds();
+}
+
+int Accuracy(double seconds, double blockEvery, double blockFor) {
+    Run run;
+    double cpu = 0;
+    const int64_t counted = Meter(seconds, blockEvery, blockFor, run, cpu);
+    const double online = Seconds() - run.onlineSince;
+    const double whole = static_cast<double>(static_cast<int64_t>(online));
+    std::printf("accuracy: run %.0f s, GUI thread blocked %.0f s every %.0f s\n", seconds,
+                blockFor, blockEvery);
+    std::printf("  true online seconds     %.3f\n", online);
+    std::printf("  counted seconds         %lld\n", static_cast<long long>(counted));
+    std::printf("  one-second ticks seen   %ld (what counting ticks would give)\n", run.ticks);
+    std::printf("  ratio counted/true      %.4f (whole seconds: %.4f; goal >= 0.999)\n",
+                static_cast<double>(counted) / online, static_cast<double>(counted) / whole);
+    std::printf("  ratio ticks/true        %.4f\n", static_cast<double>(run.ticks) / online);
+    return 0;
+}
+
+int Footprint(double seconds) {
+    const double before = WorkingSetMB(false);
+    Run run;
+    double cpu = 0;
+    Meter(seconds, 0, 0, run, cpu);
+    std::printf("footprint: %.0f s of ticking online\n", seconds);
+    std::printf("  CPU seconds             %.3f (%.3f per hour; goal < 0.5)\n", cpu,
+                cpu * 3600.0 / seconds);
+    std::printf("  peak working set        %.1f MB (goal < 8 MB)\n", WorkingSetMB(true));
+    // The system's connection query is most of the cost under some systems: show it.
+    const double probeStart = CpuSeconds();
+    constexpr int kProbes = 200;
+    for (int i = 0; i < kProbes; ++i) app::IsOnline();
+    const double perProbe = (CpuSeconds() - probeStart) / kProbes;
+    std::printf("  of which connection checks %.3f s per hour (%.3f ms a check, one every 2 s)\n",
+                perProbe * 1800.0, perProbe * 1000.0);
+    std::printf("  working set before the window existed %.1f MB (the system's own share)\n",
+                before);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    win::Application().Initialize(GetModuleHandleW(nullptr));
+    win::Application().SetTitle(L"Kelo bench");
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    auto arg = [&](int i, double def) { return argc > i ? _wtof(argv[i]) : def; };
+    if (mode == L"accuracy") return Accuracy(arg(2, 300), arg(3, 30), arg(4, 10));
+    if (mode == L"footprint") return Footprint(arg(2, 120));
+    std::fprintf(stderr, "usage: kelo_bench accuracy [seconds] [blockEvery] [blockFor]\n"
+                         "       kelo_bench footprint [seconds]\n");
+    return 2;
+}
