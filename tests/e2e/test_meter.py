@@ -1,0 +1,207 @@
+"""The meter as a user meets it: Kelo.exe in a fresh folder under Wine, with the
+connection switched on and off through the test's own network namespace.
+
+    python3 tests/e2e/test_meter.py BUILD_DIR
+"""
+
+import re
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+
+BUILD_DIR = None
+MAIN_CLASS = "TFrmKeloMain"
+FIRST_START_INI = b"[Setup]\r\nSetupBool=0\r\n"
+DATE_TIME = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d"
+
+
+def parse_hms(text):
+    h, m, s = (int(x) for x in text.split(":"))
+    return h * 3600 + m * 60 + s
+
+
+class MeterEndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.env = Env(BUILD_DIR, desktop="1280x1024")
+        cls.env.__enter__()
+        cls.shots = Path(BUILD_DIR).parent / "screenshots"
+        cls.shots.mkdir(parents=True, exist_ok=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.env.__exit__(None, None, None)
+
+    def tearDown(self):
+        self.env.kill_all("Kelo.exe")
+        self.env.offline()
+
+    # -- helpers ---------------------------------------------------------
+
+    def start(self, name, ini=None):
+        folder = self.env.fresh_dir(name)
+        if ini is not None:
+            (folder / "Kelo.ini").write_bytes(ini)
+        proc = self.env.start(folder / "Kelo.exe")
+        started = time.monotonic()
+        hwnd = self.env.find_window(MAIN_CLASS, timeout_ms=30000)
+        self.assertIsNotNone(hwnd, "the main window did not appear")
+        return folder, proc, hwnd, started
+
+    def labels(self, hwnd):
+        out = self.env.driver("children", hwnd) or ""
+        return [line.split("\t")[2] for line in out.splitlines() if line.count("\t") >= 3]
+
+    def run_seconds(self, hwnd):
+        for text in self.labels(hwnd):
+            if text.startswith("本次用时:"):
+                return parse_hms(text[len("本次用时:"):])
+        self.fail(f"no run label among {self.labels(hwnd)}")
+
+    def wait_run_seconds(self, hwnd, at_least, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            value = self.run_seconds(hwnd)
+            if value >= at_least:
+                return value
+            time.sleep(0.2)
+        self.fail(f"the run label did not reach {at_least} s within {timeout} s")
+
+    def quit(self, proc, hwnd):
+        """Ends the program through the system's log-off path."""
+        out = self.env.driver("end-session", hwnd)
+        self.assertIsNotNone(out)
+        proc.wait(30)
+
+    def history_lines(self, folder):
+        data = (folder / "Kelo.trv").read_bytes()
+        self.assertTrue(data.endswith(b"\r\n"))
+        return [line.split(b"\x07") for line in data[:-2].split(b"\r\n")]
+
+    # -- the cases -------------------------------------------------------
+
+    def test_offline_run_counts_nothing_and_quitting_writes_neither_file(self):
+        self.env.offline()
+        folder, proc, hwnd, _ = self.start("offline")
+        time.sleep(6)
+        self.assertEqual(self.run_seconds(hwnd), 0)
+        self.assertIn("本月用时:00:00:00", self.labels(hwnd))
+        ini_after_start = (folder / "Kelo.ini").read_bytes()
+        self.assertEqual(ini_after_start, FIRST_START_INI)
+        self.quit(proc, hwnd)
+        self.assertEqual((folder / "Kelo.ini").read_bytes(), FIRST_START_INI)
+        self.assertFalse((folder / "Kelo.trv").exists())
+
+    def test_online_time_is_counted_paused_resumed_and_saved_as_one_record(self):
+        env = self.env
+        env.online()
+        folder, proc, hwnd, started = self.start("online")
+        self.wait_run_seconds(hwnd, 1, timeout=10)
+        began = time.monotonic() - started - 1
+        self.assertLess(began, 4.5, "counting should begin at the first check, about 2 s in")
+        self.wait_run_seconds(hwnd, 5, timeout=10)
+        env.screenshot(self.shots / "e2e-main-window-online.png")
+
+        env.offline()
+        time.sleep(3)  # the next check, at most 2 s later, stops the counter
+        paused = self.run_seconds(hwnd)
+        time.sleep(5)
+        self.assertEqual(self.run_seconds(hwnd), paused, "counting went on while offline")
+
+        env.online()
+        resumed = self.wait_run_seconds(hwnd, paused + 3, timeout=10)
+        self.assertLessEqual(resumed, paused + 4)
+        final_label = self.run_seconds(hwnd)
+        self.quit(proc, hwnd)
+
+        lines = self.history_lines(folder)
+        self.assertEqual(len(lines), 1, "one run gives one record")
+        start, end, online, host, kind, ip = (f.decode("gbk") for f in lines[0])
+        self.assertRegex(start, DATE_TIME)
+        self.assertRegex(end, DATE_TIME)
+        self.assertLessEqual(start, end)
+        self.assertRegex(online, r"^\d\d:\d\d:\d\d$")
+        self.assertLessEqual(abs(parse_hms(online) - final_label), 2)
+        self.assertTrue(host)
+        self.assertEqual(kind, "Kelo")
+        self.assertRegex(ip, r"^(\d{1,3}\.){3}\d{1,3}$|^$")
+
+        ini = (folder / "Kelo.ini").read_bytes().decode("gbk")
+        total = re.search(r"\r\nSumTime=(\d+):(\d+):(\d+)\r\n", ini)
+        self.assertIsNotNone(total, ini)
+        self.assertEqual(int(total[1]) * 3600 + int(total[2]) * 60 + int(total[3]),
+                         parse_hms(online))
+        self.assertRegex(ini, r"\r\nStart=" + DATE_TIME + r"\r\n")
+        self.assertRegex(ini, r"\r\nPeriod=\d{4}-\d\d-\d\d\r\n")
+
+    def test_second_copy_ends_without_a_window_and_the_first_keeps_counting(self):
+        env = self.env
+        env.online()
+        folder, proc, hwnd, _ = self.start("single")
+        before = self.wait_run_seconds(hwnd, 1, timeout=10)
+        second = env.start(folder / "Kelo.exe")
+        self.assertEqual(second.wait(20), 0)
+        mains = [w for w in env.toplevels("Kelo.exe") if w["cls"] == MAIN_CLASS]
+        self.assertEqual(len(mains), 1)
+        self.assertEqual(mains[0]["hwnd"], hwnd)
+        self.wait_run_seconds(hwnd, before + 2, timeout=10)
+        self.quit(proc, hwnd)
+
+    def test_daily_limit_gives_exactly_one_message_box_and_counting_goes_on(self):
+        env = self.env
+        env.online()
+        folder, proc, hwnd, _ = self.start("daylimit", ini=b"[Setup]\r\nDate=0\r\n")
+        box = env.msgbox("提示", timeout_ms=10000)
+        self.assertIsNotNone(box, "no alarm box")
+        self.assertEqual(box[1], "今天上网的时间已经到了!")
+        env.screenshot(self.shots / "e2e-day-limit-alarm.png")
+        counted = self.run_seconds(hwnd)
+        self.wait_run_seconds(hwnd, counted + 3, timeout=10)  # counting goes on behind the box
+        self.assertEqual(env.count_msgbox("提示"), 1)
+        self.assertIsNotNone(env.driver("msgbox-close", "--caption", "提示"))
+        time.sleep(3)
+        self.assertEqual(env.count_msgbox("提示"), 0, "the alarm came twice")
+        self.quit(proc, hwnd)
+
+    def test_sound_alarm_shows_no_message_box(self):
+        env = self.env
+        env.online()
+        folder, proc, hwnd, _ = self.start("soundalarm",
+                                           ini=b"[Setup]\r\nDate=0\r\nSound=1\r\n")
+        self.wait_run_seconds(hwnd, 3, timeout=10)
+        self.assertEqual(env.count_msgbox("提示"), 0)
+        self.quit(proc, hwnd)
+
+    def test_a_killed_run_loses_at_most_a_minute(self):
+        env = self.env
+        env.online()
+        folder, proc, hwnd, _ = self.start("killed")
+        self.wait_run_seconds(hwnd, 70, timeout=90)
+        counted = self.run_seconds(hwnd)
+        proc.kill()
+        self.assertIsNone(env.find_window(MAIN_CLASS))
+
+        lines = self.history_lines(folder)
+        self.assertEqual(len(lines), 1)
+        saved = parse_hms(lines[0][2].decode("gbk"))
+        self.assertGreater(saved, 0)
+        self.assertLessEqual(counted - saved, 60)
+        ini = (folder / "Kelo.ini").read_bytes().decode("gbk")
+        self.assertIn(f"\r\nSumTime=0:{saved // 60}:{saved % 60}\r\n", ini)
+
+        # The next start in the same folder carries the saved time on.
+        env.offline()
+        proc2 = env.start(folder / "Kelo.exe")
+        hwnd2 = env.find_window(MAIN_CLASS, timeout_ms=30000)
+        self.assertIsNotNone(hwnd2)
+        self.assertIn(f"本月用时:0:{saved // 60}:{saved % 60}", self.labels(hwnd2))
+        self.quit(proc2, hwnd2)
+
+if __name__ == "__main__":
+    BUILD_DIR = build_dir_from_args(sys.argv)
+    unittest.main(argv=[sys.argv[0]], verbosity=2)
