@@ -14,14 +14,13 @@
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "framework/Application.h"
+#include "framework/Timer.h"
 #include "framework/WinFileStore.h"
 #include "framework/WinText.h"
 
 using namespace kelo;
 
 namespace {
-
-constexpr UINT_PTR kTimeTimerId = 2;  // the main window's one-second counter
 
 double Seconds() {
     static LARGE_INTEGER frequency = [] {
@@ -78,6 +77,8 @@ int64_t Meter(double seconds, double blockEvery, double blockFor, Run& run, doub
                                              },
                                              ScratchDir(), "bench", ""});
     const double cpuStart = CpuSeconds();
+    // The one-second counter's messages carry the timer's address.
+    const auto counterId = reinterpret_cast<WPARAM>(main.Find<win::TTimer>("tmrTime"));
     // Thread timers of the bench's own: one ends the run, one blocks the GUI thread.
     const UINT_PTR endTimer = SetTimer(nullptr, 0, static_cast<UINT>(seconds * 1000), nullptr);
     const UINT_PTR blockTimer =
@@ -89,8 +90,7 @@ int64_t Meter(double seconds, double blockEvery, double blockFor, Run& run, doub
             if (msg.wParam == blockTimer) Sleep(static_cast<DWORD>(blockFor * 1000));
             continue;
         }
-        if (msg.message == WM_TIMER && msg.hwnd == main.Handle() && msg.wParam == kTimeTimerId)
-            ++run.ticks;
+        if (msg.message == WM_TIMER && msg.wParam == counterId) ++run.ticks;
         DispatchMessageW(&msg);
     }
     KillTimer(nullptr, endTimer);

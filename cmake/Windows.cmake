@@ -3,6 +3,12 @@
 set(KELO_WIN_FLAGS -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601)
 set(KELO_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
+# The resource script embeds the form descriptions and images: rebuild it when they change.
+file(GLOB KELO_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/forms/*.kfm
+     ${CMAKE_SOURCE_DIR}/resources/*.ico ${CMAKE_SOURCE_DIR}/resources/*.bmp)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Kelo.rc PROPERTIES
+                            OBJECT_DEPENDS "${KELO_RESOURCE_FILES}")
+
 file(GLOB KELO_FRAMEWORK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/framework/*.cpp)
 add_library(kelo_framework STATIC ${KELO_FRAMEWORK_SOURCES})
 target_link_libraries(kelo_framework PUBLIC kelo_core comctl32 gdi32 user32 kernel32 shell32)
@@ -27,7 +33,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB KELO_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 if(KELO_WIN_TESTS)
-  add_executable(kelo_win_tests ${KELO_WIN_TESTS})
+  add_executable(kelo_win_tests ${KELO_WIN_TESTS} ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)
   target_link_libraries(kelo_win_tests PRIVATE kelo_app gtest gtest_main)
   target_compile_options(kelo_win_tests PRIVATE ${KELO_WIN_FLAGS})
   target_link_options(kelo_win_tests PRIVATE ${KELO_STATIC_LINK})
@@ -43,7 +49,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
 endif()
 
 # Benchmarks: programs that print figures (see the README).
-add_executable(kelo_bench ${CMAKE_SOURCE_DIR}/bench/MeterBench.cpp)
+add_executable(kelo_bench ${CMAKE_SOURCE_DIR}/bench/MeterBench.cpp ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)
 target_link_libraries(kelo_bench PRIVATE kelo_app psapi)
 target_compile_options(kelo_bench PRIVATE ${KELO_WIN_FLAGS})
 target_link_options(kelo_bench PRIVATE -municode ${KELO_STATIC_LINK})

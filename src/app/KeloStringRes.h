@@ -6,6 +6,9 @@ namespace kelo::res {
 inline constexpr const wchar_t* kMutexName = L"Mavro Kelo";
 inline constexpr const wchar_t* kAppTitle = L"Brivo上网计时器";
 inline constexpr const wchar_t* kMainCaption = L"上网计时器——Brivo开发绿色版软件";
+// The maker's web page, opened by "Brivo官方(&H)".
+inline constexpr const wchar_t* kHomePage = L"https://kelo.example.org/";
+
 inline constexpr const wchar_t* kUiFontName = L"宋体";
 inline constexpr int kUiFontHeight = 12;
 

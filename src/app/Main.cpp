@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include "app/KeloStringRes.h"
 #include "core/Errors.h"
@@ -10,21 +11,6 @@
 namespace kelo::app {
 
 namespace {
-
-constexpr UINT_PTR kCheckerTimerId = 1;
-constexpr UINT_PTR kTimeTimerId = 2;
-constexpr UINT kCheckerIntervalMs = 2000;
-constexpr UINT kTimeIntervalMs = 1000;
-
-// The window's designed place and size, and the information strip inside it.
-constexpr int kLeft = 356, kTop = 179, kWidth = 696, kHeight = 484;
-constexpr int kStripHeight = 39;
-constexpr int kStripTextLeft = 120;  // the date picker's part of the strip comes first
-constexpr int kLabelTop = 14;
-constexpr int kMonthLabelX = kStripTextLeft + 1 + 9;
-constexpr int kCurLabelX = kStripTextLeft + 1 + 210;
-constexpr int kStartLabelX = kStripTextLeft + 1 + 363;
-constexpr COLORREF kStripText = RGB(0, 128, 0);
 
 // The date and time as the system's settings write them (short date, long time).
 std::wstring DefaultDateTimeText(const LocalDateTime& t) {
@@ -41,85 +27,64 @@ std::wstring DefaultDateTimeText(const LocalDateTime& t) {
     return std::wstring(date) + L" " + time;
 }
 
-HWND CreateLabel(HWND parent, int x, int y, int width, HFONT font) {
-    HWND label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
-                                 x, y, width, 14, parent, nullptr,
-                                 win::Application().InstanceHandle(), nullptr);
-    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return label;
-}
-
-void SetLabel(HWND label, const std::string& utf8) {
-    SetWindowTextW(label, win::Widen(utf8).c_str());
-}
-
-// Sets a label only when its text changes: most ticks change one label of two.
-void UpdateLabel(HWND label, std::string& shown, std::string text) {
-    if (text == shown) return;
-    shown = std::move(text);
-    SetLabel(label, shown);
+template <class T>
+T* Need(win::TComponent& form, const char* name) {
+    T* component = form.Find<T>(name);
+    if (!component) throw KeloError(std::string("the main window has no ") + name);
+    return component;
 }
 
 }  // namespace
 
 TFrmKeloMain::TFrmKeloMain(MainServices services)
-    : services_(std::move(services)),
-      tmrChecker_(*this, kCheckerTimerId, kCheckerIntervalMs, [this] { tmrCheckerTimer(); }),
-      tmrTime_(*this, kTimeTimerId, kTimeIntervalMs, [this] { tmrTimeTimer(); }) {
-    win::WindowParams p;
-    p.className = L"TFrmKeloMain";
-    p.caption = res::kMainCaption;
-    p.x = kLeft;
-    p.y = kTop;
-    p.width = kWidth;
-    p.height = kHeight;
-    CreateHandle(p);
+    : win::TForm(nullptr), services_(std::move(services)) {
+    RegisterHandlers();
+    LoadFromResource(L"MAIN");
+    tmrChecker_ = Need<win::TTimer>(*this, "tmrChecker");
+    tmrTime_ = Need<win::TTimer>(*this, "tmrTime");
+    lblMonthStr_ = Need<win::TLabel>(*this, "lblMonthStr");
+    lblCurStr_ = Need<win::TLabel>(*this, "lblCurStr");
+    lblStartStr_ = Need<win::TLabel>(*this, "lblStartStr");
+    MenuShowMain_ = Need<win::TMenuItem>(*this, "MenuShowMain");
     FormCreate();
 }
 
-TFrmKeloMain::~TFrmKeloMain() { DestroyHandle(); }
+TFrmKeloMain::~TFrmKeloMain() = default;
+
+void TFrmKeloMain::RegisterHandlers() {
+    auto on = [this](const char* name, void (TFrmKeloMain::*handler)()) {
+        RegisterHandler(name, [this, handler](win::TComponent*) { (this->*handler)(); });
+    };
+    on("tmrCheckerTimer", &TFrmKeloMain::tmrCheckerTimer);
+    on("tmrTimeTimer", &TFrmKeloMain::tmrTimeTimer);
+    on("MenuShowMainClick", &TFrmKeloMain::MenuShowMainClick);
+    on("MenuCloseClick", &TFrmKeloMain::MenuCloseClick);
+    on("MenuHelpClick", &TFrmKeloMain::MenuHelpClick);
+    for (const char* later : {"MenuOptionClick", "MenuDropFrmClick", "MenuFrmTransClick",
+                              "MMenuDropSetupClick", "Timer1Timer", "Timer2Timer"})
+        RegisterHandler(later, [](win::TComponent*) {});
+}
 
 void TFrmKeloMain::FormCreate() {
     session_.emplace(SessionEnvironment{services_.files, services_.codec, services_.clock,
                                         services_.appDir, services_.hostName,
                                         services_.ipAddress});
-    CreateInfoStrip();
     UpdateInfoStrip();
-    SetLabel(lblStartStr_, res::kStartLabel + win::Narrow(DefaultDateTimeText(session_->CountStart())));
-    tmrChecker_.SetEnabled(true);
+    lblStartStr_->SetCaption(win::Widen(res::kStartLabel) +
+                             DefaultDateTimeText(session_->CountStart()));
     for (const std::string& message : session_->StartupMessages())
         win::Application().ShowException(KeloError(message), Handle());
 }
 
-void TFrmKeloMain::CreateInfoStrip() {
-    font_.Reset(CreateFontW(-res::kUiFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, res::kUiFontName));
-    stripBrush_.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNTEXT)));
-    RECT client;
-    GetClientRect(Handle(), &client);
-    lblMonthStr_ = CreateLabel(Handle(), kMonthLabelX, kLabelTop, kCurLabelX - kMonthLabelX,
-                               font_.Get());
-    lblCurStr_ = CreateLabel(Handle(), kCurLabelX, kLabelTop, kStartLabelX - kCurLabelX,
-                             font_.Get());
-    lblStartStr_ = CreateLabel(Handle(), kStartLabelX, kLabelTop,
-                               client.right - 2 - kStartLabelX, font_.Get());
-}
-
 void TFrmKeloMain::UpdateInfoStrip() {
-    UpdateLabel(lblMonthStr_, monthText_, res::kMonthLabel + session_->MonthTotalText());
-    UpdateLabel(lblCurStr_, runText_, res::kRunLabel + FormatDuration(session_->RunSeconds()));
-}
-
-void TFrmKeloMain::Show() {
-    ShowWindow(Handle(), SW_SHOWNORMAL);
-    UpdateWindow(Handle());
+    lblMonthStr_->SetCaption(win::Widen(res::kMonthLabel + session_->MonthTotalText()));
+    lblCurStr_->SetCaption(win::Widen(res::kRunLabel + FormatDuration(session_->RunSeconds())));
 }
 
 void TFrmKeloMain::tmrCheckerTimer() {
     if (ending_) return;
     const auto alarms = session_->OnCheck(services_.isOnline());
-    tmrTime_.SetEnabled(session_->Counting());
+    tmrTime_->SetEnabled(session_->Counting());
     UpdateInfoStrip();
     Checkpoint();
     RaiseAlarms(alarms);
@@ -156,14 +121,14 @@ void TFrmKeloMain::RaiseAlarm(const char* message) {
 
 void TFrmKeloMain::StopTimers() {
     ending_ = true;
-    tmrChecker_.SetEnabled(false);
-    tmrTime_.SetEnabled(false);
+    tmrChecker_->SetEnabled(false);
+    tmrTime_->SetEnabled(false);
 }
 
 void TFrmKeloMain::ResumeAfterFailedExit() {
     ending_ = false;
     session_->Resume();
-    tmrChecker_.SetEnabled(true);
+    tmrChecker_->SetEnabled(true);
 }
 
 bool TFrmKeloMain::FormCloseQuery() {
@@ -178,25 +143,37 @@ bool TFrmKeloMain::FormCloseQuery() {
     return true;
 }
 
+bool TFrmKeloMain::CloseQuery() { return FormCloseQuery() && win::TForm::CloseQuery(); }
+
+void TFrmKeloMain::MenuShowMainClick() {
+    MenuShowMain_->SetChecked(!MenuShowMain_->Checked());
+    // The window itself, not its visibility property: the mini window is left alone.
+    ShowWindow(Handle(), MenuShowMain_->Checked() ? SW_SHOW : SW_HIDE);
+}
+
+void TFrmKeloMain::MenuCloseClick() { Close(); }
+
+void TFrmKeloMain::MenuHelpClick() {
+    ShellExecuteW(Handle(), L"open", L"Explorer.exe", res::kHomePage, nullptr, SW_SHOWNORMAL);
+}
+
 LRESULT TFrmKeloMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SYSCOMMAND: WMSysCommand(wParam, lParam); return 0;
     case WM_QUERYENDSESSION: return WMQueryEndSession();
     case WM_ENDSESSION: WMEndSession(wParam != FALSE); return 0;
-    case WM_CTLCOLORSTATIC: return WMCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_PAINT: WMPaint(); return 0;
-    case WM_DESTROY: win::Application().Terminate(); return 0;
-    default: return DefaultHandler(msg, wParam, lParam);
+    default: return win::TForm::WndProc(msg, wParam, lParam);
     }
 }
 
 void TFrmKeloMain::WMSysCommand(WPARAM command, LPARAM lParam) {
     // The close button and Alt+F4 put the program away; it goes on counting.
     if ((command & 0xFFF0) == SC_CLOSE) {
-        ShowWindow(Handle(), SW_MINIMIZE);
+        win::Application().Minimize();
+        MenuShowMain_->SetChecked(false);
         return;
     }
-    DefaultHandler(WM_SYSCOMMAND, command, lParam);
+    win::TForm::WndProc(WM_SYSCOMMAND, command, lParam);
 }
 
 LRESULT TFrmKeloMain::WMQueryEndSession() {
@@ -217,26 +194,8 @@ void TFrmKeloMain::WMEndSession(bool ending) {
         if (ending_) ResumeAfterFailedExit();
         return;
     }
-    DestroyWindow(Handle());
-}
-
-LRESULT TFrmKeloMain::WMCtlColorStatic(HDC dc, HWND) {
-    SetTextColor(dc, kStripText);
-    SetBkColor(dc, GetSysColor(COLOR_BTNTEXT));
-    return reinterpret_cast<LRESULT>(stripBrush_.Get());
-}
-
-void TFrmKeloMain::WMPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
-    RECT client;
-    GetClientRect(Handle(), &client);
-    RECT strip{kStripTextLeft, 1, client.right - 1, kStripHeight - 1};
-    FillRect(dc, &strip, stripBrush_.Get());
-    DrawEdge(dc, &strip, BDR_SUNKENOUTER, BF_RECT);
-    RECT outer{0, 0, client.right, kStripHeight};
-    DrawEdge(dc, &outer, BDR_SUNKENINNER, BF_RECT);
-    EndPaint(Handle(), &ps);
+    win::Application().Terminate();
+    DestroyWnd();
 }
 
 }  // namespace kelo::app

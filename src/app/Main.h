@@ -1,12 +1,13 @@
 #pragma once
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/UsageSession.h"
-#include "framework/Handle.h"
-#include "framework/Window.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Form.h"
+#include "framework/Menus.h"
+#include "framework/Timer.h"
 
 namespace kelo {
 class Clock;
@@ -29,21 +30,22 @@ struct MainServices {
 };
 
 // The main window: the information strip with the month total, the run's online time
-// and the counting start, driven by the connection check and the one-second counter.
-class TFrmKeloMain : public win::TWindow {
+// and the counting start, the history, the menus, and the meter's timers.
+class TFrmKeloMain : public win::TForm {
+    KELO_CLASS(TFrmKeloMain, win::TForm)
 public:
     explicit TFrmKeloMain(MainServices services);
     ~TFrmKeloMain() override;
 
-    void Show();
     const UsageSession& Session() const { return *session_; }
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool CloseQuery() override;
 
 private:
+    void RegisterHandlers();
     void FormCreate();
-    void CreateInfoStrip();
     void UpdateInfoStrip();
     void tmrCheckerTimer();
     void tmrTimeTimer();
@@ -56,23 +58,21 @@ private:
     void StopTimers();
     void ResumeAfterFailedExit();
 
+    void MenuShowMainClick();
+    void MenuCloseClick();
+    void MenuHelpClick();
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
     void WMEndSession(bool ending);
-    LRESULT WMCtlColorStatic(HDC dc, HWND control);
-    void WMPaint();
 
     MainServices services_;
     std::optional<UsageSession> session_;
-    win::TTimer tmrChecker_;
-    win::TTimer tmrTime_;
-    win::Font font_;
-    win::Brush stripBrush_;
-    HWND lblMonthStr_ = nullptr;
-    HWND lblCurStr_ = nullptr;
-    HWND lblStartStr_ = nullptr;
-    std::string monthText_;
-    std::string runText_;
+    win::TTimer* tmrChecker_ = nullptr;
+    win::TTimer* tmrTime_ = nullptr;
+    win::TLabel* lblMonthStr_ = nullptr;
+    win::TLabel* lblCurStr_ = nullptr;
+    win::TLabel* lblStartStr_ = nullptr;
+    win::TMenuItem* MenuShowMain_ = nullptr;
     bool ending_ = false;
 };
 

@@ -27,8 +27,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         app::TFrmKeloMain main(app::MainServices{files, codec, clock, &app::IsOnline,
                                                  app::AppDir(), app::GetLocalHostName(),
                                                  app::GetLocalIP()});
-        main.Show();
+        application.SetMainForm(&main);
         exitCode = application.Run();
+        application.SetMainForm(nullptr);
     });
     return exitCode;
 }

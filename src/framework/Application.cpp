@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "framework/Form.h"
 #include "framework/WinText.h"
 
 namespace kelo::win {
@@ -15,18 +18,153 @@ void TApplication::Initialize(HINSTANCE instance) {
     instance_ = instance;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
+    icon_ = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+HWND TApplication::Handle() {
+    if (hwnd_) return hwnd_;
+    static constexpr wchar_t kClass[] = L"TApplication";
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance_, kClass, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &TApplication::WndProc;
+        wc.hInstance = instance_;
+        wc.hIcon = icon_;
+        wc.lpszClassName = kClass;
+        RegisterClassExW(&wc);
+    }
+    // A zero-sized popup with a caption: invisible on screen, but the shell gives it the
+    // taskbar button, and the program's forms are owned by it.
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    hwnd_ = CreateWindowExW(0, kClass, title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            x, y, 0, 0, nullptr, nullptr, instance_, nullptr);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    return hwnd_;
+}
+
+void TApplication::SetTitle(std::wstring title) {
+    title_ = std::move(title);
+    if (hwnd_) SetWindowTextW(hwnd_, title_.c_str());
+}
+
+bool TApplication::Minimized() const { return hwnd_ && IsIconic(hwnd_); }
+
+void TApplication::Minimize() {
+    HWND app = Handle();
+    if (IsIconic(app)) return;
+    // The windows the taskbar window owns go away with it and come back on restore.
+    hiddenByMinimize_.clear();
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* self = reinterpret_cast<TApplication*>(param);
+            if (hwnd != self->hwnd_ && GetWindow(hwnd, GW_OWNER) == self->hwnd_ &&
+                IsWindowVisible(hwnd))
+                self->hiddenByMinimize_.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    for (HWND hwnd : hiddenByMinimize_) ShowWindow(hwnd, SW_HIDE);
+    ShowWindow(app, SW_MINIMIZE);
+    if (OnMinimize) OnMinimize();
+}
+
+void TApplication::Restore() {
+    HWND app = Handle();
+    if (!IsIconic(app)) return;
+    ShowWindow(app, SW_RESTORE);
+    for (HWND hwnd : hiddenByMinimize_)
+        if (IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
+    hiddenByMinimize_.clear();
+    if (OnRestore) OnRestore();
+}
+
+int TApplication::HookMainWindow(Hook hook) {
+    hooks_.emplace_back(nextHook_, std::move(hook));
+    return nextHook_++;
+}
+
+void TApplication::UnhookMainWindow(int id) {
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(),
+                                [id](const auto& h) { return h.first == id; }),
+                 hooks_.end());
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    TApplication& app = Instance();
+    if (app.hwnd_ != hwnd) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    try {
+        return app.Dispatch(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        app.ShowException(e);
+        return 0;
+    }
+}
+
+LRESULT TApplication::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    for (auto& [id, hook] : std::vector(hooks_)) {
+        LRESULT result = 0;
+        if (hook(msg, wParam, lParam, result)) return result;
+    }
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE: Minimize(); return 0;
+        case SC_RESTORE: Restore(); return 0;
+        case SC_CLOSE:
+            if (mainForm_) mainForm_->Perform(WM_SYSCOMMAND, wParam, lParam);
+            return 0;
+        }
+        break;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+        if (mainForm_) return mainForm_->Perform(msg, wParam, lParam);
+        break;
+    case WM_ACTIVATE:
+        // Activating the taskbar window passes the focus on to the main form.
+        if (LOWORD(wParam) != WA_INACTIVE && mainForm_ && mainForm_->HandleAllocated() &&
+            IsWindowVisible(mainForm_->Handle()) && !IsIconic(hwnd_)) {
+            SetActiveWindow(mainForm_->Handle());
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 int TApplication::Run() {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (mainForm_ && showMainForm_) mainForm_->Show();
+    MSG msg{};
+    while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    terminated_ = true;
     return static_cast<int>(msg.wParam);
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            terminated_ = true;
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
 
 void TApplication::ShowException(const std::exception& e, HWND owner) {
     std::wstring text = Widen(e.what());

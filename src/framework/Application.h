@@ -2,31 +2,74 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kelo::win {
 
-// The program's application object: title, message loop and the standard error box.
+class TCustomForm;
+
+// The program's application object: the hidden window that carries the taskbar
+// button, the main form, minimise and restore with one listener each, the message
+// loop and the standard error box.
 class TApplication {
 public:
     static TApplication& Instance();
 
     void Initialize(HINSTANCE instance);
     HINSTANCE InstanceHandle() const { return instance_; }
+    // The hidden window with the taskbar button; made on first use.
+    HWND Handle();
 
-    void SetTitle(std::wstring title) { title_ = std::move(title); }
+    void SetTitle(std::wstring title);
     const std::wstring& Title() const { return title_; }
+    HICON Icon() const { return icon_; }
 
-    // Runs the message loop until the program ends; returns the exit code.
+    TCustomForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TCustomForm* form) { mainForm_ = form; }
+    // Whether Run shows the main form.
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+    // Minimise and restore the program (the taskbar window and the windows it owns).
+    // Each notifies its listener only when it changes the state.
+    void Minimize();
+    void Restore();
+    bool Minimized() const;
+    std::function<void()> OnMinimize;
+    std::function<void()> OnRestore;
+
+    // Hooks on the taskbar window's messages; a hook returning true answers the message.
+    using Hook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    int HookMainWindow(Hook hook);
+    void UnhookMainWindow(int id);
+
+    // Shows the main form (when ShowMainForm) and runs the message loop until the
+    // program ends; returns the exit code.
     int Run();
     void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Handles the waiting messages (used by modal loops of the program's own).
+    void ProcessMessages();
 
     // The standard error box: the error's text, the application title as caption.
     void ShowException(const std::exception& e, HWND owner = nullptr);
 
 private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+
     HINSTANCE instance_ = nullptr;
+    HWND hwnd_ = nullptr;
+    HICON icon_ = nullptr;
     std::wstring title_;
+    TCustomForm* mainForm_ = nullptr;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+    std::vector<std::pair<int, Hook>> hooks_;
+    int nextHook_ = 1;
+    std::vector<HWND> hiddenByMinimize_;
 };
 
 inline TApplication& Application() { return TApplication::Instance(); }

@@ -30,12 +30,21 @@ private:
     HANDLE h_ = nullptr;
 };
 
+// Live GDI objects held by the program's wrappers (the system's own count is not
+// available everywhere the program runs).
+inline long& LiveGdiObjects() {
+    static long count = 0;
+    return count;
+}
+
 // Move-only owner of a GDI object (font, brush, pen, bitmap, region).
 template <class T>
 class GdiObject {
 public:
     GdiObject() = default;
-    explicit GdiObject(T h) : h_(h) {}
+    explicit GdiObject(T h) : h_(h) {
+        if (h_) ++LiveGdiObjects();
+    }
     GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
     GdiObject& operator=(GdiObject&& o) noexcept {
         if (this != &o) Reset(std::exchange(o.h_, nullptr));
@@ -48,8 +57,12 @@ public:
     T Get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
     void Reset(T h = nullptr) {
-        if (h_) DeleteObject(h_);
+        if (h_) {
+            DeleteObject(h_);
+            --LiveGdiObjects();
+        }
         h_ = h;
+        if (h_) ++LiveGdiObjects();
     }
 
 private:

@@ -53,15 +53,18 @@ class MeterEndToEnd(unittest.TestCase):
         self.assertIsNotNone(hwnd, "the main window did not appear")
         return folder, proc, hwnd, started
 
+    def label(self, hwnd, name):
+        out = self.env.driver("inspect", hwnd, name)
+        self.assertIsNotNone(out, f"no {name} in the window")
+        return out.rstrip("\n")
+
     def labels(self, hwnd):
-        out = self.env.driver("children", hwnd) or ""
-        return [line.split("\t")[2] for line in out.splitlines() if line.count("\t") >= 3]
+        return [self.label(hwnd, n) for n in ("lblMonthStr", "lblCurStr", "lblStartStr")]
 
     def run_seconds(self, hwnd):
-        for text in self.labels(hwnd):
-            if text.startswith("本次用时:"):
-                return parse_hms(text[len("本次用时:"):])
-        self.fail(f"no run label among {self.labels(hwnd)}")
+        text = self.label(hwnd, "lblCurStr")
+        self.assertTrue(text.startswith("本次用时:"), text)
+        return parse_hms(text[len("本次用时:"):])
 
     def wait_run_seconds(self, hwnd, at_least, timeout):
         deadline = time.monotonic() + timeout

@@ -1,22 +1,60 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "framework/Application.h"
-#include "framework/Window.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Form.h"
+#include "framework/FormLoader.h"
+#include "framework/Menus.h"
+#include "framework/Subclass.h"
+#include "framework/Timer.h"
 
 using namespace kelo;
+using namespace kelo::win;
 
 namespace {
 
-class ThrowingWindow : public win::TWindow {
+std::vector<std::string>& Journal() {
+    static std::vector<std::string> journal;
+    return journal;
+}
+
+// Records what the framework tells it, and holds a reference to another component
+// that it must drop when that one goes.
+class TProbe : public TComponent {
+    KELO_CLASS(TProbe, TComponent)
 public:
-    ThrowingWindow() {
-        win::WindowParams p;
-        p.className = L"KeloTestThrowingWindow";
-        p.style = WS_OVERLAPPED;
-        CreateHandle(p);
+    explicit TProbe(TComponent* owner) : TComponent(owner) {}
+    TComponent* watched = nullptr;
+    bool ReadProperty(const std::string& name, const FormValue& value) override {
+        if (name == "Watch") {
+            watched = Owner()->FindComponent(ValueIdent(value));
+            Journal().push_back(Name() + ".Watch");
+            return true;
+        }
+        return TComponent::ReadProperty(name, value);
+    }
+    void Loaded() override {
+        TComponent::Loaded();
+        Journal().push_back(Name() + ".Loaded");
+    }
+    void Notification(TComponent* c, TOperation op) override {
+        TComponent::Notification(c, op);
+        if (op == TOperation::opRemove && c == watched) {
+            watched = nullptr;
+            Journal().push_back(Name() + ".dropped " + c->Name());
+        }
+    }
+};
+
+class ThrowingForm : public TForm {
+public:
+    ThrowingForm() : TForm(nullptr) {
+        LoadFromDescription("object F: TForm\n Width = 200\n Height = 100\nend\n");
     }
     int handled = 0;
 
@@ -24,40 +62,169 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_APP) throw std::runtime_error("磁盘已满");
         if (msg == WM_APP + 1) return ++handled;
-        return DefaultHandler(msg, wParam, lParam);
+        return TForm::WndProc(msg, wParam, lParam);
     }
 };
 
-}  // namespace
+// Answers WM_APP + 2 with its own value and passes everything else on.
+class ValueHook : public SubclassHook {
+public:
+    explicit ValueHook(LRESULT value) : value_(value) {}
+    bool Handle(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg != WM_APP + 2) return false;
+        result = value_;
+        return true;
+    }
 
-TEST(Framework, ErrorInAHandlerIsShownInTheErrorBoxAndTheWindowGoesOn) {
-    win::Application().Initialize(GetModuleHandleW(nullptr));
-    win::Application().SetTitle(L"KeloFrameworkTest");
-    test::MessageBoxCloser closer(L"KeloFrameworkTest");
-    ThrowingWindow window;
-    SendMessageW(window.Handle(), WM_APP, 0, 0);
-    EXPECT_EQ(closer.Count(), 1);
-    EXPECT_EQ(closer.LastText(), L"磁盘已满");
-    EXPECT_EQ(SendMessageW(window.Handle(), WM_APP + 1, 0, 0), 1);
+private:
+    LRESULT value_;
+};
+
+constexpr char kForm[] = R"(object FrmTest: TForm
+  Left = 10
+  Top = 10
+  Width = 300
+  Height = 200
+  Caption = '测试'
+  object Probe1: TProbe
+    Watch = Menu1
+  end
+  object Panel1: TPanel
+    Align = alTop
+    Height = 40
+    object Label1: TLabel
+      Left = 5
+      Top = 5
+      Caption = 'abc'
+    end
+  end
+  object Menu1: TPopupMenu
+    object Item1: TMenuItem
+      Caption = '显示主窗口'
+      Checked = True
+    end
+  end
+  object Probe2: TProbe
+    Watch = Item1
+  end
+end
+)";
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application().Initialize(GetModuleHandleW(nullptr));
+        Application().SetTitle(L"KeloFrameworkTest");
+        RegisterComponentClass<TProbe>();
+        Journal().clear();
+    }
+};
+
+void Pump(DWORD ms) {
+    const DWORD until = GetTickCount() + ms;
+    MSG msg;
+    while (GetTickCount() < until) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(5);
+    }
 }
 
-TEST(Framework, TimerSwitchedOnTwiceKeepsOneRhythmAndStopsWithItsOwner) {
-    win::Application().Initialize(GetModuleHandleW(nullptr));
-    ThrowingWindow window;
-    int fired = 0;
-    {
-        win::TTimer timer(window, 7, 20, [&] { ++fired; });
-        timer.SetEnabled(true);
-        timer.SetEnabled(true);
-        const DWORD until = GetTickCount() + 300;
-        MSG msg;
-        while (GetTickCount() < until) {
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            Sleep(5);
-        }
-        EXPECT_GT(fired, 0);
+}  // namespace
+
+TEST_F(FrameworkTest, FormIsBuiltInOrderAndLoadedComesAfterEveryProperty) {
+    TForm form(nullptr);
+    form.LoadFromDescription(kForm);
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"Probe1.Watch", "Probe2.Watch",
+                                                   "Probe1.Loaded", "Probe2.Loaded"}));
+    auto* label = form.Find<TLabel>("Label1");
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(label->ClassName(), "TLabel");
+    EXPECT_TRUE(label->InheritsFrom("TGraphicControl"));
+    EXPECT_TRUE(label->InheritsFrom("TComponent"));
+    EXPECT_FALSE(label->InheritsFrom("TWinControl"));
+    EXPECT_EQ(label->Parent(), form.Find<TPanel>("Panel1"));
+    EXPECT_GT(label->Width(), 0) << "the label sizes itself to its text";
+    EXPECT_EQ(form.Find<TPanel>("Panel1")->Width(), form.ClientWidth()) << "aligned to the top";
+    EXPECT_FALSE(form.Find<TProbe>("Probe1")->Loading());
+}
+
+TEST_F(FrameworkTest, RemovalIsToldToEveryComponentOfTheForm) {
+    TForm form(nullptr);
+    form.LoadFromDescription(kForm);
+    Journal().clear();
+    delete form.FindComponent("Item1");
+    delete form.FindComponent("Menu1");
+    EXPECT_EQ(Journal(), (std::vector<std::string>{"Probe2.dropped Item1", "Probe1.dropped Menu1"}));
+    EXPECT_EQ(form.Find<TProbe>("Probe1")->watched, nullptr);
+}
+
+TEST_F(FrameworkTest, DescriptionErrorsNameTheProblem) {
+    TForm form(nullptr);
+    try {
+        form.LoadFromDescription("object F: TForm\n  object P: TPanel\n    Colour = 1\n  end\nend\n");
+        FAIL() << "an unknown property must be refused";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("Colour"), std::string::npos);
     }
-    const int afterDestroy = fired;
-    SendMessageW(window.Handle(), WM_TIMER, 7, 0);
-    EXPECT_EQ(fired, afterDestroy);
+}
+
+TEST_F(FrameworkTest, ErrorInAHandlerIsShownInTheErrorBoxAndTheWindowGoesOn) {
+    test::MessageBoxCloser closer(L"KeloFrameworkTest");
+    ThrowingForm form;
+    SendMessageW(form.Handle(), WM_APP, 0, 0);
+    EXPECT_EQ(closer.Count(), 1);
+    EXPECT_EQ(closer.LastText(), L"磁盘已满");
+    EXPECT_EQ(SendMessageW(form.Handle(), WM_APP + 1, 0, 0), 1);
+}
+
+TEST_F(FrameworkTest, TwoHooksOnOneControlComeOffInEitherOrder) {
+    for (bool firstOffFirst : {true, false}) {
+        ThrowingForm form;
+        HWND hwnd = form.Handle();
+        ValueHook a(11), b(22);
+        ASSERT_TRUE(AttachSubclass(hwnd, SubclassId::MenuPainter, &a));
+        ASSERT_TRUE(AttachSubclass(hwnd, SubclassId::Skin, &b));
+        EXPECT_EQ(SendMessageW(hwnd, WM_APP + 2, 0, 0), 22) << "the last hook answers first";
+        DetachSubclass(hwnd, firstOffFirst ? SubclassId::MenuPainter : SubclassId::Skin);
+        EXPECT_EQ(SendMessageW(hwnd, WM_APP + 2, 0, 0), firstOffFirst ? 22 : 11);
+        DetachSubclass(hwnd, firstOffFirst ? SubclassId::Skin : SubclassId::MenuPainter);
+        EXPECT_EQ(SendMessageW(hwnd, WM_APP + 2, 0, 0), 0);
+        EXPECT_EQ(SendMessageW(hwnd, WM_APP + 1, 0, 0), 1) << "the control still works";
+        SetWindowTextW(hwnd, L"still here");
+        EXPECT_EQ(test::WindowText(hwnd), L"still here");
+    }
+}
+
+TEST_F(FrameworkTest, TimerSwitchedOnTwiceKeepsOneRhythmAndStopsWhenFreed) {
+    int fired = 0;
+    auto* timer = new TTimer(nullptr);
+    timer->SetInterval(20);
+    timer->SetOnTimer([&](TComponent*) { ++fired; });
+    timer->SetEnabled(true);
+    Pump(300);
+    EXPECT_GT(fired, 3);
+    delete timer;
+    const int afterFree = fired;
+    Pump(100);
+    EXPECT_EQ(fired, afterFree);
+}
+
+TEST_F(FrameworkTest, RepaintsAndWindowsLeaveNoGdiObjectsBehind) {
+    const long before = LiveGdiObjects();
+    const DWORD systemBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int round = 0; round < 10; ++round) {
+        TForm form(nullptr);
+        form.LoadFromDescription(kForm);
+        form.Show();
+        if (round == 0) {
+            for (int i = 0; i < 1000; ++i) {
+                RedrawWindow(form.Handle(), nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                form.Find<TLabel>("Label1")->SetCaption(std::to_wstring(i));
+            }
+        }
+    }
+    EXPECT_EQ(LiveGdiObjects(), before);
+    if (systemBefore != 0)  // where the system keeps the count
+        EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), systemBefore + 5);
 }

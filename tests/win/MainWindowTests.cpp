@@ -7,30 +7,18 @@
 #include "app/Main.h"
 #include "core/UsageHistory.h"
 #include "framework/Application.h"
+#include "framework/Timer.h"
 #include "framework/WinFileStore.h"
 
 using namespace kelo;
 
 namespace {
 
-constexpr UINT_PTR kChecker = 1;
-constexpr UINT_PTR kTime = 2;
-
-std::vector<std::wstring> ChildTexts(HWND parent) {
-    std::vector<std::wstring> texts;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(test::WindowText(child));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    return texts;
-}
-
-bool HasText(HWND parent, const std::wstring& text) {
-    for (const auto& t : ChildTexts(parent))
-        if (t == text) return true;
+// Whether one of the window's labels shows the text.
+bool HasText(win::TComponent& form, const std::wstring& text) {
+    for (win::TComponent* c : form.Components())
+        if (auto* label = dynamic_cast<win::TLabel*>(c); label && label->Caption() == text)
+            return true;
     return false;
 }
 
@@ -60,10 +48,11 @@ protected:
             "198.51.100.2"});
         return *main_;
     }
-    void Check() { SendMessageW(main_->Handle(), WM_TIMER, kChecker, 0); }
+    void Check() { main_->Find<win::TTimer>("tmrChecker")->Fire(); }
+    // A tick of the one-second counter, when it runs.
     void Tick(int64_t ms) {
         clock_.monotonicMs += ms;
-        SendMessageW(main_->Handle(), WM_TIMER, kTime, 0);
+        main_->Find<win::TTimer>("tmrTime")->Fire();
     }
     void EndSession() {
         HWND hwnd = main_->Handle();
@@ -86,8 +75,8 @@ protected:
 TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
     app::TFrmKeloMain& main = Start();
     EXPECT_EQ(test::WindowText(main.Handle()), L"上网计时器——Brivo开发绿色版软件");
-    EXPECT_TRUE(HasText(main.Handle(), L"本月用时:00:00:00"));
-    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:00"));
+    EXPECT_TRUE(HasText(main, L"本月用时:00:00:00"));
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:00"));
     EXPECT_EQ(Ini(), "[Setup]\r\nSetupBool=0\r\n");
 
     Check();
@@ -103,17 +92,17 @@ TEST_F(MainWindowTest, OnlineTimeIsCountedPausedAndSavedAsOneRecord) {
     Check();
     Tick(1000);
     Tick(2500);  // a late tick counts both seconds; the half carries over
-    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:03"));
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:03"));
     online_ = false;
     clock_.monotonicMs += 600;
     Check();  // the carried half and this 0.6 s make the fourth second
     clock_.monotonicMs += 30000;
     Tick(0);
-    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:04"));
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:04"));
     online_ = true;
     Check();
     Tick(1000);
-    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:05"));
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:05"));
 
     clock_.local = {2026, 12, 7, 10, 0, 0};
     EndSession();
@@ -135,7 +124,7 @@ TEST_F(MainWindowTest, DailyLimitGivesOneMessageBoxAndCountingGoesOn) {
     for (int i = 0; i < 5; ++i) Tick(1000);
     EXPECT_EQ(closer.Count(), 1);
     EXPECT_EQ(closer.LastText(), L"今天上网的时间已经到了!");
-    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:05"));
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:05"));
     EndSession();
 }
 
@@ -178,7 +167,7 @@ TEST_F(MainWindowTest, CloseCommandMinimisesAndKeepsCounting) {
     SendMessageW(main.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(IsWindow(main.Handle()));
     Tick(1000);
-    EXPECT_TRUE(HasText(main.Handle(), L"本次用时:00:00:01"));
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:01"));
     EndSession();
 }
 

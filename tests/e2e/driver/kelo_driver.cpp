@@ -661,6 +661,53 @@ int cmdGuiRes(const Args& args)
     return kOk;
 }
 
+// The program answers a WM_COPYDATA request tagged 'KINS' naming one of a form's
+// components with that component's state, sent back by WM_COPYDATA to our window.
+constexpr ULONG_PTR kInspectTag = 0x4B494E53;
+std::wstring g_inspectReply;
+bool g_inspectAnswered = false;
+
+LRESULT CALLBACK inspectProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_COPYDATA) {
+        auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        if (cds && cds->dwData == kInspectTag) {
+            g_inspectReply.assign(static_cast<const wchar_t*>(cds->lpData), cds->cbData / sizeof(wchar_t));
+            g_inspectAnswered = true;
+            return TRUE;
+        }
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+int cmdInspect(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 2)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = inspectProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KeloDriverInspect";
+    RegisterClassW(&wc);
+    HWND me = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    const std::wstring& name = args[1];
+    COPYDATASTRUCT request{kInspectTag, static_cast<DWORD>(name.size() * sizeof(wchar_t)),
+                           const_cast<wchar_t*>(name.data())};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(*h, WM_COPYDATA, reinterpret_cast<WPARAM>(me), reinterpret_cast<LPARAM>(&request),
+                        SMTO_ABORTIFHUNG, 10000, &result);
+    DestroyWindow(me);
+    if (!g_inspectAnswered || g_inspectReply == L"\x1b") {
+        err(L"no answer about " + name);
+        return kFalse;
+    }
+    line(g_inspectReply);
+    return kOk;
+}
+
 int cmdSysMenuClose(const Args& args)
 {
     auto h = windowArg(args);
@@ -698,6 +745,7 @@ const Command kCommands[] = {
     {L"send", cmdSend, L"send HWND MSG WPARAM LPARAM"},
     {L"guires", cmdGuiRes, L"guires WINPID"},
     {L"sysmenu-close", cmdSysMenuClose, L"sysmenu-close HWND"},
+    {L"inspect", cmdInspect, L"inspect HWND COMPONENT (a form's component: its caption; a menu item: caption, checked, enabled)"},
 };
 
 int usage()

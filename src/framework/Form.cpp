@@ -1,0 +1,254 @@
+#include "framework/Form.h"
+
+#include "core/Errors.h"
+#include "framework/Application.h"
+#include "framework/FormLoader.h"
+#include "framework/Inspect.h"
+#include "framework/Menus.h"
+#include "framework/WinText.h"
+
+namespace kelo::win {
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    SetVisible(false);
+}
+
+TCustomForm::~TCustomForm() {
+    DestroyWnd();
+    DestroyComponents();
+}
+
+void TCustomForm::LoadFromResource(const wchar_t* resourceName) {
+    LoadFromDescription(LoadFormResource(resourceName));
+}
+
+void TCustomForm::LoadFromDescription(std::string_view description) {
+    BuildForm(*this, ParseFormDescription(description));
+    HandleNeeded();
+    if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::RegisterHandler(const std::string& name, TNotifyEvent handler) {
+    handlers_[name] = std::move(handler);
+}
+
+TNotifyEvent TCustomForm::FindHandler(const std::string& name) const {
+    auto it = handlers_.find(name);
+    if (it == handlers_.end()) throw KeloError("form description: no handler " + name);
+    return it->second;
+}
+
+HWND TCustomForm::OwnerWindow() { return Application().Handle(); }
+
+void TCustomForm::CreateParamsFor(CreateParams& p) {
+    TWinControl::CreateParamsFor(p);
+    p.parent = OwnerWindow();
+    p.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    p.exStyle = 0;
+    switch (borderStyle_) {
+    case TBorderStyle::bsNone: p.style |= WS_POPUP; break;
+    case TBorderStyle::bsSingle:
+        p.style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER;
+        break;
+    case TBorderStyle::bsSizeable: p.style |= WS_OVERLAPPEDWINDOW; break;
+    case TBorderStyle::bsDialog:
+        p.style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        p.exStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    case TBorderStyle::bsToolWindow:
+        p.style |= WS_CAPTION | WS_SYSMENU;
+        p.exStyle |= WS_EX_TOOLWINDOW;
+        break;
+    case TBorderStyle::bsSizeToolWin:
+        p.style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+        p.exStyle |= WS_EX_TOOLWINDOW;
+        break;
+    }
+    if (formStyle_ == TFormStyle::fsStayOnTop) p.exStyle |= WS_EX_TOPMOST;
+    if (clientWidth_ >= 0 && clientHeight_ >= 0) {
+        RECT r{0, 0, clientWidth_, clientHeight_};
+        AdjustWindowRectEx(&r, p.style, menu_ != nullptr, p.exStyle);
+        p.width = r.right - r.left;
+        p.height = r.bottom - r.top;
+    }
+    if (positionCentered_) {
+        p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+        p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
+    }
+}
+
+void TCustomForm::WindowCreated() {
+    if (menu_) ::SetMenu(Handle(), menu_->Handle());
+    TWinControl::WindowCreated();
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+    menu_ = menu;
+    if (HandleAllocated()) {
+        ::SetMenu(Handle(), menu_ ? menu_->Handle() : nullptr);
+        DrawMenuBar(Handle());
+    }
+}
+
+void TCustomForm::SetClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    if (!HandleAllocated()) return;
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, GetWindowLongW(Handle(), GWL_STYLE), GetMenu(Handle()) != nullptr,
+                       GetWindowLongW(Handle(), GWL_EXSTYLE));
+    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+bool TCustomForm::Showing() const { return HandleAllocated() && IsWindowVisible(Handle()); }
+
+void TCustomForm::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::SetVisible(bool visible) {
+    if (visible && !Visible() && !Loading()) {
+        HandleNeeded();
+        DoShow();
+    }
+    TWinControl::SetVisible(visible);
+    if (visible && HandleAllocated()) {
+        if (Application().MainForm() == this) ShowWindow(Application().Handle(), SW_SHOWNOACTIVATE);
+        SetForegroundWindow(Handle());
+    }
+}
+
+void TCustomForm::Show() {
+    SetVisible(true);
+    if (HandleAllocated()) BringWindowToTop(Handle());
+}
+
+void TCustomForm::Hide() { SetVisible(false); }
+
+bool TCustomForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::Close() {
+    if (!CloseQuery()) return;
+    if (OnClose) OnClose(this);
+    if (modalResult_ == 0) modalResult_ = IDCANCEL;
+    if (Application().MainForm() == this) Application().Terminate();
+    else Hide();
+}
+
+int TCustomForm::ShowModal() {
+    HandleNeeded();
+    modalResult_ = 0;
+    HWND owner = GetWindow(Handle(), GW_OWNER);
+    // Every other window of the program waits while the dialog is open.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* list = reinterpret_cast<std::vector<HWND>*>(param);
+            if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) list->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&disabled));
+    for (HWND hwnd : disabled) EnableWindow(hwnd, FALSE);
+    Show();
+    MSG msg;
+    while (modalResult_ == 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(Handle(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+    for (HWND hwnd : disabled)
+        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    Hide();
+    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+    return modalResult_;
+}
+
+bool TCustomForm::ReadProperty(const std::string& name, const FormValue& value) {
+    if (name == "ClientWidth") clientWidth_ = ValueInt(value);
+    else if (name == "ClientHeight") clientHeight_ = ValueInt(value);
+    else if (name == "BorderStyle") {
+        static const std::map<std::string, TBorderStyle> kStyles{
+            {"bsNone", TBorderStyle::bsNone},         {"bsSingle", TBorderStyle::bsSingle},
+            {"bsSizeable", TBorderStyle::bsSizeable}, {"bsDialog", TBorderStyle::bsDialog},
+            {"bsToolWindow", TBorderStyle::bsToolWindow},
+            {"bsSizeToolWin", TBorderStyle::bsSizeToolWin}};
+        auto it = kStyles.find(ValueIdent(value));
+        if (it == kStyles.end()) throw KeloError("form description: border style " + value.text);
+        borderStyle_ = it->second;
+    } else if (name == "FormStyle") {
+        formStyle_ = ValueIdent(value) == "fsStayOnTop" ? TFormStyle::fsStayOnTop
+                                                         : TFormStyle::fsNormal;
+    } else if (name == "Position") {
+        positionCentered_ = ValueIdent(value) == "poScreenCenter";
+    } else if (name == "Menu") {
+        auto* menu = Find<TMainMenu>(ValueIdent(value));
+        if (!menu) throw KeloError("form description: no main menu " + value.text);
+        menu_ = menu;
+    } else if (name == "Visible") {
+        // A form becomes visible by Show, once it is built.
+        if (ValueBool(value)) throw KeloError("form description: forms start hidden");
+    } else if (name == "PixelsPerInch" || name == "TextHeight" || name == "Scaled" ||
+               name == "OldCreateOrder" || name == "KeyPreview") {
+        // Layouts are in pixels at 96 dots per inch and never scaled.
+    } else {
+        return TWinControl::ReadProperty(name, value);
+    }
+    return true;
+}
+
+bool TCustomForm::AssignEvent(const std::string& event, TNotifyEvent handler) {
+    if (event == "OnCreate") OnCreate = std::move(handler);
+    else if (event == "OnShow") OnShow = std::move(handler);
+    else if (event == "OnClose") OnClose = std::move(handler);
+    else return TWinControl::AssignEvent(event, std::move(handler));
+    return true;
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == menu_) menu_ = nullptr;
+}
+
+LRESULT TCustomForm::WMCommand(WPARAM wParam, LPARAM lParam) {
+    if (lParam == 0 && HIWORD(wParam) == 0) {
+        if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(wParam))) {
+            item->Click();
+            return 0;
+        }
+    }
+    return TWinControl::WndProc(WM_COMMAND, wParam, lParam);
+}
+
+LRESULT TCustomForm::WMMenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (TMenuItem::HandleOwnerDrawMessage(Handle(), msg, wParam, lParam, result)) return result;
+    return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+LRESULT TCustomForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND: return WMCommand(wParam, lParam);
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: return WMMenuItemMessage(msg, wParam, lParam);
+    case WM_CLOSE: Close(); return 0;
+    case WM_COPYDATA:
+        if (AnswerInspect(*this, wParam, lParam)) return TRUE;
+        return TWinControl::WndProc(msg, wParam, lParam);
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && Application().MainForm() == this) {
+            Application().Minimize();
+            return 0;
+        }
+        return TWinControl::WndProc(msg, wParam, lParam);
+    default: return TWinControl::WndProc(msg, wParam, lParam);
+    }
+}
+
+}  // namespace kelo::win

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/IniDocument.h"
+
+namespace kelo::win {
+
+// The settings file on disk. Every read opens the file and every write replaces it in
+// one step; nothing is kept between calls. Texts are GBK on disk.
+class TIniFile {
+public:
+    explicit TIniFile(std::string path) : path_(std::move(path)) {}
+    const std::string& FileName() const { return path_; }
+
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& def) const;
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
+    bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+    bool ValueExists(const std::string& section, const std::string& key) const;
+
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int64_t value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+private:
+    IniDocument Load(std::string& bytes) const;
+    void Save(const IniDocument& doc, const std::string& before);
+    std::string path_;
+};
+
+}  // namespace kelo::win

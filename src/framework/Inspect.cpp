@@ -1,0 +1,31 @@
+#include "framework/Inspect.h"
+
+#include "framework/Control.h"
+#include "framework/Menus.h"
+#include "framework/WinText.h"
+
+namespace kelo::win {
+
+std::wstring InspectText(TComponent* component) {
+    if (auto* item = dynamic_cast<TMenuItem*>(component))
+        return item->Caption() + L"\t" + (item->Checked() ? L"1" : L"0") + L"\t" +
+               (item->Enabled() ? L"1" : L"0");
+    if (auto* control = dynamic_cast<TControl*>(component)) return control->Caption();
+    return L"";
+}
+
+bool AnswerInspect(TComponent& form, WPARAM wParam, LPARAM lParam) {
+    const auto* request = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!request || request->dwData != kInspectTag) return false;
+    const std::wstring name(static_cast<const wchar_t*>(request->lpData),
+                            request->cbData / sizeof(wchar_t));
+    TComponent* component = name.empty() ? &form : form.FindComponent(Narrow(name));
+    const std::wstring answer = component ? InspectText(component) : L"\x1b";
+    COPYDATASTRUCT reply{kInspectTag, static_cast<DWORD>(answer.size() * sizeof(wchar_t)),
+                         const_cast<wchar_t*>(answer.data())};
+    SendMessageW(reinterpret_cast<HWND>(wParam), WM_COPYDATA, 0,
+                 reinterpret_cast<LPARAM>(&reply));
+    return true;
+}
+
+}  // namespace kelo::win

@@ -1,0 +1,317 @@
+#include "framework/Menus.h"
+
+#include <algorithm>
+#include <map>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/WinText.h"
+
+namespace kelo::win {
+
+namespace {
+
+std::map<UINT, TMenuItem*>& Commands() {
+    static std::map<UINT, TMenuItem*> commands;
+    return commands;
+}
+
+UINT NextCommand() {
+    static UINT next = 100;
+    return next++;
+}
+
+// The menu font of the system, for measuring and drawing items that have no handler.
+HFONT MenuFont() {
+    static Font font;
+    if (!font) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        font.Reset(CreateFontIndirectW(&metrics.lfMenuFont));
+    }
+    return font.Get();
+}
+
+void DrawItemDefault(TMenuItem* item, TCanvas& canvas, const RECT& r, UINT state) {
+    HDC dc = canvas.Handle();
+    const bool selected = (state & ODS_SELECTED) != 0 && item->Enabled();
+    canvas.SetBrushColor(selected ? clHighlight : clMenu);
+    canvas.FillRect(r);
+    if (item->IsLine()) {
+        RECT line{r.left + 2, (r.top + r.bottom) / 2 - 1, r.right - 2, (r.top + r.bottom) / 2 + 1};
+        RECT copy = line;
+        DrawEdge(dc, &copy, EDGE_ETCHED, BF_TOP);
+        return;
+    }
+    SelectObject(dc, MenuFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(!item->Enabled() ? COLOR_GRAYTEXT
+                                 : selected       ? COLOR_HIGHLIGHTTEXT
+                                                  : COLOR_MENUTEXT));
+    if (item->Checked()) {
+        RECT mark{r.left + 2, r.top + 2, r.left + 16, r.bottom - 2};
+        DrawTextW(dc, L"\u221A", 1, &mark, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    RECT text{r.left + 20, r.top, r.right - 4, r.bottom};
+    DrawTextW(dc, item->Caption().c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+}
+
+void MeasureItemDefault(TMenuItem* item, HDC dc, int& width, int& height) {
+    if (item->IsLine()) {
+        height = 6;
+        width = 10;
+        return;
+    }
+    SelectObject(dc, MenuFont());
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, item->Caption().c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    width = r.right + 28;
+    height = std::max<int>(r.bottom + 6, GetSystemMetrics(SM_CYMENU));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(NextCommand()) {
+    Commands()[command_] = this;
+}
+
+TMenuItem::~TMenuItem() {
+    Commands().erase(command_);
+    for (TMenuItem* item : items_) item->parent_ = nullptr;
+    if (parent_) parent_->Remove(this);
+}
+
+TMenu* TMenuItem::Menu() const {
+    const TMenuItem* item = this;
+    while (item->parent_) item = item->parent_;
+    return item->menu_;
+}
+
+void TMenuItem::Add(TMenuItem* item) {
+    items_.push_back(item);
+    item->parent_ = this;
+    Changed();
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+    items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
+    item->parent_ = nullptr;
+    Changed();
+}
+
+HMENU TMenuItem::ParentHandle() const {
+    if (!parent_) return nullptr;
+    if (!parent_->parent_) {
+        TMenu* menu = Menu();
+        return menu ? menu->Handle() : nullptr;
+    }
+    return parent_->submenu_;
+}
+
+void TMenuItem::SetCaption(std::wstring caption) {
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    Changed();
+}
+
+void TMenuItem::SetChecked(bool checked) {
+    if (checked == checked_) return;
+    checked_ = checked;
+    if (HMENU menu = ParentHandle(); menu && !Loading())
+        CheckMenuItem(menu, command_, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void TMenuItem::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (HMENU menu = ParentHandle(); menu && !Loading())
+        EnableMenuItem(menu, command_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (TMenu* m = Menu(); m && m->InheritsFrom("TMainMenu")) m->Rebuild();
+}
+
+void TMenuItem::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    Changed();
+}
+
+void TMenuItem::Changed() {
+    TMenu* menu = Menu();
+    if (menu && !menu->Loading() && !Loading()) menu->Rebuild();
+}
+
+void TMenuItem::Click() {
+    if (OnClick) OnClick(this);
+}
+
+TMenuItem* TMenuItem::FromCommand(UINT command) {
+    auto it = Commands().find(command);
+    return it == Commands().end() ? nullptr : it->second;
+}
+
+void TMenuItem::AppendTo(HMENU menu, bool ownerDraw) {
+    if (!visible_) return;
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
+    mii.fType = ownerDraw ? MFT_OWNERDRAW : (IsLine() ? MFT_SEPARATOR : MFT_STRING);
+    mii.fState = (checked_ ? MFS_CHECKED : 0) | (enabled_ ? 0 : MFS_GRAYED);
+    mii.wID = command_;
+    mii.dwItemData = reinterpret_cast<ULONG_PTR>(this);
+    mii.dwTypeData = const_cast<wchar_t*>(caption_.c_str());
+    if (!items_.empty()) {
+        submenu_ = CreatePopupMenu();
+        for (TMenuItem* item : items_) item->AppendTo(submenu_, ownerDraw);
+        mii.fMask |= MIIM_SUBMENU;
+        mii.hSubMenu = submenu_;
+    }
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mii);
+}
+
+void TMenuItem::DestroyHandles() {
+    for (TMenuItem* item : items_) item->DestroyHandles();
+    submenu_ = nullptr;  // destroyed with the menu that holds it
+}
+
+bool TMenuItem::HandleOwnerDrawMessage(HWND hwnd, UINT msg, WPARAM, LPARAM lParam,
+                                       LRESULT& result) {
+    if (msg == WM_MEASUREITEM) {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mis->CtlType != ODT_MENU) return false;
+        TMenuItem* item = FromCommand(mis->itemID);
+        if (!item || reinterpret_cast<ULONG_PTR>(item) != mis->itemData) return false;
+        HDC dc = GetDC(hwnd);
+        int width = 0, height = 0;
+        {
+            TCanvas canvas(dc);
+            MeasureItemDefault(item, dc, width, height);
+            if (item->OnMeasureItem) item->OnMeasureItem(item, canvas, width, height);
+        }
+        ReleaseDC(hwnd, dc);
+        mis->itemWidth = static_cast<UINT>(width);
+        mis->itemHeight = static_cast<UINT>(height);
+        result = TRUE;
+        return true;
+    }
+    if (msg == WM_DRAWITEM) {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (dis->CtlType != ODT_MENU) return false;
+        TMenuItem* item = FromCommand(dis->itemID);
+        if (!item || reinterpret_cast<ULONG_PTR>(item) != dis->itemData) return false;
+        TCanvas canvas(dis->hDC);
+        if (item->OnDrawItem) item->OnDrawItem(item, canvas, dis->rcItem, dis->itemState);
+        else DrawItemDefault(item, canvas, dis->rcItem, dis->itemState);
+        result = TRUE;
+        return true;
+    }
+    return false;
+}
+
+bool TMenuItem::ReadProperty(const std::string& name, const FormValue& value) {
+    if (name == "Caption") SetCaption(Widen(ValueText(value)));
+    else if (name == "Checked") SetChecked(ValueBool(value));
+    else if (name == "Enabled") SetEnabled(ValueBool(value));
+    else if (name == "Visible") SetVisible(ValueBool(value));
+    else return TComponent::ReadProperty(name, value);
+    return true;
+}
+
+bool TMenuItem::AssignEvent(const std::string& event, TNotifyEvent handler) {
+    if (event != "OnClick") return TComponent::AssignEvent(event, std::move(handler));
+    OnClick = std::move(handler);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+
+TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(nullptr) { items_.menu_ = this; }
+
+TMenu::~TMenu() {
+    // The items belong to the form; they only leave this menu.
+    for (TMenuItem* item : std::vector(items_.items_)) items_.Remove(item);
+    if (handle_) DestroyMenu(handle_);
+}
+
+HMENU TMenu::Handle() {
+    if (!handle_) {
+        handle_ = CreateMenuHandle();
+        for (TMenuItem* item : items_.items_) item->AppendTo(handle_, ownerDraw_);
+    }
+    return handle_;
+}
+
+void TMenu::SetOwnerDraw(bool ownerDraw) {
+    if (ownerDraw == ownerDraw_) return;
+    ownerDraw_ = ownerDraw;
+    Rebuild();
+}
+
+void TMenu::Rebuild() {
+    if (Loading()) return;
+    HMENU old = handle_;
+    items_.DestroyHandles();
+    handle_ = nullptr;
+    if (old) DestroyMenu(old);
+}
+
+bool TMenu::ReadProperty(const std::string& name, const FormValue& value) {
+    if (name == "OwnerDraw") SetOwnerDraw(ValueBool(value));
+    else if (name == "AutoHotkeys" || name == "AutoLineReduction") {
+        // Captions stay as written: no access keys are added or removed.
+    } else return TComponent::ReadProperty(name, value);
+    return true;
+}
+
+void TMainMenu::Rebuild() {
+    if (Loading()) return;
+    auto* form = dynamic_cast<TCustomForm*>(Owner());
+    HMENU old = handle_;
+    Items()->DestroyHandles();
+    handle_ = nullptr;
+    if (form && form->Menu() == this && form->HandleAllocated()) {
+        ::SetMenu(form->Handle(), Handle());
+        DrawMenuBar(form->Handle());
+    }
+    if (old) DestroyMenu(old);
+}
+
+namespace {
+
+LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND && lParam == 0) {
+        if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(wParam))) {
+            HandleExceptions(nullptr, [item] { item->Click(); });
+            return 0;
+        }
+    }
+    LRESULT result = 0;
+    if (TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result)) return result;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+HWND TPopupMenu::PopupListWindow() {
+    static HWND window = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = PopupListProc;
+        wc.hInstance = Application().InstanceHandle();
+        wc.lpszClassName = L"TPUtilWindow";
+        RegisterClassExW(&wc);
+        return CreateWindowExW(WS_EX_TOOLWINDOW, L"TPUtilWindow", L"", WS_POPUP, 0, 0, 0, 0,
+                               nullptr, nullptr, Application().InstanceHandle(), nullptr);
+    }();
+    return window;
+}
+
+void TPopupMenu::Popup(int x, int y) {
+    if (OnPopup) OnPopup(this);
+    TrackPopupMenuEx(Handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, PopupListWindow(),
+                     nullptr);
+}
+
+}  // namespace kelo::win

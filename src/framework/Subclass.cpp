@@ -1,0 +1,37 @@
+#include "framework/Subclass.h"
+
+#include <commctrl.h>
+
+namespace kelo::win {
+
+namespace {
+
+LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                          DWORD_PTR refData) {
+    auto* hook = reinterpret_cast<SubclassHook*>(refData);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &HookProc, id);
+        hook->OnDetached(hwnd);
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (hook->Handle(hwnd, msg, wParam, lParam, result)) return result;
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+bool AttachSubclass(HWND hwnd, SubclassId id, SubclassHook* hook) {
+    return SetWindowSubclass(hwnd, &HookProc, static_cast<UINT_PTR>(id),
+                             reinterpret_cast<DWORD_PTR>(hook)) != FALSE;
+}
+
+void DetachSubclass(HWND hwnd, SubclassId id) {
+    RemoveWindowSubclass(hwnd, &HookProc, static_cast<UINT_PTR>(id));
+}
+
+LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace kelo::win

@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+namespace kelo::win {
+
+// Every window procedure hook of the program goes through SetWindowSubclass with one
+// of these ids, so hooks of different owners chain and unchain in any order.
+enum class SubclassId : UINT_PTR {
+    Control = 1,      // the framework's own handling of its controls
+    MenuPainter = 2,  // the XP-style painter's restyling
+    Skin = 3,         // the skin engine
+    TestHook = 100,
+};
+
+// A window procedure hook. Handle returns true when it answered the message; the
+// hook is removed when the window is destroyed (WM_NCDESTROY), after OnDetached.
+class SubclassHook {
+public:
+    virtual ~SubclassHook() = default;
+    virtual bool Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+    virtual void OnDetached(HWND) {}
+};
+
+bool AttachSubclass(HWND hwnd, SubclassId id, SubclassHook* hook);
+void DetachSubclass(HWND hwnd, SubclassId id);
+// The next procedure in the chain (the one below the hook that is running).
+LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+}  // namespace kelo::win
