@@ -3,10 +3,14 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "app/Globals.h"
 #include "app/KeloStringRes.h"
+#include "app/Platform.h"
 #include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
+#include "tray/TrayIcon.h"
+#include "windows/Unit1.h"
 
 namespace kelo::app {
 
@@ -38,6 +42,7 @@ T* Need(win::TComponent& form, const char* name) {
 
 TFrmKeloMain::TFrmKeloMain(MainServices services)
     : win::TForm(nullptr), services_(std::move(services)) {
+    tray::RegisterTrayClasses();
     RegisterHandlers();
     LoadFromResource(L"MAIN");
     tmrChecker_ = Need<win::TTimer>(*this, "tmrChecker");
@@ -46,10 +51,18 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     lblCurStr_ = Need<win::TLabel>(*this, "lblCurStr");
     lblStartStr_ = Need<win::TLabel>(*this, "lblStartStr");
     MenuShowMain_ = Need<win::TMenuItem>(*this, "MenuShowMain");
+    MenuDropFrm_ = Need<win::TMenuItem>(*this, "MenuDropFrm");
+    MenuShowDrop_ = Need<win::TMenuItem>(*this, "MenuShowDrop");
+    MenuFrmTrans_ = Need<win::TMenuItem>(*this, "MenuFrmTrans");
+    MenuDropTran_ = Need<win::TMenuItem>(*this, "MenuDropTran");
+    Timer1_ = Need<win::TTimer>(*this, "Timer1");
     FormCreate();
 }
 
-TFrmKeloMain::~TFrmKeloMain() = default;
+TFrmKeloMain::~TFrmKeloMain() {
+    // Mini windows made by this window go with it.
+    if (FrmDrop && FrmDrop->Owner() == this) FrmDrop = nullptr;
+}
 
 void TFrmKeloMain::RegisterHandlers() {
     auto on = [this](const char* name, void (TFrmKeloMain::*handler)()) {
@@ -60,8 +73,11 @@ void TFrmKeloMain::RegisterHandlers() {
     on("MenuShowMainClick", &TFrmKeloMain::MenuShowMainClick);
     on("MenuCloseClick", &TFrmKeloMain::MenuCloseClick);
     on("MenuHelpClick", &TFrmKeloMain::MenuHelpClick);
-    for (const char* later : {"MenuOptionClick", "MenuDropFrmClick", "MenuFrmTransClick",
-                              "MMenuDropSetupClick", "Timer1Timer", "Timer2Timer"})
+    on("MenuDropFrmClick", &TFrmKeloMain::MenuDropFrmClick);
+    on("MenuFrmTransClick", &TFrmKeloMain::MenuFrmTransClick);
+    on("Timer1Timer", &TFrmKeloMain::Timer1Timer);
+    on("Timer2Timer", &TFrmKeloMain::Timer2Timer);
+    for (const char* later : {"MenuOptionClick", "MMenuDropSetupClick"})
         RegisterHandler(later, [](win::TComponent*) {});
 }
 
@@ -72,13 +88,85 @@ void TFrmKeloMain::FormCreate() {
     UpdateInfoStrip();
     lblStartStr_->SetCaption(win::Widen(res::kStartLabel) +
                              DefaultDateTimeText(session_->CountStart()));
+    // Translucency needs layered windows, which Windows 95, 98 and Me do not have.
+    if (!SystemHasLayeredWindows()) {
+        MenuFrmTrans_->SetEnabled(false);
+        MenuFrmTrans_->SetChecked(false);
+    }
     for (const std::string& message : session_->StartupMessages())
         win::Application().ShowException(KeloError(message), Handle());
 }
 
+DropContext TFrmKeloMain::MiniWindowContext() {
+    DropContext context;
+    context.currentMiniWindow = [] { return FrmDrop; };
+    context.mainWindowShowing = [this] { return Showing(); };
+    context.setMainWindowVisible = [this](bool visible) { SetVisible(visible); };
+    context.appDir = services_.appDir;
+    return context;
+}
+
+void TFrmKeloMain::DoShow() {
+    win::TForm::DoShow();
+    ShowMiniWindow();
+}
+
+void TFrmKeloMain::ShowMiniWindow() {
+    if (!FrmDrop || !FrmDrop->Showing()) {
+        if (MenuDropFrm_->Checked()) {
+            // The fresh window becomes the current one once it is complete.
+            TFrmDrop* fresh = TFrmDrop::Create(this, MiniWindowContext());
+            FrmDrop = fresh;
+            fresh->Show();
+        }
+        if (FrmDrop && MenuFrmTrans_->Checked()) {
+            FrmDrop->SetOpacity(TFrmDrop::kMenuOpacity);
+            FrmDrop->SetTranslucent(true);
+        }
+    }
+    if (FrmDrop) FrmDrop->SetMonthText(session_->MonthTotalText());
+}
+
+void TFrmKeloMain::MenuDropFrmClick() {
+    MenuDropFrm_->SetChecked(!MenuDropFrm_->Checked());
+    MenuShowDrop_->SetChecked(!MenuShowDrop_->Checked());
+    if (!FrmDrop) return;
+    if (!MenuDropFrm_->Checked()) {
+        FrmDrop->Hide();
+    } else {
+        FrmDrop->Show();
+        FrmDrop->SetPanelVisible(true);
+    }
+}
+
+void TFrmKeloMain::MenuFrmTransClick() {
+    MenuFrmTrans_->SetChecked(!MenuFrmTrans_->Checked());
+    MenuDropTran_->SetChecked(!MenuDropTran_->Checked());
+    if (!FrmDrop) return;
+    if (!MenuFrmTrans_->Checked()) {
+        FrmDrop->SetTranslucent(false);
+    } else {
+        FrmDrop->SetOpacity(TFrmDrop::kMenuOpacity);
+        FrmDrop->SetTranslucent(true);
+    }
+}
+
+void TFrmKeloMain::Timer1Timer() {
+    if (!Form1) return;
+    Form1->PlaceNearCorner();
+    Form1->Show();
+}
+
+void TFrmKeloMain::Timer2Timer() { Timer1_->SetEnabled(false); }
+
 void TFrmKeloMain::UpdateInfoStrip() {
+    const std::string run = FormatDuration(session_->RunSeconds());
     lblMonthStr_->SetCaption(win::Widen(res::kMonthLabel + session_->MonthTotalText()));
-    lblCurStr_->SetCaption(win::Widen(res::kRunLabel + FormatDuration(session_->RunSeconds())));
+    lblCurStr_->SetCaption(win::Widen(res::kRunLabel + run));
+    if (FrmDrop) {
+        FrmDrop->SetMonthText(session_->MonthTotalText());
+        FrmDrop->SetRunText(run);
+    }
 }
 
 void TFrmKeloMain::tmrCheckerTimer() {
@@ -143,7 +231,11 @@ bool TFrmKeloMain::FormCloseQuery() {
     return true;
 }
 
-bool TFrmKeloMain::CloseQuery() { return FormCloseQuery() && win::TForm::CloseQuery(); }
+bool TFrmKeloMain::CloseQuery() {
+    if (!FormCloseQuery() || !win::TForm::CloseQuery()) return false;
+    if (FrmDrop) FrmDrop->RequestClose();
+    return true;
+}
 
 void TFrmKeloMain::MenuShowMainClick() {
     MenuShowMain_->SetChecked(!MenuShowMain_->Checked());
@@ -194,6 +286,7 @@ void TFrmKeloMain::WMEndSession(bool ending) {
         if (ending_) ResumeAfterFailedExit();
         return;
     }
+    if (FrmDrop) FrmDrop->RequestClose();
     win::Application().Terminate();
     DestroyWnd();
 }

@@ -8,6 +8,7 @@
 #include "framework/Form.h"
 #include "framework/Menus.h"
 #include "framework/Timer.h"
+#include "windows/DropFrm.h"
 
 namespace kelo {
 class Clock;
@@ -39,9 +40,13 @@ public:
 
     const UsageSession& Session() const { return *session_; }
 
+    // What a mini window needs of the program (FrmDrop, the main window, the dialogs).
+    DropContext MiniWindowContext();
+
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool CloseQuery() override;
+    void DoShow() override;
 
 private:
     void RegisterHandlers();
@@ -58,6 +63,11 @@ private:
     void StopTimers();
     void ResumeAfterFailedExit();
 
+    void ShowMiniWindow();
+    void MenuDropFrmClick();
+    void MenuFrmTransClick();
+    void Timer1Timer();
+    void Timer2Timer();
     void MenuShowMainClick();
     void MenuCloseClick();
     void MenuHelpClick();
@@ -73,6 +83,11 @@ private:
     win::TLabel* lblCurStr_ = nullptr;
     win::TLabel* lblStartStr_ = nullptr;
     win::TMenuItem* MenuShowMain_ = nullptr;
+    win::TMenuItem* MenuDropFrm_ = nullptr;
+    win::TMenuItem* MenuShowDrop_ = nullptr;
+    win::TMenuItem* MenuFrmTrans_ = nullptr;
+    win::TMenuItem* MenuDropTran_ = nullptr;
+    win::TTimer* Timer1_ = nullptr;
     bool ending_ = false;
 };
 

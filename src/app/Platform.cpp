@@ -93,6 +93,16 @@ uint8_t GetWindowsVersion() {
                                   win::Narrow(info.szCSDVersion));
 }
 
+bool SystemHasLayeredWindows() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExW(&info)) return true;
+#pragma GCC diagnostic pop
+    return HasLayeredWindows(info.dwPlatformId);
+}
+
 std::string AppDir() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -21,6 +21,8 @@ std::string GetLocalHostName();
 std::string GetLocalIP();
 // The Windows version class (see ClassifyWindowsVersion) of the running system.
 uint8_t GetWindowsVersion();
+// Whether windows can be translucent (layered windows: every NT-family Windows).
+bool SystemHasLayeredWindows();
 // The program's directory with its trailing separator, UTF-8.
 std::string AppDir();
 

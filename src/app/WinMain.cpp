@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <memory>
+
+#include "app/Globals.h"
 #include "app/KeloStringRes.h"
 #include "app/Main.h"
 #include "app/Platform.h"
@@ -7,6 +10,8 @@
 #include "framework/Handle.h"
 #include "framework/WinFileStore.h"
 #include "framework/WinText.h"
+#include "windows/DropFrm.h"
+#include "windows/Unit1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace kelo;
@@ -28,7 +33,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                                  app::AppDir(), app::GetLocalHostName(),
                                                  app::GetLocalIP()});
         application.SetMainForm(&main);
+        app::FrmKeloMain = &main;
+        std::unique_ptr<app::TFrmDrop> drop(app::TFrmDrop::Create(nullptr, main.MiniWindowContext()));
+        app::FrmDrop = drop.get();
+        app::TForm1 notice(nullptr);
+        app::Form1 = &notice;
         exitCode = application.Run();
+        app::Form1 = nullptr;
+        app::FrmDrop = nullptr;
         application.SetMainForm(nullptr);
     });
     return exitCode;

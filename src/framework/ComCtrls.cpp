@@ -1,205 +1,13 @@
 #include "framework/ComCtrls.h"
 
 #include <algorithm>
+#include <map>
 
 #include "core/Errors.h"
-#include "framework/ImgList.h"
+#include "framework/Application.h"
 #include "framework/WinText.h"
 
 namespace kelo::win {
-
-namespace {
-
-const std::vector<std::vector<FormProperty>>& CollectionItems(const FormValue& value) {
-    if (value.kind != FormValue::Kind::Collection)
-        throw KeloError("form description: a collection < item ... end > expected");
-    return value.collection;
-}
-
-[[noreturn]] void UnknownItemProperty(const char* collection, const std::string& name) {
-    throw KeloError(std::string("form description: ") + collection + " have no property " + name);
-}
-
-bool BorderFromName(const std::string& name) {
-    if (name != "bsSingle" && name != "bsNone")
-        throw KeloError("form description: unknown border style " + name);
-    return name == "bsSingle";
-}
-
-// The common controls tell of a click themselves (NM_CLICK) and keep the mouse while
-// the button is down; the framework's click on release would come on top of theirs.
-bool IsButtonRelease(UINT msg) { return msg == WM_LBUTTONUP; }
-
-POINT MousePoint(LPARAM lParam) {
-    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------
-// TTreeView
-
-HTREEITEM TTreeNodes::AddTopLevel(const std::wstring& text, int imageIndex) {
-    return AddChild(nullptr, text, imageIndex);
-}
-
-HTREEITEM TTreeNodes::AddChild(HTREEITEM parent, const std::wstring& text, int imageIndex) {
-    tree_.HandleNeeded();
-    if (!tree_.HandleAllocated())
-        throw KeloError("tree view " + tree_.Name() + " has no window for its items yet");
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = parent ? parent : TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
-    insert.item.iImage = insert.item.iSelectedImage = imageIndex;
-    auto* item = reinterpret_cast<HTREEITEM>(
-        tree_.Perform(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (!item) throw KeloError("tree view " + tree_.Name() + " did not take an item");
-    return item;
-}
-
-int TTreeNodes::Count() const {
-    return tree_.HandleAllocated()
-               ? static_cast<int>(SendMessageW(tree_.Handle(), TVM_GETCOUNT, 0, 0))
-               : 0;
-}
-
-void TTreeNodes::Clear() {
-    tree_.Perform(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-}
-
-TTreeView::TTreeView(TComponent* owner) : TWinControl(owner) {
-    SetColor(clWindow);
-    tabStop_ = true;
-    SetBounds(0, 0, 121, 97);
-}
-
-void TTreeView::CreateParamsFor(CreateParams& p) {
-    TWinControl::CreateParamsFor(p);
-    p.className = WC_TREEVIEWW;
-    if (showButtons_) p.style |= TVS_HASBUTTONS;
-    if (showLines_) p.style |= TVS_HASLINES;
-    if (showRoot_) p.style |= TVS_LINESATROOT;
-    if (!readOnly_) p.style |= TVS_EDITLABELS;
-    if (!hideSelection_) p.style |= TVS_SHOWSELALWAYS;
-    if (rowSelect_) p.style |= TVS_FULLROWSELECT;
-    if (tabStop_) p.style |= WS_TABSTOP;
-    if (border_) p.exStyle |= WS_EX_CLIENTEDGE;
-}
-
-void TTreeView::WindowCreated() {
-    TWinControl::WindowCreated();
-    Perform(TVM_SETINDENT, static_cast<WPARAM>(indent_), 0);
-    SetImages(images_);
-    ApplyColors();
-}
-
-void TTreeView::ApplyColors() {
-    // -1: the system's colours, which follow changes of the colour scheme.
-    Perform(TVM_SETBKCOLOR, 0, Color() == clWindow ? -1 : ColorToRGB(Color()));
-    Perform(TVM_SETTEXTCOLOR, 0,
-            Font().Color() == clWindowText ? -1 : ColorToRGB(Font().Color()));
-}
-
-void TTreeView::ColorChanged() {
-    TWinControl::ColorChanged();
-    ApplyColors();
-}
-
-void TTreeView::FontChanged() {
-    TWinControl::FontChanged();
-    ApplyColors();
-}
-
-void TTreeView::SetImages(TImageList* images) {
-    // The image list's handle stays the same while the list lives, so the tree view
-    // sees icons added later; a freed list is taken away (Notification).
-    images_ = images;
-    Perform(TVM_SETIMAGELIST, TVSIL_NORMAL,
-            reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
-}
-
-void TTreeView::SetIndent(int indent) {
-    indent_ = indent;
-    Perform(TVM_SETINDENT, static_cast<WPARAM>(indent), 0);
-}
-
-HTREEITEM TTreeView::Selected() const {
-    if (!HandleAllocated()) return nullptr;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0));
-}
-
-void TTreeView::Select(HTREEITEM item) {
-    Perform(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-}
-
-std::wstring TTreeView::ItemText(HTREEITEM item) const {
-    wchar_t buffer[260] = {};
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = buffer;
-    tv.cchTextMax = 260;
-    if (!HandleAllocated() || !SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)))
-        return {};
-    return buffer;
-}
-
-LRESULT TTreeView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (IsButtonRelease(msg)) {
-        const POINT p = MousePoint(lParam);
-        MouseUp(TMouseButton::mbLeft, p.x, p.y);
-        return DefaultHandler(msg, wParam, lParam);
-    }
-    return TWinControl::WndProc(msg, wParam, lParam);
-}
-
-bool TTreeView::HandleParentNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
-    if (msg != WM_NOTIFY) return false;
-    result = 0;
-    switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-    case TVN_SELCHANGEDW:
-    case TVN_SELCHANGEDA:
-        if (OnChange) OnChange(this);
-        return true;
-    case TVN_ENDLABELEDITW:
-        // An edited label stays unless the edit was cancelled.
-        result = reinterpret_cast<NMTVDISPINFOW*>(lParam)->item.pszText != nullptr;
-        return true;
-    case NM_CLICK: Click(); return true;
-    default: return false;
-    }
-}
-
-bool TTreeView::ReadProperty(const std::string& name, const FormValue& value) {
-    if (name == "Images") {
-        auto* images = Owner() ? Owner()->Find<TImageList>(ValueIdent(value)) : nullptr;
-        if (!images) throw KeloError("form description: no image list " + value.text);
-        images_ = images;
-    } else if (name == "Indent") indent_ = ValueInt(value);
-    else if (name == "ShowRoot") showRoot_ = ValueBool(value);
-    else if (name == "ShowLines") showLines_ = ValueBool(value);
-    else if (name == "ShowButtons") showButtons_ = ValueBool(value);
-    else if (name == "ReadOnly") readOnly_ = ValueBool(value);
-    else if (name == "HideSelection") hideSelection_ = ValueBool(value);
-    else if (name == "RowSelect") rowSelect_ = ValueBool(value);
-    else if (name == "BorderStyle") border_ = BorderFromName(ValueIdent(value));
-    else if (IsSystemAppearanceProperty(name)) {
-    } else return TWinControl::ReadProperty(name, value);
-    return true;
-}
-
-bool TTreeView::AssignEvent(const std::string& event, TNotifyEvent handler) {
-    if (event != "OnChange") return TWinControl::AssignEvent(event, std::move(handler));
-    OnChange = std::move(handler);
-    return true;
-}
-
-void TTreeView::Notification(TComponent* component, TOperation operation) {
-    TWinControl::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == images_) SetImages(nullptr);
-}
 
 // ---------------------------------------------------------------------------------
 // TListView
@@ -306,8 +114,29 @@ int TListView::ItemCount() const {
 
 void TListView::SetItemCount(int count) {
     itemCount_ = count;
+    cellErrorShown_ = false;
     // Only the count changes; the rows on screen are asked for again when painted.
     Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+}
+
+void TListView::RefreshRows() {
+    cellErrorShown_ = false;
+    Invalidate();
+}
+
+std::wstring TListView::CellText(int row, int column) {
+    if (!OnGetCell) return {};
+    try {
+        return OnGetCell(row, column);
+    } catch (const std::exception& e) {
+        // A failing source fails again on every repaint: its error is shown once until
+        // the rows are set again, and the cells stay empty.
+        if (!cellErrorShown_) {
+            cellErrorShown_ = true;
+            Application().ShowException(e, Handle());
+        }
+        return {};
+    }
 }
 
 void TListView::EnsureVisible(int row) { Perform(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE); }
@@ -343,9 +172,11 @@ std::vector<int> TListView::SelectedRows() const {
 }
 
 LRESULT TListView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (IsButtonRelease(msg)) {
-        const POINT p = MousePoint(lParam);
-        MouseUp(TMouseButton::mbLeft, p.x, p.y);
+    if (msg == WM_LBUTTONUP) {
+        // The control tells of a click itself (NM_CLICK); the framework's click on
+        // release would come on top of it.
+        MouseUp(TMouseButton::mbLeft, static_cast<short>(LOWORD(lParam)),
+                static_cast<short>(HIWORD(lParam)));
         return DefaultHandler(msg, wParam, lParam);
     }
     return TWinControl::WndProc(msg, wParam, lParam);
@@ -359,7 +190,7 @@ bool TListView::HandleParentNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT& res
         // Asked only for the cells about to be shown or read.
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            const std::wstring text = OnGetCell ? OnGetCell(item.iItem, item.iSubItem) : L"";
+            const std::wstring text = CellText(item.iItem, item.iSubItem);
             const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
             text.copy(item.pszText, length);
             item.pszText[length] = L'\0';
@@ -393,8 +224,8 @@ void TListView::ReadColumns(const FormValue& value) {
         for (const FormProperty& p : properties) {
             if (p.name == "Caption") column.caption = Widen(ValueText(p.value));
             else if (p.name == "Width") column.width = ValueInt(p.value);
-            else if (p.name == "Alignment") column.alignment = AlignmentFromName(ValueIdent(p.value));
-            else UnknownItemProperty("list view columns", p.name);
+            else if (p.name == "Alignment") column.alignment = AlignmentFromName(p.value);
+            else ThrowUnknownName("list view column property", p.name);
         }
         columns_.push_back(std::move(column));
     }
@@ -403,10 +234,10 @@ void TListView::ReadColumns(const FormValue& value) {
 bool TListView::ReadProperty(const std::string& name, const FormValue& value) {
     if (name == "Columns") ReadColumns(value);
     else if (name == "ViewStyle") {
-        static const char* const kNames[] = {"vsIcon", "vsSmallIcon", "vsList", "vsReport"};
-        auto* it = std::find(std::begin(kNames), std::end(kNames), ValueIdent(value));
-        if (it == std::end(kNames)) throw KeloError("form description: unknown view style " + value.text);
-        viewStyle_ = static_cast<TViewStyle>(it - std::begin(kNames));
+        viewStyle_ = ValueFromNames<TViewStyle>(
+            {{"vsIcon", TViewStyle::vsIcon}, {"vsSmallIcon", TViewStyle::vsSmallIcon},
+             {"vsList", TViewStyle::vsList}, {"vsReport", TViewStyle::vsReport}},
+            value, "view style");
     } else if (name == "OwnerData") ownerData_ = ValueBool(value);
     else if (name == "GridLines") gridLines_ = ValueBool(value);
     else if (name == "RowSelect") rowSelect_ = ValueBool(value);
@@ -416,7 +247,7 @@ bool TListView::ReadProperty(const std::string& name, const FormValue& value) {
     else if (name == "HideSelection") hideSelection_ = ValueBool(value);
     else if (name == "ColumnClick") columnClick_ = ValueBool(value);
     else if (name == "ShowColumnHeaders") showColumnHeaders_ = ValueBool(value);
-    else if (name == "BorderStyle") border_ = BorderFromName(ValueIdent(value));
+    else if (name == "BorderStyle") border_ = SingleBorderFromName(value);
     else if (IsSystemAppearanceProperty(name)) {
     } else return TWinControl::ReadProperty(name, value);
     return true;
@@ -426,6 +257,113 @@ bool TListView::AssignEvent(const std::string& event, TNotifyEvent handler) {
     if (event == "OnChange") OnChange = std::move(handler);
     else if (event == "OnDblClick") OnDblClick = std::move(handler);
     else return TWinControl::AssignEvent(event, std::move(handler));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// TStatusBar
+
+TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
+    SetAlign(TAlign::alBottom);
+    SetBounds(0, 0, 185, 19);
+}
+
+void TStatusBar::CreateParamsFor(CreateParams& p) {
+    TWinControl::CreateParamsFor(p);
+    p.className = STATUSCLASSNAMEW;
+    // The layout places the bar (Align); it must not move or size itself.
+    p.style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+    if (sizeGrip_) p.style |= SBARS_SIZEGRIP;
+}
+
+void TStatusBar::WindowCreated() {
+    TWinControl::WindowCreated();
+    UpdateParts();
+    Perform(SB_SIMPLE, simplePanel_ ? TRUE : FALSE, 0);
+    if (!simpleText_.empty())
+        Perform(SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+}
+
+void TStatusBar::UpdateParts() {
+    if (!HandleAllocated()) return;
+    // Right edges; the last panel takes the rest of the bar.
+    std::vector<int> edges;
+    int x = 0;
+    for (size_t i = 0; i < panels_.size(); ++i) {
+        x += panels_[i].width;
+        edges.push_back(i + 1 == panels_.size() ? -1 : x);
+    }
+    if (edges.empty()) edges.push_back(-1);
+    Perform(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    for (size_t i = 0; i < panels_.size(); ++i) UpdatePanelText(static_cast<int>(i));
+}
+
+void TStatusBar::UpdatePanelText(int index) {
+    if (!HandleAllocated()) return;
+    const TStatusPanel& panel = panels_.at(static_cast<size_t>(index));
+    WPARAM flags = 0;
+    if (panel.bevel == TStatusPanelBevel::pbNone) flags = SBT_NOBORDERS;
+    else if (panel.bevel == TStatusPanelBevel::pbRaised) flags = SBT_POPOUT;
+    // The status bar centres the text after one tab and right-aligns it after two.
+    const std::wstring text = panel.alignment == TAlignment::taCenter         ? L"\t" + panel.text
+                              : panel.alignment == TAlignment::taRightJustify ? L"\t\t" + panel.text
+                                                                              : panel.text;
+    Perform(SB_SETTEXTW, static_cast<WPARAM>(index) | flags, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TStatusBar::AddPanel(int width, TStatusPanelBevel bevel) {
+    TStatusPanel panel;
+    panel.width = width;
+    panel.bevel = bevel;
+    panels_.push_back(panel);
+    UpdateParts();
+}
+
+void TStatusBar::SetPanelWidth(int index, int width) {
+    panels_.at(static_cast<size_t>(index)).width = width;
+    UpdateParts();
+}
+
+void TStatusBar::SetPanelText(int index, std::wstring text) {
+    panels_.at(static_cast<size_t>(index)).text = std::move(text);
+    UpdatePanelText(index);
+}
+
+void TStatusBar::SetSimplePanel(bool simple) {
+    simplePanel_ = simple;
+    Perform(SB_SIMPLE, simple ? TRUE : FALSE, 0);
+}
+
+void TStatusBar::SetSimpleText(std::wstring text) {
+    simpleText_ = std::move(text);
+    Perform(SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+}
+
+void TStatusBar::ReadPanels(const FormValue& value) {
+    static const std::map<std::string, TStatusPanelBevel> kBevels{
+        {"pbNone", TStatusPanelBevel::pbNone},
+        {"pbLowered", TStatusPanelBevel::pbLowered},
+        {"pbRaised", TStatusPanelBevel::pbRaised}};
+    for (const auto& properties : CollectionItems(value)) {
+        TStatusPanel panel;
+        for (const FormProperty& p : properties) {
+            if (p.name == "Width") panel.width = ValueInt(p.value);
+            else if (p.name == "Bevel") panel.bevel = ValueFromNames(kBevels, p.value, "panel bevel");
+            else if (p.name == "Text") panel.text = Widen(ValueText(p.value));
+            else if (p.name == "Alignment") panel.alignment = AlignmentFromName(p.value);
+            else if (p.name == "Style" && p.value.kind == FormValue::Kind::Ident && p.value.text == "psText") {
+            } else ThrowUnknownName("status panel property", p.name);
+        }
+        panels_.push_back(std::move(panel));
+    }
+}
+
+bool TStatusBar::ReadProperty(const std::string& name, const FormValue& value) {
+    if (name == "Panels") ReadPanels(value);
+    else if (name == "SimplePanel") simplePanel_ = ValueBool(value);
+    else if (name == "SimpleText") simpleText_ = Widen(ValueText(value));
+    else if (name == "SizeGrip") sizeGrip_ = ValueBool(value);
+    else return TWinControl::ReadProperty(name, value);
     return true;
 }
 

@@ -95,7 +95,7 @@ public:
     int ItemCount() const;
     void SetItemCount(int count);
     // Asks for the rows' texts again (OwnerData rows whose data changed).
-    void RefreshRows() { Invalidate(); }
+    void RefreshRows();
 
     void EnsureVisible(int row);
     int TopIndex() const;
@@ -124,12 +124,14 @@ private:
     void InsertColumn(int index, const TListColumn& column);
     void ApplyColors();
     void ReadColumns(const FormValue& value);
+    std::wstring CellText(int row, int column);
     std::vector<TListColumn> columns_;
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
     int itemCount_ = 0;
     bool ownerData_ = false, gridLines_ = false, rowSelect_ = false, multiSelect_ = false;
     bool readOnly_ = false, flatScrollBars_ = false, hideSelection_ = true;
     bool columnClick_ = true, showColumnHeaders_ = true, border_ = true;
+    bool cellErrorShown_ = false;
 };
 
 enum class TStatusPanelBevel { pbNone, pbLowered, pbRaised };

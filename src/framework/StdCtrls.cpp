@@ -1,7 +1,5 @@
 #include "framework/StdCtrls.h"
 
-#include <map>
-
 #include "core/Errors.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
@@ -16,38 +14,36 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-bool BorderFromName(const std::string& name) {
-    if (name == "bsSingle") return true;
-    if (name == "bsNone") return false;
-    throw KeloError("form description: unknown border style " + name);
-}
-
-TScrollStyle ScrollStyleFromName(const std::string& name) {
-    if (name == "ssNone") return TScrollStyle::ssNone;
-    if (name == "ssHorizontal") return TScrollStyle::ssHorizontal;
-    if (name == "ssVertical") return TScrollStyle::ssVertical;
-    if (name == "ssBoth") return TScrollStyle::ssBoth;
-    throw KeloError("form description: unknown scroll bars " + name);
-}
-
 // Modal results as numbers (what form descriptions store) or by their names.
 int ModalResultFrom(const FormValue& value) {
     if (value.kind == FormValue::Kind::Integer) return ValueInt(value);
-    static const std::map<std::string, int> kResults{
-        {"mrNone", 0},  {"mrOk", IDOK},   {"mrCancel", IDCANCEL}, {"mrAbort", IDABORT},
-        {"mrRetry", IDRETRY}, {"mrIgnore", IDIGNORE}, {"mrYes", IDYES}, {"mrNo", IDNO}};
-    auto it = kResults.find(ValueIdent(value));
-    if (it == kResults.end()) throw KeloError("form description: unknown modal result " + value.text);
-    return it->second;
+    return ValueFromNames<int>({{"mrNone", 0}, {"mrOk", IDOK}, {"mrCancel", IDCANCEL},
+                                {"mrAbort", IDABORT}, {"mrRetry", IDRETRY}, {"mrIgnore", IDIGNORE},
+                                {"mrYes", IDYES}, {"mrNo", IDNO}},
+                               value, "modal result");
 }
 
 }  // namespace
 
-TAlignment AlignmentFromName(const std::string& name) {
-    if (name == "taLeftJustify") return TAlignment::taLeftJustify;
-    if (name == "taRightJustify") return TAlignment::taRightJustify;
-    if (name == "taCenter") return TAlignment::taCenter;
-    throw KeloError("form description: unknown alignment " + name);
+void ThrowUnknownName(const char* what, const std::string& name) {
+    throw KeloError(std::string("form description: unknown ") + what + " " + name);
+}
+
+TAlignment AlignmentFromName(const FormValue& value) {
+    return ValueFromNames<TAlignment>({{"taLeftJustify", TAlignment::taLeftJustify},
+                                       {"taRightJustify", TAlignment::taRightJustify},
+                                       {"taCenter", TAlignment::taCenter}},
+                                      value, "alignment");
+}
+
+bool SingleBorderFromName(const FormValue& value) {
+    return ValueFromNames<bool>({{"bsSingle", true}, {"bsNone", false}}, value, "border style");
+}
+
+const std::vector<std::vector<FormProperty>>& CollectionItems(const FormValue& value) {
+    if (value.kind != FormValue::Kind::Collection)
+        throw KeloError("form description: a collection < item ... end > expected");
+    return value.collection;
 }
 
 bool IsSystemAppearanceProperty(const std::string& name) {
@@ -107,7 +103,7 @@ bool TCustomEdit::ReadProperty(const std::string& name, const FormValue& value) 
     if (name == "Text") SetCaption(Widen(ValueText(value)));
     else if (name == "ReadOnly") readOnly_ = ValueBool(value);
     else if (name == "MaxLength") maxLength_ = ValueInt(value);
-    else if (name == "BorderStyle") border_ = BorderFromName(ValueIdent(value));
+    else if (name == "BorderStyle") border_ = SingleBorderFromName(value);
     else if (IsSystemAppearanceProperty(name)) {
     } else return TWinControl::ReadProperty(name, value);
     return true;
@@ -171,7 +167,10 @@ void TMemo::AppendLine(const std::wstring& line) {
 }
 
 bool TMemo::ReadProperty(const std::string& name, const FormValue& value) {
-    if (name == "ScrollBars") scrollBars_ = ScrollStyleFromName(ValueIdent(value));
+    if (name == "ScrollBars") scrollBars_ = ValueFromNames<TScrollStyle>(
+            {{"ssNone", TScrollStyle::ssNone}, {"ssHorizontal", TScrollStyle::ssHorizontal},
+             {"ssVertical", TScrollStyle::ssVertical}, {"ssBoth", TScrollStyle::ssBoth}},
+            value, "scroll bars");
     else if (name == "WordWrap") wordWrap_ = ValueBool(value);
     else if (name == "Lines.Strings") {
         if (value.kind != FormValue::Kind::List)
@@ -278,7 +277,7 @@ void TCheckBox::SetChecked(bool checked) {
 bool TCheckBox::ReadProperty(const std::string& name, const FormValue& value) {
     if (name == "Checked") checked_ = ValueBool(value);
     else if (name == "Alignment")
-        textOnLeft_ = AlignmentFromName(ValueIdent(value)) == TAlignment::taLeftJustify;
+        textOnLeft_ = AlignmentFromName(value) == TAlignment::taLeftJustify;
     else if (name == "State") {
         const std::string& state = ValueIdent(value);
         if (state != "cbChecked" && state != "cbUnchecked")

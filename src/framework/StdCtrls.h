@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,20 @@ namespace kelo::win {
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-TAlignment AlignmentFromName(const std::string& name);
+// Reading the controls' properties.
+[[noreturn]] void ThrowUnknownName(const char* what, const std::string& name);
+// An identifier of a form description looked up in a table of names.
+template <class T>
+T ValueFromNames(const std::map<std::string, T>& names, const FormValue& value, const char* what) {
+    auto it = names.find(ValueIdent(value));
+    if (it == names.end()) ThrowUnknownName(what, value.text);
+    return it->second;
+}
+TAlignment AlignmentFromName(const FormValue& value);
+// BorderStyle: bsSingle (true) or bsNone (false).
+bool SingleBorderFromName(const FormValue& value);
+// The items of a collection property: Columns = < item ... end item ... end >.
+const std::vector<std::vector<FormProperty>>& CollectionItems(const FormValue& value);
 // Properties of the layouts that the system's controls draw their own way: a 3D or a
 // flat frame, and the input method of the editing controls. Read and left to the system.
 bool IsSystemAppearanceProperty(const std::string& name);
