@@ -1,4 +1,7 @@
 // Measures the meter inside the real main window, with the real clock and timers:
+//   kelo_bench startup [runs=7]
+//     time from creating the main window to its first full paint, and working set,
+//     with an empty history and with a 100,000-line history;
 //   kelo_bench accuracy [seconds=300] [blockEvery=30] [blockFor=10]
 //     counted versus true online seconds while the GUI thread is blocked now and then;
 //   kelo_bench footprint [seconds=120]
@@ -9,7 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/Main.h"
 #include "app/Platform.h"
@@ -139,6 +145,70 @@ int Footprint(double seconds) {
     return 0;
 }
 
+// A history of `lines` runs in the program's file format.
+std::string HistoryFile(int lines) {
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(lines) * 80);
+    for (int i = 0; i < lines; ++i) {
+        bytes += "2026-11-21 08:00:00\a2026-11-21 09:30:00\a01:30:00\abench-host\aKelo\a"
+                 "198.51.100.2\r\n";
+    }
+    return bytes;
+}
+
+struct StartupFigures {
+    double milliseconds;
+    double workingSetMB;
+};
+
+StartupFigures StartOnce(const std::string& dir) {
+    win::WinFileStore files;
+    win::GbkCodec codec;
+    app::SystemClock clock;
+    const double start = Seconds();
+    app::TFrmKeloMain main(app::MainServices{files, codec, clock, [] { return false; }, dir,
+                                             "bench", ""});
+    main.Show();
+    UpdateWindow(main.Handle());
+    RedrawWindow(main.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const double elapsed = (Seconds() - start) * 1000.0;
+    const double ws = WorkingSetMB(false);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+    return {elapsed, ws};
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int Startup(int runs) {
+    win::WinFileStore files;
+    const std::string empty = ScratchDir() + "empty\\";
+    const std::string large = ScratchDir() + "large\\";
+    CreateDirectoryW(win::Widen(empty).c_str(), nullptr);
+    CreateDirectoryW(win::Widen(large).c_str(), nullptr);
+    files.Replace(large + "Kelo.trv", HistoryFile(100000));
+    std::printf("startup: main window created and painted, median of %d runs\n", runs);
+    std::printf("  %-22s %12s %16s\n", "history", "time (ms)", "working set (MB)");
+    double emptyMs = 0;
+    for (const auto& [name, dir] : {std::pair{"empty", empty}, std::pair{"100,000 lines", large}}) {
+        std::vector<double> times, sets;
+        for (int i = 0; i < runs; ++i) {
+            const StartupFigures f = StartOnce(dir);
+            times.push_back(f.milliseconds);
+            sets.push_back(f.workingSetMB);
+        }
+        const double ms = Median(times);
+        std::printf("  %-22s %12.1f %16.1f\n", name, ms, Median(sets));
+        if (emptyMs == 0) emptyMs = ms;
+        else std::printf("  the long history takes %.2f times the empty start (goal < 2)\n", ms / emptyMs);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -148,7 +218,9 @@ int wmain(int argc, wchar_t** argv) {
     auto arg = [&](int i, double def) { return argc > i ? _wtof(argv[i]) : def; };
     if (mode == L"accuracy") return Accuracy(arg(2, 300), arg(3, 30), arg(4, 10));
     if (mode == L"footprint") return Footprint(arg(2, 120));
+    if (mode == L"startup") return Startup(static_cast<int>(arg(2, 7)));
     std::fprintf(stderr, "usage: kelo_bench accuracy [seconds] [blockEvery] [blockFor]\n"
-                         "       kelo_bench footprint [seconds]\n");
+                         "       kelo_bench footprint [seconds]\n"
+                         "       kelo_bench startup [runs]\n");
     return 2;
 }

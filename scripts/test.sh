@@ -14,6 +14,9 @@ cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build/native" -j"$(nproc)"
 ctest --test-dir "$root/build/native" --output-on-failure
 
+echo "== fuzzing the skin's readers for a bounded time"
+"$root/fuzz/run.sh"
+
 echo "== Windows build, Win32 tests and end-to-end tests under Wine"
 cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"

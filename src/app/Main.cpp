@@ -56,6 +56,9 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     MenuFrmTrans_ = Need<win::TMenuItem>(*this, "MenuFrmTrans");
     MenuDropTran_ = Need<win::TMenuItem>(*this, "MenuDropTran");
     Timer1_ = Need<win::TTimer>(*this, "Timer1");
+    ListView1_ = Need<win::TListView>(*this, "ListView1");
+    TreeView1_ = Need<win::TTreeView>(*this, "TreeView1");
+    DateTimePicker1_ = Need<win::TDateTimePicker>(*this, "DateTimePicker1");
     FormCreate();
 }
 
@@ -85,6 +88,11 @@ void TFrmKeloMain::FormCreate() {
     session_.emplace(SessionEnvironment{services_.files, services_.codec, services_.clock,
                                         services_.appDir, services_.hostName,
                                         services_.ipAddress});
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    DateTimePicker1_->SetDateTime(today);
+    TreeView1_->Items().AddTopLevel(win::Widen(services_.hostName), 0);
+    ShowHistory();
     UpdateInfoStrip();
     lblStartStr_->SetCaption(win::Widen(res::kStartLabel) +
                              DefaultDateTimeText(session_->CountStart()));
@@ -95,6 +103,22 @@ void TFrmKeloMain::FormCreate() {
     }
     for (const std::string& message : session_->StartupMessages())
         win::Application().ShowException(KeloError(message), Handle());
+}
+
+// The history is a virtual list over the records in memory: rows are asked for only
+// when shown, so a long history opens as fast as a short one.
+void TFrmKeloMain::ShowHistory() {
+    ListView1_->OnGetCell = [this](int row, int column) { return HistoryCell(row, column); };
+    ListView1_->SetItemCount(static_cast<int>(session_->History().Size()));
+}
+
+std::wstring TFrmKeloMain::HistoryCell(int row, int column) const {
+    const UsageHistory& history = session_->History();
+    if (row < 0 || static_cast<size_t>(row) >= history.Size()) return {};
+    const UsageRecord record = history.At(static_cast<size_t>(row));
+    const auto& fields = record.fields;
+    if (column < 0 || static_cast<size_t>(column) >= fields.size()) return {};
+    return win::Widen(services_.codec.ToUtf8(fields[static_cast<size_t>(column)]));
 }
 
 DropContext TFrmKeloMain::MiniWindowContext() {
@@ -125,6 +149,7 @@ void TFrmKeloMain::ShowMiniWindow() {
         }
     }
     if (FrmDrop) FrmDrop->SetMonthText(session_->MonthTotalText());
+    ListView1_->SetFocus();
 }
 
 void TFrmKeloMain::MenuDropFrmClick() {
@@ -187,8 +212,11 @@ void TFrmKeloMain::tmrTimeTimer() {
 }
 
 void TFrmKeloMain::Checkpoint() {
-    if (auto failure = session_->CheckpointIfDue())
-        win::Application().ShowException(KeloError(*failure), Handle());
+    const int saves = session_->SaveCount();
+    const auto failure = session_->CheckpointIfDue();
+    // A save completes the run's row: show it.
+    if (session_->SaveCount() != saves) ListView1_->RefreshRows();
+    if (failure) win::Application().ShowException(KeloError(*failure), Handle());
 }
 
 void TFrmKeloMain::RaiseAlarms(const std::vector<Alarm>& alarms) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/UsageSession.h"
+#include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/Menus.h"
@@ -52,6 +53,8 @@ private:
     void RegisterHandlers();
     void FormCreate();
     void UpdateInfoStrip();
+    void ShowHistory();
+    std::wstring HistoryCell(int row, int column) const;
     void tmrCheckerTimer();
     void tmrTimeTimer();
     void Checkpoint();
@@ -88,6 +91,9 @@ private:
     win::TMenuItem* MenuFrmTrans_ = nullptr;
     win::TMenuItem* MenuDropTran_ = nullptr;
     win::TTimer* Timer1_ = nullptr;
+    win::TListView* ListView1_ = nullptr;
+    win::TTreeView* TreeView1_ = nullptr;
+    win::TDateTimePicker* DateTimePicker1_ = nullptr;
     bool ending_ = false;
 };
 

@@ -31,33 +31,60 @@ std::string JoinHistoryLine(const UsageRecord& record) {
 }
 
 void UsageHistory::Load(std::string_view fileBytes) {
+    loaded_.assign(fileBytes);
+    lines_.clear();
+    prefix_.clear();
+    prefixCount_ = 0;
     size_t start = 0;
-    while (start < fileBytes.size()) {
-        size_t lf = fileBytes.find('\n', start);
-        if (lf == std::string_view::npos) lf = fileBytes.size();
-        std::string_view line = fileBytes.substr(start, lf - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        auto fields = SplitHistoryLine(line);
-        if (!fields.empty()) records_.push_back({std::move(fields)});
+    while (start < loaded_.size()) {
+        size_t lf = loaded_.find('\n', start);
+        if (lf == std::string::npos) lf = loaded_.size();
+        size_t end = lf;
+        if (end > start && loaded_[end - 1] == '\r') --end;
+        if (end > start) lines_.emplace_back(start, end - start);
         start = lf + 1;
     }
 }
 
-void UsageHistory::Append(UsageRecord record) { records_.push_back(std::move(record)); }
+void UsageHistory::Append(UsageRecord record) { appended_.push_back(std::move(record)); }
+
+UsageRecord UsageHistory::At(size_t i) const {
+    if (i < lines_.size()) {
+        const auto [offset, length] = lines_[i];
+        return {SplitHistoryLine(std::string_view(loaded_).substr(offset, length))};
+    }
+    return appended_[i - lines_.size()];
+}
+
+std::string UsageHistory::LineOf(size_t i) const {
+    if (i < lines_.size()) {
+        const auto [offset, length] = lines_[i];
+        const std::string_view line = std::string_view(loaded_).substr(offset, length);
+        // A line of six or more fields goes back as it came; a shorter one is padded.
+        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), '\x07'));
+        if (bels + 1 >= static_cast<size_t>(kRecordFields) && line.back() != '\x07')
+            return std::string(line);
+        return JoinHistoryLine({SplitHistoryLine(line)});
+    }
+    return JoinHistoryLine(appended_[i - lines_.size()]);
+}
 
 std::string UsageHistory::Serialize() const {
-    const size_t settled = records_.empty() ? 0 : records_.size() - 1;
+    const size_t count = Size();
+    const size_t settled = count == 0 ? 0 : count - 1;
     if (prefixCount_ > settled) {
         prefix_.clear();
         prefixCount_ = 0;
     }
     for (; prefixCount_ < settled; ++prefixCount_) {
-        prefix_ += JoinHistoryLine(records_[prefixCount_]);
+        prefix_ += LineOf(prefixCount_);
         prefix_ += "\r\n";
     }
-    std::string out = prefix_;
-    if (!records_.empty()) {
-        out += JoinHistoryLine(records_.back());
+    std::string out;
+    out.reserve(prefix_.size() + 128);
+    out = prefix_;
+    if (count > 0) {
+        out += LineOf(count - 1);
         out += "\r\n";
     }
     return out;

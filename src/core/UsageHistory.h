@@ -24,23 +24,29 @@ std::vector<std::string> SplitHistoryLine(std::string_view line);
 std::string JoinHistoryLine(const UsageRecord& record);
 
 // The history as held in memory: the stored records in file order and, last, the
-// record of the current run.
+// record of the current run. Stored lines stay as the file's bytes and are split into
+// fields only when asked for, so a long history costs one copy of the file.
 class UsageHistory {
 public:
     // Reads the file's content; empty lines give no record.
     void Load(std::string_view fileBytes);
     void Append(UsageRecord record);
-    size_t Size() const { return records_.size(); }
-    const UsageRecord& At(size_t i) const { return records_[i]; }
-    UsageRecord& Last() { return records_.back(); }
+    size_t Size() const { return lines_.size() + appended_.size(); }
+    UsageRecord At(size_t i) const;
+    // The last appended record (the current run's).
+    UsageRecord& Last() { return appended_.back(); }
 
     // The whole file: one CR LF-terminated line per record. The lines of all records
     // but the last are kept ready, so a save of a long history costs one copy.
     std::string Serialize() const;
 
 private:
-    std::vector<UsageRecord> records_;
-    mutable std::string prefix_;       // the lines of records_[0 .. prefixCount_)
+    std::string LineOf(size_t i) const;
+
+    std::string loaded_;                                // the file as read
+    std::vector<std::pair<size_t, size_t>> lines_;      // offset and length of each line
+    std::vector<UsageRecord> appended_;
+    mutable std::string prefix_;       // the lines of records [0 .. prefixCount_)
     mutable size_t prefixCount_ = 0;
 };
 

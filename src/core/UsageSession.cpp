@@ -82,6 +82,7 @@ void UsageSession::SaveUsage() {
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
     savedRunSeconds_ = run;
+    ++saveCount_;
 }
 
 std::optional<std::string> UsageSession::CheckpointIfDue() {

@@ -58,6 +58,8 @@ public:
     void Resume();
 
     bool LastSaveFailed() const { return lastSaveFailed_; }
+    // How many saves succeeded: a view of the history refreshes when it changes.
+    int SaveCount() const { return saveCount_; }
 
 private:
     std::string IniPath() const;
@@ -73,6 +75,7 @@ private:
     int64_t savedRunSeconds_ = 0;
     bool lastSaveFailed_ = false;
     bool historyUnreadable_ = false;
+    int saveCount_ = 0;
 };
 
 }  // namespace kelo

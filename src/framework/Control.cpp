@@ -81,6 +81,12 @@ void TControl::VisibleChanged() {
 
 bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
 
+void TControl::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    EnabledChanged();
+}
+
 void TControl::SetColor(TColor color) {
     parentColor_ = false;
     if (color == color_) return;
@@ -135,6 +141,7 @@ bool TControl::ReadProperty(const std::string& name, const FormValue& value) {
     else if (name == "Height") SetHeight(ValueInt(value));
     else if (name == "Align") SetAlign(AlignFromName(ValueIdent(value)));
     else if (name == "Visible") SetVisible(ValueBool(value));
+    else if (name == "Enabled") SetEnabled(ValueBool(value));
     else if (name == "Color") SetColor(ValueColor(value));
     else if (name == "ParentColor") parentColor_ = ValueBool(value);
     else if (name == "ParentFont") parentFont_ = ValueBool(value);
@@ -235,7 +242,9 @@ void TWinControl::HandleNeeded() {
 
 void TWinControl::CreateParamsFor(CreateParams& p) {
     p.caption = Caption();
-    p.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (Visible() ? WS_VISIBLE : 0);
+    p.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (Visible() ? WS_VISIBLE : 0) |
+              (Enabled() ? 0 : WS_DISABLED);
+    if (tabStop_) p.style |= WS_TABSTOP;
     p.x = left_;
     p.y = top_;
     p.width = width_;
@@ -400,6 +409,11 @@ void TWinControl::FontChanged() {
     Invalidate();
 }
 
+void TWinControl::EnabledChanged() {
+    if (hwnd_) EnableWindow(hwnd_, Enabled());
+    TControl::EnabledChanged();
+}
+
 void TWinControl::VisibleChanged() {
     if (hwnd_) ShowWindow(hwnd_, Visible() ? SW_SHOW : SW_HIDE);
     TControl::VisibleChanged();
@@ -495,7 +509,8 @@ LRESULT TWinControl::WMMouse(UINT msg, LPARAM lParam) {
         target->MouseDown(button, local.x, local.y);
     } else {
         target->MouseUp(button, local.x, local.y);
-        if (msg == WM_LBUTTONUP) target->Click();
+        // System controls report their own clicks (BN_CLICKED, NM_CLICK).
+        if (msg == WM_LBUTTONUP && (ownClass_ || target != this)) target->Click();
     }
     return 0;
 }

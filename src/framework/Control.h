@@ -46,6 +46,8 @@ public:
     void SetAlign(TAlign align);
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool visible);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
     // Visible and every parent visible and shown on screen.
     virtual bool Showing() const;
 
@@ -83,6 +85,7 @@ protected:
     virtual void ColorChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     virtual void VisibleChanged();
+    virtual void EnabledChanged() { Invalidate(); }
     void RequestAlign();
 
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -94,6 +97,7 @@ private:
     TWinControl* parent_ = nullptr;
     TAlign align_ = TAlign::alNone;
     bool visible_ = true;
+    bool enabled_ = true;
     TColor color_ = clBtnFace;
     TFont font_;
     std::wstring caption_;
@@ -187,6 +191,7 @@ protected:
     void ColorChanged() override;
     void FontChanged() override;
     void VisibleChanged() override;
+    void EnabledChanged() override;
 
     bool Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnDetached(HWND hwnd) override;

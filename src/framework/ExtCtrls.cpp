@@ -80,6 +80,12 @@ bool TLabel::ReadProperty(const std::string& name, const FormValue& value) {
 
 TPanel::TPanel(TComponent* owner) : TWinControl(owner) { SetBounds(0, 0, 185, 41); }
 
+void TPanel::CreateParamsFor(CreateParams& p) {
+    TWinControl::CreateParamsFor(p);
+    // Tab moves into the panel's controls.
+    p.exStyle |= WS_EX_CONTROLPARENT;
+}
+
 void TPanel::SetBevelOuter(TBevelCut cut) {
     bevelOuter_ = cut;
     AlignControls();

@@ -46,6 +46,7 @@ public:
     bool ReadProperty(const std::string& name, const FormValue& value) override;
 
 protected:
+    void CreateParamsFor(CreateParams& params) override;
     void PaintWindow(HDC dc) override;
 
 private:

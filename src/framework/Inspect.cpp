@@ -9,7 +9,7 @@ namespace kelo::win {
 std::wstring InspectText(TComponent* component) {
     if (auto* item = dynamic_cast<TMenuItem*>(component))
         return item->Caption() + L"\t" + (item->Checked() ? L"1" : L"0") + L"\t" +
-               (item->Enabled() ? L"1" : L"0");
+               (item->Enabled() ? L"1" : L"0") + L"\t" + std::to_wstring(item->Command());
     if (auto* control = dynamic_cast<TControl*>(component)) return control->Caption();
     return L"";
 }

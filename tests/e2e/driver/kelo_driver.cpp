@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <wininet.h>
 #include <tlhelp32.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -633,6 +634,49 @@ int cmdSend(const Args& args)
     return kOk;
 }
 
+// A message whose lParam points to a buffer the window fills (SB_GETPARTS and
+// the like): the buffer lives in the window's own process. Prints the result,
+// then the buffer as signed 32-bit numbers.
+int cmdSendBuffer(const Args& args)
+{
+    if (args.size() != 4)
+        return kUsage;
+    auto h = parseHwnd(args[0]);
+    auto m = parseNumber(args[1]);
+    auto w = parseNumber(args[2]);
+    auto bytes = parseNumber(args[3]);
+    if (!h || !m || !w || !bytes || *bytes == 0 || *bytes > 4096 || *bytes % 4 != 0)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pidOf(*h));
+    if (!proc) {
+        err(L"cannot open the window's process");
+        return kFalse;
+    }
+    int rc = kFalse;
+    std::vector<LONG> buffer(static_cast<size_t>(*bytes / 4), 0);
+    void* remote = VirtualAllocEx(proc, nullptr, *bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    DWORD_PTR result = 0;
+    if (remote && WriteProcessMemory(proc, remote, buffer.data(), *bytes, nullptr) &&
+        SendMessageTimeoutW(*h, static_cast<UINT>(*m), static_cast<WPARAM>(*w), reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) &&
+        ReadProcessMemory(proc, remote, buffer.data(), *bytes, nullptr)) {
+        line(std::to_wstring(static_cast<LONG_PTR>(result)));
+        std::wstring values;
+        for (LONG v : buffer)
+            values += (values.empty() ? L"" : L" ") + std::to_wstring(v);
+        line(values);
+        rc = kOk;
+    } else {
+        err(L"the message could not be sent with a buffer");
+    }
+    if (remote)
+        VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+    CloseHandle(proc);
+    return rc;
+}
+
 int cmdGuiRes(const Args& args)
 {
     if (args.size() != 1)
@@ -718,6 +762,219 @@ int cmdSysMenuClose(const Args& args)
     return PostMessageW(*h, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : kFalse;
 }
 
+std::wstring rectStr(const RECT& r)
+{
+    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+           std::to_wstring(r.bottom);
+}
+
+// The font a window draws with (WM_GETFONT): face, height, weight, italic,
+// underline, strike-out, character set.
+int cmdFont(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    DWORD_PTR font = 0;
+    if (!SendMessageTimeoutW(*h, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &font)) {
+        err(L"WM_GETFONT was not answered, error " + num(GetLastError()));
+        return kFalse;
+    }
+    if (!font) {
+        err(L"the window has no font of its own");
+        return kFalse;
+    }
+    LOGFONTW lf{};
+    if (!GetObjectW(reinterpret_cast<HFONT>(font), sizeof lf, &lf)) {
+        err(L"cannot read the font " + hex(font));
+        return kFalse;
+    }
+    line(escaped(lf.lfFaceName) + L"\t" + std::to_wstring(lf.lfHeight) + L"\t" + num(lf.lfWeight) + L"\t" +
+         num(lf.lfItalic) + L"\t" + num(lf.lfUnderline) + L"\t" + num(lf.lfStrikeOut) + L"\t" +
+         num(lf.lfCharSet));
+    return kOk;
+}
+
+int cmdScreen(const Args& args)
+{
+    if (!args.empty())
+        return kUsage;
+    line(std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L" " + std::to_wstring(GetSystemMetrics(SM_CYSCREEN)));
+    return kOk;
+}
+
+// The constant opacity of a layered window; "not found" for an opaque one.
+int cmdAlpha(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    if (!(GetWindowLongPtrW(*h, GWL_EXSTYLE) & WS_EX_LAYERED)) {
+        err(L"not a layered window");
+        return kFalse;
+    }
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    if (!GetLayeredWindowAttributes(*h, &key, &alpha, &flags) || !(flags & LWA_ALPHA)) {
+        err(L"the window has no constant opacity");
+        return kFalse;
+    }
+    line(num(alpha));
+    return kOk;
+}
+
+// The client area in screen coordinates.
+int cmdClient(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    RECT r{};
+    if (!exists(*h) || !GetClientRect(*h, &r))
+        return kFalse;
+    MapWindowPoints(*h, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    line(rectStr(r));
+    return kOk;
+}
+
+int cmdCursor(const Args& args)
+{
+    if (!args.empty())
+        return kUsage;
+    POINT p{};
+    if (!GetCursorPos(&p))
+        return kFalse;
+    line(std::to_wstring(p.x) + L" " + std::to_wstring(p.y));
+    return kOk;
+}
+
+int cmdForeground(const Args& args)
+{
+    if (!args.empty())
+        return kUsage;
+    HWND h = GetForegroundWindow();
+    if (!h)
+        return kFalse;
+    line(hwndStr(h));
+    return kOk;
+}
+
+int cmdIconic(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    line(IsIconic(*h) ? L"1" : L"0");
+    return kOk;
+}
+
+// The open popup-menu windows ("#32768"), topmost first: handle and rectangle.
+int cmdMenuWindows(const Args& args)
+{
+    Options o(args, {L"--timeout"});
+    DWORD timeout = static_cast<DWORD>(o.number(L"--timeout", 0));
+    if (o.bad || !o.positional.empty())
+        return kUsage;
+    auto open = [] {
+        std::vector<HWND> v;
+        for (HWND w : topLevelWindows())
+            if (className(w) == L"#32768" && IsWindowVisible(w))
+                v.push_back(w);
+        return v;
+    };
+    if (!waitFor(timeout, [&]() -> HWND { auto v = open(); return v.empty() ? nullptr : v.front(); }))
+        return kFalse;
+    for (HWND w : open()) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        line(hwndStr(w) + L"\t" + rectStr(r));
+    }
+    return kOk;
+}
+
+// The items of the menu an open "#32768" window shows: position, command id
+// and screen rectangle.
+int cmdMenuItems(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    DWORD_PTR menu = 0;
+    if (!SendMessageTimeoutW(*h, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &menu) || !menu) {
+        err(L"the window shows no menu");
+        return kFalse;
+    }
+    HMENU m = reinterpret_cast<HMENU>(menu);
+    int count = GetMenuItemCount(m);
+    if (count < 0) {
+        err(L"the menu " + hex(menu) + L" cannot be read from here");
+        return kFalse;
+    }
+    for (int i = 0; i < count; ++i) {
+        RECT r{};
+        if (!GetMenuItemRect(*h, m, static_cast<UINT>(i), &r)) {
+            err(L"no rectangle for item " + std::to_wstring(i));
+            return kFalse;
+        }
+        line(std::to_wstring(i) + L"\t" + std::to_wstring(static_cast<int>(GetMenuItemID(m, i))) + L"\t" +
+             rectStr(r));
+    }
+    return kOk;
+}
+
+// Sends a registered window message to every top-level window.
+int cmdBroadcast(const Args& args)
+{
+    if (args.size() != 1)
+        return kUsage;
+    UINT msg = RegisterWindowMessageW(args[0].c_str());
+    if (!msg)
+        return kFalse;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    line(num(msg));
+    return kOk;
+}
+
+// Shell_NotifyIcon for another program's icon, known by its window and id:
+// "delete" removes it, "modify" changes nothing and so tells whether it is there.
+int cmdNotifyIcon(const Args& args)
+{
+    if (args.size() != 3 || (args[0] != L"delete" && args[0] != L"modify"))
+        return kUsage;
+    auto h = parseHwnd(args[1]);
+    auto id = parseNumber(args[2]);
+    if (!h || !id)
+        return kUsage;
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = *h;
+    nid.uID = static_cast<UINT>(*id);
+    BOOL ok = Shell_NotifyIconW(args[0] == L"delete" ? NIM_DELETE : NIM_MODIFY, &nid);
+    line(ok ? L"1" : L"0");
+    return ok ? kOk : kFalse;
+}
+
+int cmdUserData(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    line(num(static_cast<unsigned long long>(GetWindowLongPtrW(*h, GWLP_USERDATA))));
+    return kOk;
+}
+
 struct Command {
     const wchar_t* name;
     int (*run)(const Args&);
@@ -743,8 +1000,21 @@ const Command kCommands[] = {
     {L"end-session", cmdEndSession, L"end-session HWND"},
     {L"post", cmdPost, L"post HWND MSG WPARAM LPARAM"},
     {L"send", cmdSend, L"send HWND MSG WPARAM LPARAM"},
+    {L"send-buffer", cmdSendBuffer, L"send-buffer HWND MSG WPARAM BYTES (lParam: a zeroed buffer in the window's process)"},
     {L"guires", cmdGuiRes, L"guires WINPID"},
     {L"sysmenu-close", cmdSysMenuClose, L"sysmenu-close HWND"},
+    {L"font", cmdFont, L"font HWND (face, height, weight, italic, underline, strike-out, charset)"},
+    {L"screen", cmdScreen, L"screen"},
+    {L"alpha", cmdAlpha, L"alpha HWND"},
+    {L"client", cmdClient, L"client HWND (client area in screen coordinates)"},
+    {L"cursor", cmdCursor, L"cursor"},
+    {L"foreground", cmdForeground, L"foreground"},
+    {L"iconic", cmdIconic, L"iconic HWND"},
+    {L"menu-windows", cmdMenuWindows, L"menu-windows [--timeout MS]"},
+    {L"menu-items", cmdMenuItems, L"menu-items MENUHWND"},
+    {L"broadcast", cmdBroadcast, L"broadcast REGISTERED-MESSAGE-NAME"},
+    {L"notify-icon", cmdNotifyIcon, L"notify-icon delete|modify HWND ID"},
+    {L"userdata", cmdUserData, L"userdata HWND"},
     {L"inspect", cmdInspect, L"inspect HWND COMPONENT (a form's component: its caption; a menu item: caption, checked, enabled)"},
 };
 

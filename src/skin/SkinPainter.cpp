@@ -1,0 +1,112 @@
+#include "skin/SkinPainter.h"
+
+#include <cstring>
+#include <memory>
+
+#include "framework/Handle.h"
+#include "skin/NineGrid.h"
+
+namespace kelo::skin {
+
+namespace {
+
+// A memory DC with one bitmap selected into it for its lifetime.
+class SelectedDC {
+public:
+    SelectedDC(HDC reference, HBITMAP bitmap) : dc_(CreateCompatibleDC(reference)) {
+        old_ = SelectObject(dc_, bitmap);
+    }
+    ~SelectedDC() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    SelectedDC(const SelectedDC&) = delete;
+    SelectedDC& operator=(const SelectedDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+win::Bitmap CreateDib(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first, as SkinImage keeps them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return win::Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+constexpr DWORD kKeepTarget = 0x00AA0029;  // the raster operation "D"
+
+}  // namespace
+
+HBITMAP ImageBitmap(const SkinImage& image) {
+    if (image.Empty()) return nullptr;
+    if (const auto& cache = image.DeviceCache()) return static_cast<win::Bitmap*>(cache.get())->Get();
+    void* bits = nullptr;
+    auto bitmap = std::make_shared<win::Bitmap>(CreateDib(image.Width(), image.Height(), &bits));
+    if (!*bitmap || bits == nullptr) return nullptr;
+    // SkinImage pixels are 0x00RRGGBB: the byte order of a 32-bit DIB.
+    std::memcpy(bits, image.Pixels().data(), image.Pixels().size() * sizeof(Pixel));
+    image.SetDeviceCache(bitmap);
+    return bitmap->Get();
+}
+
+ImagePaint PaintOf(const TSkinElement& e) {
+    return {&e.image, e.leftWidth, e.topHeight, e.rightWidth, e.bottomHeight, e.tile == 1, e.trans == 1};
+}
+
+void CopyWithoutMagenta(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY) {
+    // The mask is white where the source is magenta: those pixels keep the target.
+    win::Bitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
+    const SelectedDC maskDC(source, mask.Get());
+    const COLORREF oldBack = SetBkColor(source, RGB(255, 0, 255));
+    BitBlt(maskDC.Get(), 0, 0, width, height, source, sourceX, sourceY, SRCCOPY);
+    SetBkColor(source, oldBack);
+    MaskBlt(target, x, y, width, height, source, sourceX, sourceY, mask.Get(), 0, 0, MAKEROP4(kKeepTarget, SRCCOPY));
+}
+
+void DrawSkinImage(HDC dc, const RECT& rect, const ImagePaint& paint, int frameCount, int frame, FrameLayout layout) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0 || paint.image == nullptr) return;
+    const HBITMAP image = ImageBitmap(*paint.image);
+    if (image == nullptr) return;
+    const GridRect from = SourceFrame(paint.image->Width(), paint.image->Height(), frameCount, frame,
+                                      layout == FrameLayout::Stacked);
+    const auto blits = NineGridLayout({width, height, from.width, from.height, paint.left, paint.top, paint.right,
+                                       paint.bottom, paint.tileCentre});
+    if (blits.empty()) return;
+
+    void* bits = nullptr;
+    const win::Bitmap offscreen = CreateDib(width, height, &bits);
+    if (!offscreen) return;
+    const SelectedDC composed(dc, offscreen.Get());
+    const SelectedDC source(dc, image);
+    SetStretchBltMode(composed.Get(), COLORONCOLOR);
+    for (const GridBlit& b : blits) {
+        const GridRect& s = b.source;
+        const GridRect& t = b.target;
+        if (s.width == t.width && s.height == t.height) {
+            BitBlt(composed.Get(), t.x, t.y, t.width, t.height, source.Get(), from.x + s.x, from.y + s.y, SRCCOPY);
+        } else {
+            StretchBlt(composed.Get(), t.x, t.y, t.width, t.height, source.Get(), from.x + s.x, from.y + s.y, s.width,
+                       s.height, SRCCOPY);
+        }
+    }
+    if (paint.transparent) {
+        CopyWithoutMagenta(dc, rect.left, rect.top, width, height, composed.Get(), 0, 0);
+    } else {
+        BitBlt(dc, rect.left, rect.top, width, height, composed.Get(), 0, 0, SRCCOPY);
+    }
+}
+
+void DrawSkinElement(HDC dc, const RECT& rect, const TSkinElement& element, int frameCount, int frame,
+                     FrameLayout layout) {
+    DrawSkinImage(dc, rect, PaintOf(element), frameCount, frame, layout);
+}
+
+}  // namespace kelo::skin

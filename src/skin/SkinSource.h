@@ -1,0 +1,89 @@
+#pragma once
+// TSkinSource: the skin the program carries inside its main window's form description
+// (the SkinStream property), parsed into a SkinData, with the button-face brush and the
+// glyphs of the skinned system menu. The skin manager acts on its switches.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <bitset>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "framework/Handle.h"
+#include "skin/SkinData.h"
+
+namespace kelo::skin {
+
+enum TSkinControlType {
+    xcMainMenu, xcPopupMenu, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress,
+    xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcPanel, xcGroupBox, xcStatusBar, xcTab,
+    xcSystemMenu, xcFastReport,
+};
+using TSkinControlTypes = std::bitset<xcFastReport + 1>;
+
+enum class TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog };
+
+class TSkinSource {
+public:
+    TSkinSource();
+    ~TSkinSource();
+    TSkinSource(const TSkinSource&) = delete;
+    TSkinSource& operator=(const TSkinSource&) = delete;
+
+    // The switches of the skin manager, with their defaults.
+    bool Active = false;
+    int32_t DisableTag = 99;
+    TSkinControlTypes SkinControls = DefaultSkinControls();
+    std::vector<std::wstring> ClassSkinMap;
+    TSkinFormType SkinFormType = TSkinFormType::sfMainform;
+    bool MenuUpdate = true;
+    std::function<void(TSkinSource&)> OnSkinChanged;
+
+    static TSkinControlTypes DefaultSkinControls();
+
+    // The SkinStream property: a 32-bit length N, then N bytes of skin file. Reading it
+    // keeps the bytes and, when N > 0, parses them; it returns the bytes it took.
+    size_t ReadSkinStream(std::string_view property);
+    std::string WriteSkinStream() const;
+
+    // Loads a skin file from disk; a file that does not exist changes nothing. When it
+    // loads, OnSkinFileLoaded lets the skin manager apply it.
+    void SetSkinFile(const std::wstring& path);
+    const std::wstring& SkinFile() const { return skinFileName_; }
+    std::wstring SkinStore() const { return L"(none)"; }
+    std::function<void(TSkinSource&)> OnSkinFileLoaded;
+
+    // Shows "This is Older Skin File..." when an archive has the wrong version; a modal
+    // information box unless replaced.
+    std::function<void(const std::wstring&)> ShowMessage;
+
+    bool SkinEmpty() const { return skin_ == nullptr; }
+    const SkinData* Skin() const { return skin_.get(); }
+    HBRUSH ButtonFaceBrush() const { return buttonFaceBrush_.Get(); }
+    // The 16 x 16 glyphs restore, maximise, minimise and close of the skinned system menu.
+    HIMAGELIST MenuGlyphs() const { return menuGlyphs_.get(); }
+    // Told first when the source goes, so the skin manager can let go of it.
+    std::function<void(TSkinSource&)> OnDestroy;
+
+private:
+    bool Load();
+
+    struct ImageListDeleter {
+        void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+    };
+    // Freed in reverse order: the glyphs, the skin file, the elements, last the brush.
+    win::Brush buttonFaceBrush_;
+    std::unique_ptr<SkinData> skin_;
+    std::string skinFile_;
+    std::wstring skinFileName_;
+    std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter> menuGlyphs_;
+};
+
+// The skin of a SkinStream property, as the main window's form description carries it.
+std::unique_ptr<TSkinSource> LoadSkinFromStream(std::string_view streamBytes);
+
+}  // namespace kelo::skin

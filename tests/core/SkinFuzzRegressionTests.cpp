@@ -1,0 +1,37 @@
+// Every input the skin's fuzzers ever stopped on, kept in fuzz/crashers/<target>/, runs
+// again here through the same code.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "FuzzTargets.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+template <class Run>
+int ReplayAll(const char* target, Run run) {
+    const fs::path dir = fs::path(KELO_FUZZ_CRASHERS) / target;
+    int count = 0;
+    if (!fs::is_directory(dir)) return count;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().filename() == "README") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        const std::string data = bytes.str();
+        SCOPED_TRACE(entry.path().string());
+        run(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+        ++count;
+    }
+    return count;
+}
+
+TEST(SkinFuzzRegression, LzhInputs) { ReplayAll("lzh", kelo::skin::fuzz::RunLzh); }
+TEST(SkinFuzzRegression, ArchiveInputs) { ReplayAll("archive", kelo::skin::fuzz::RunArchive); }
+TEST(SkinFuzzRegression, SkinIniInputs) { ReplayAll("skinini", kelo::skin::fuzz::RunSkinIni); }
+
+}  // namespace
