@@ -3,13 +3,18 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "app/Globals.h"
 #include "app/KeloStringRes.h"
 #include "app/Platform.h"
 #include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
+#include "skin/SkinSource.h"
 #include "tray/TrayIcon.h"
+#include "windows/DropSetupFrm.h"
+#include "windows/SetupFrm.h"
 #include "windows/Unit1.h"
 
 namespace kelo::app {
@@ -43,6 +48,7 @@ T* Need(win::TComponent& form, const char* name) {
 TFrmKeloMain::TFrmKeloMain(MainServices services)
     : win::TForm(nullptr), services_(std::move(services)) {
     tray::RegisterTrayClasses();
+    skin::RegisterSkinClasses();
     RegisterHandlers();
     LoadFromResource(L"MAIN");
     tmrChecker_ = Need<win::TTimer>(*this, "tmrChecker");
@@ -80,9 +86,18 @@ void TFrmKeloMain::RegisterHandlers() {
     on("MenuFrmTransClick", &TFrmKeloMain::MenuFrmTransClick);
     on("Timer1Timer", &TFrmKeloMain::Timer1Timer);
     on("Timer2Timer", &TFrmKeloMain::Timer2Timer);
-    for (const char* later : {"MenuOptionClick", "MMenuDropSetupClick"})
-        RegisterHandler(later, [](win::TComponent*) {});
+    on("MenuOptionClick", &TFrmKeloMain::MenuOptionClick);
+    on("MMenuDropSetupClick", &TFrmKeloMain::MMenuDropSetupClick);
 }
+
+// A new options dialog for each opening; what it writes counts from the next start.
+void TFrmKeloMain::MenuOptionClick() {
+    std::unique_ptr<TFrmSetup> dialog(new TFrmSetup(this, services_.appDir));
+    FrmSetup = dialog.get();
+    dialog->ShowModal();
+}
+
+void TFrmKeloMain::MMenuDropSetupClick() { TFrmDropSetup::Open(this, services_.appDir); }
 
 void TFrmKeloMain::FormCreate() {
     session_.emplace(SessionEnvironment{services_.files, services_.codec, services_.clock,
@@ -126,6 +141,9 @@ DropContext TFrmKeloMain::MiniWindowContext() {
     context.currentMiniWindow = [] { return FrmDrop; };
     context.mainWindowShowing = [this] { return Showing(); };
     context.setMainWindowVisible = [this](bool visible) { SetVisible(visible); };
+    context.openDropSetup = [appDir = services_.appDir](TFrmDrop* owner) {
+        TFrmDropSetup::Open(owner, appDir);
+    };
     context.appDir = services_.appDir;
     return context;
 }

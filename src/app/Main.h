@@ -74,6 +74,8 @@ private:
     void MenuShowMainClick();
     void MenuCloseClick();
     void MenuHelpClick();
+    void MenuOptionClick();
+    void MMenuDropSetupClick();
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
     void WMEndSession(bool ending);

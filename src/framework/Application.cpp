@@ -137,10 +137,19 @@ LRESULT TApplication::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
+bool TApplication::IsFormDialogKey(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
+    return form && form->DialogKeys() && IsDialogMessageW(root, &msg);
+}
+
 int TApplication::Run() {
     if (mainForm_ && showMainForm_) mainForm_->Show();
+    // Terminate posts the quit message: the loop ends when it arrives.
     MSG msg{};
-    while (!terminated_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsFormDialogKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -156,6 +165,7 @@ void TApplication::ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
+        if (IsFormDialogKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -59,6 +59,9 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A key for a form that moves between its controls like a dialog; the form has
+    // handled it then.
+    static bool IsFormDialogKey(MSG& msg);
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;

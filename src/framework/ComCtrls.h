@@ -235,6 +235,7 @@ private:
     int min_ = 0, max_ = 100, position_ = 0, increment_ = 1;
     bool wrap_ = false, thousands_ = true, arrowKeys_ = true, alignLeft_ = false;
     TUDOrientation orientation_ = TUDOrientation::udVertical;
+    RECT designed_{};
 };
 
 }  // namespace kelo::win

@@ -62,8 +62,9 @@ void TTreeView::CreateParamsFor(CreateParams& p) {
 
 void TTreeView::WindowCreated() {
     TWinControl::WindowCreated();
-    Perform(TVM_SETINDENT, static_cast<WPARAM>(indent_), 0);
     SetImages(images_);
+    // After the images: attaching an image list resets the indent to the image width.
+    Perform(TVM_SETINDENT, static_cast<WPARAM>(indent_), 0);
     ApplyColors();
 }
 
@@ -90,6 +91,7 @@ void TTreeView::SetImages(TImageList* images) {
     images_ = images;
     Perform(TVM_SETIMAGELIST, TVSIL_NORMAL,
             reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
+    Perform(TVM_SETINDENT, static_cast<WPARAM>(indent_), 0);
 }
 
 void TTreeView::SetIndent(int indent) {
@@ -266,6 +268,8 @@ void TUpDown::CreateParamsFor(CreateParams& p) {
     if (wrap_) p.style |= UDS_WRAP;
     if (!thousands_) p.style |= UDS_NOTHOUSANDS;
     if (orientation_ == TUDOrientation::udHorizontal) p.style |= UDS_HORZ;
+    // The system gives an aligned up-down a width of its own as soon as it exists.
+    designed_ = {p.x, p.y, p.x + p.width, p.y + p.height};
 }
 
 void TUpDown::WindowCreated() {
@@ -288,7 +292,14 @@ void TUpDown::AttachBuddy(bool retryLater) {
         if (retryLater) PostMessageW(Handle(), AttachBuddyMessage(), 0, 0);
         return;
     }
+    // The system makes room for the arrows inside the buddy; the layout already has the
+    // two side by side, so both go back to their own places.
+    const RECT buddy = associate_->BoundsRect();
+    const RECT mine = designed_;
     Perform(UDM_SETBUDDY, reinterpret_cast<WPARAM>(associate_->Handle()), 0);
+    for (auto [control, r] : {std::pair{associate_, buddy}, std::pair<TWinControl*, RECT>{this, mine}})
+        SetWindowPos(control->Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     // The buddy shows the position from now on.
     Perform(UDM_SETPOS32, 0, position_);
 }

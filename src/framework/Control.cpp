@@ -87,6 +87,12 @@ void TControl::SetEnabled(bool enabled) {
     EnabledChanged();
 }
 
+bool TControl::EnabledInParents() const {
+    for (const TControl* c = this; c; c = c->parent_)
+        if (!c->enabled_) return false;
+    return true;
+}
+
 void TControl::SetColor(TColor color) {
     parentColor_ = false;
     if (color == color_) return;
@@ -243,7 +249,7 @@ void TWinControl::HandleNeeded() {
 void TWinControl::CreateParamsFor(CreateParams& p) {
     p.caption = Caption();
     p.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (Visible() ? WS_VISIBLE : 0) |
-              (Enabled() ? 0 : WS_DISABLED);
+              (EnabledInParents() ? 0 : WS_DISABLED);
     if (tabStop_) p.style |= WS_TABSTOP;
     p.x = left_;
     p.y = top_;
@@ -268,6 +274,8 @@ void TWinControl::CreateWnd() {
     ownClass_ = ownClass;
     SetPropW(hwnd_, kControlProp, this);
     AttachSubclass(hwnd_, SubclassId::Control, this);
+    // The system may have adjusted the size (client sizes, minimum sizes).
+    SyncBoundsFromWindow();
     WindowCreated();
 }
 
@@ -278,8 +286,15 @@ void TWinControl::WindowCreated() {
 }
 
 void TWinControl::CreateChildHandles() {
+    // Tab follows the order in which the windows are made, so they are made in tab
+    // order; children without one come after, in their own order.
+    std::vector<TWinControl*> children;
     for (TControl* c : controls_)
-        if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
+        if (auto* w = dynamic_cast<TWinControl*>(c)) children.push_back(w);
+    std::stable_sort(children.begin(), children.end(), [](TWinControl* a, TWinControl* b) {
+        return static_cast<unsigned>(a->tabOrder_) < static_cast<unsigned>(b->tabOrder_);
+    });
+    for (TWinControl* w : children) w->HandleNeeded();
 }
 
 void TWinControl::DestroyWnd() {
@@ -410,7 +425,8 @@ void TWinControl::FontChanged() {
 }
 
 void TWinControl::EnabledChanged() {
-    if (hwnd_) EnableWindow(hwnd_, Enabled());
+    if (hwnd_) EnableWindow(hwnd_, EnabledInParents());
+    for (TControl* c : controls_) c->EnabledChanged();
     TControl::EnabledChanged();
 }
 
@@ -582,6 +598,15 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (TWinControl* child = FromHandle(reinterpret_cast<NMHDR*>(lParam)->hwndFrom)) {
             LRESULT result = 0;
             if (child->HandleParentNotify(msg, wParam, lParam, result)) return result;
+        }
+        return DefaultHandler(msg, wParam, lParam);
+    case WM_DRAWITEM:
+        // An owner-drawn control draws its own items (menu items are the form's).
+        if (auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam); item->CtlType != ODT_MENU) {
+            if (TWinControl* child = FromHandle(item->hwndItem)) {
+                LRESULT result = 0;
+                if (child->HandleParentNotify(msg, wParam, lParam, result)) return result;
+            }
         }
         return DefaultHandler(msg, wParam, lParam);
     case WM_CTLCOLORSTATIC:

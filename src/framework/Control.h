@@ -48,6 +48,9 @@ public:
     virtual void SetVisible(bool visible);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
+    // Enabled itself and inside enabled parents: a disabled container shows and makes
+    // its controls disabled while they keep their own state.
+    bool EnabledInParents() const;
     // Visible and every parent visible and shown on screen.
     virtual bool Showing() const;
 

@@ -65,6 +65,7 @@ void TLabel::Paint(TCanvas& canvas) {
         canvas.FillRect(r);
     }
     canvas.Font() = Font();
+    if (!EnabledInParents()) canvas.Font().SetColor(clGrayText);
     canvas.DrawText(Caption(), r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 

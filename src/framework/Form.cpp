@@ -40,6 +40,14 @@ TNotifyEvent TCustomForm::FindHandler(const std::string& name) const {
 
 HWND TCustomForm::OwnerWindow() { return Application().Handle(); }
 
+// The caption buttons of a form with a normal frame; minimise and maximise come only
+// with the system menu.
+DWORD TCustomForm::CaptionButtons() const {
+    if (!(borderIcons_ & biSystemMenu)) return 0;
+    return WS_SYSMENU | ((borderIcons_ & biMinimize) ? WS_MINIMIZEBOX : 0) |
+           ((borderIcons_ & biMaximize) ? WS_MAXIMIZEBOX : 0);
+}
+
 void TCustomForm::CreateParamsFor(CreateParams& p) {
     TWinControl::CreateParamsFor(p);
     p.parent = OwnerWindow();
@@ -47,10 +55,8 @@ void TCustomForm::CreateParamsFor(CreateParams& p) {
     p.exStyle = 0;
     switch (borderStyle_) {
     case TBorderStyle::bsNone: p.style |= WS_POPUP; break;
-    case TBorderStyle::bsSingle:
-        p.style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER;
-        break;
-    case TBorderStyle::bsSizeable: p.style |= WS_OVERLAPPEDWINDOW; break;
+    case TBorderStyle::bsSingle: p.style |= WS_CAPTION | WS_BORDER | CaptionButtons(); break;
+    case TBorderStyle::bsSizeable: p.style |= WS_CAPTION | WS_THICKFRAME | CaptionButtons(); break;
     case TBorderStyle::bsDialog:
         p.style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         p.exStyle |= WS_EX_DLGMODALFRAME;
@@ -100,7 +106,10 @@ void TCustomForm::SetClientSize(int width, int height) {
     SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
 
-bool TCustomForm::Showing() const { return HandleAllocated() && IsWindowVisible(Handle()); }
+bool TCustomForm::Showing() const {
+    // While OnShow runs the form counts as showing, as it is about to appear.
+    return showingNow_ || (HandleAllocated() && IsWindowVisible(Handle()));
+}
 
 void TCustomForm::DoShow() {
     if (OnShow) OnShow(this);
@@ -109,7 +118,14 @@ void TCustomForm::DoShow() {
 void TCustomForm::SetVisible(bool visible) {
     if (visible && !Visible() && !Loading()) {
         HandleNeeded();
-        DoShow();
+        showingNow_ = true;
+        try {
+            DoShow();
+        } catch (...) {
+            showingNow_ = false;
+            throw;
+        }
+        showingNow_ = false;
     }
     TWinControl::SetVisible(visible);
     if (visible && HandleAllocated()) {
@@ -182,6 +198,16 @@ bool TCustomForm::ReadProperty(const std::string& name, const FormValue& value) 
         auto it = kStyles.find(ValueIdent(value));
         if (it == kStyles.end()) throw KeloError("form description: border style " + value.text);
         borderStyle_ = it->second;
+    } else if (name == "BorderIcons") {
+        if (value.kind != FormValue::Kind::Set)
+            throw KeloError("form description: border icons must be a set");
+        borderIcons_ = 0;
+        for (const std::string& icon : value.items) {
+            if (icon == "biSystemMenu") borderIcons_ |= biSystemMenu;
+            else if (icon == "biMinimize") borderIcons_ |= biMinimize;
+            else if (icon == "biMaximize") borderIcons_ |= biMaximize;
+            else if (icon != "biHelp") throw KeloError("form description: border icon " + icon);
+        }
     } else if (name == "FormStyle") {
         formStyle_ = ValueIdent(value) == "fsStayOnTop" ? TFormStyle::fsStayOnTop
                                                          : TFormStyle::fsNormal;
@@ -232,12 +258,31 @@ LRESULT TCustomForm::WMMenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return TWinControl::WndProc(msg, wParam, lParam);
 }
 
+// A dialog-like form keeps the control that had the focus when it was left (for a
+// message box, another window) and gives it back; the first time, the first control
+// in tab order gets it.
+LRESULT TCustomForm::WMActivate(WPARAM wParam, LPARAM lParam) {
+    if (!dialogKeys_) return TWinControl::WndProc(WM_ACTIVATE, wParam, lParam);
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        return TWinControl::WndProc(WM_ACTIVATE, wParam, lParam);
+    }
+    HWND target = lastFocus_ && IsChild(Handle(), lastFocus_) && IsWindowEnabled(lastFocus_)
+                      ? lastFocus_
+                      : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    if (!target || HIWORD(wParam)) return TWinControl::WndProc(WM_ACTIVATE, wParam, lParam);
+    ::SetFocus(target);
+    return 0;
+}
+
 LRESULT TCustomForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND: return WMCommand(wParam, lParam);
     case WM_DRAWITEM:
     case WM_MEASUREITEM: return WMMenuItemMessage(msg, wParam, lParam);
     case WM_CLOSE: Close(); return 0;
+    case WM_ACTIVATE: return WMActivate(wParam, lParam);
     case WM_COPYDATA:
         if (AnswerInspect(*this, wParam, lParam)) return TRUE;
         return TWinControl::WndProc(msg, wParam, lParam);

@@ -11,6 +11,7 @@ class TMainMenu;
 
 enum class TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum class TFormStyle { fsNormal, fsStayOnTop };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
 using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
 
 // A top-level window built from its form description. Its window class carries the
@@ -45,6 +46,12 @@ public:
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* menu);
     TBorderStyle BorderStyle() const { return borderStyle_; }
+    unsigned BorderIcons() const { return borderIcons_; }
+    // Tab, the arrow keys, Enter and Esc work between the controls also while the form
+    // is shown without blocking (a modal form always has them), and the focus comes
+    // back to the control that had it whenever the form is activated again.
+    bool DialogKeys() const { return dialogKeys_; }
+    void SetDialogKeys(bool on) { dialogKeys_ = on; }
     void SetClientSize(int width, int height);
 
     TNotifyEvent OnCreate;
@@ -71,14 +78,20 @@ protected:
 private:
     LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
     LRESULT WMMenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    DWORD CaptionButtons() const;
+    LRESULT WMActivate(WPARAM wParam, LPARAM lParam);
 
     std::map<std::string, TNotifyEvent> handlers_;
     TMainMenu* menu_ = nullptr;
     TBorderStyle borderStyle_ = TBorderStyle::bsSizeable;
     TFormStyle formStyle_ = TFormStyle::fsNormal;
+    unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    bool dialogKeys_ = false;
+    HWND lastFocus_ = nullptr;
     int clientWidth_ = -1, clientHeight_ = -1;
     int modalResult_ = 0;
     bool positionCentered_ = false;
+    bool showingNow_ = false;
 };
 
 class TForm : public TCustomForm {

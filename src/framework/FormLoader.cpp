@@ -36,6 +36,7 @@ std::map<std::string, ComponentFactory>& Registry() {
         add.template operator()<TButton>();
         add.template operator()<TCheckBox>();
         add.template operator()<TGroupBox>();
+        add.template operator()<TComboBox>();
         add.template operator()<TTreeView>();
         add.template operator()<TListView>();
         add.template operator()<TStatusBar>();

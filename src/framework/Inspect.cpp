@@ -17,10 +17,21 @@ std::wstring InspectText(TComponent* component) {
 bool AnswerInspect(TComponent& form, WPARAM wParam, LPARAM lParam) {
     const auto* request = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (!request || request->dwData != kInspectTag) return false;
-    const std::wstring name(static_cast<const wchar_t*>(request->lpData),
-                            request->cbData / sizeof(wchar_t));
+    std::wstring name(static_cast<const wchar_t*>(request->lpData),
+                      request->cbData / sizeof(wchar_t));
+    // "Name!font" asks for a control's font instead: face, height and character set.
+    const size_t bang = name.find(L'!');
+    const std::wstring aspect = bang == std::wstring::npos ? L"" : name.substr(bang + 1);
+    if (bang != std::wstring::npos) name.resize(bang);
     TComponent* component = name.empty() ? &form : form.FindComponent(Narrow(name));
-    const std::wstring answer = component ? InspectText(component) : L"\x1b";
+    std::wstring answer = L"\x1b";
+    if (component && aspect.empty()) {
+        answer = InspectText(component);
+    } else if (auto* control = dynamic_cast<TControl*>(component); control && aspect == L"font") {
+        const TFont& font = control->Font();
+        answer = font.Name() + L"\t" + std::to_wstring(font.Height()) + L"\t" +
+                 std::to_wstring(font.Charset());
+    }
     COPYDATASTRUCT reply{kInspectTag, static_cast<DWORD>(answer.size() * sizeof(wchar_t)),
                          const_cast<wchar_t*>(answer.data())};
     SendMessageW(reinterpret_cast<HWND>(wParam), WM_COPYDATA, 0,

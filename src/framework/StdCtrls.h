@@ -160,4 +160,44 @@ private:
     LRESULT WMPaint();
 };
 
+enum class TComboBoxStyle { csDropDown, csDropDownList };
+
+// The system's combo box with its list of texts. Only the user's choice runs OnChange;
+// selecting from code does not.
+class TCustomComboBox : public TWinControl {
+    KELO_CLASS(TCustomComboBox, TWinControl)
+public:
+    explicit TCustomComboBox(TComponent* owner);
+    const std::vector<std::wstring>& Items() const { return items_; }
+    void SetItems(std::vector<std::wstring> items);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    TComboBoxStyle Style() const { return style_; }
+
+    TNotifyEvent OnChange;
+
+    void SetBounds(int left, int top, int width, int height) override;
+    bool ReadProperty(const std::string& name, const FormValue& value) override;
+    bool AssignEvent(const std::string& event, TNotifyEvent handler) override;
+
+protected:
+    void CreateParamsFor(CreateParams& params) override;
+    void WindowCreated() override;
+    bool HandleParentNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void FillList();
+    int DroppedHeight() const;
+    std::vector<std::wstring> items_;
+    int itemIndex_ = -1;
+    int dropDownCount_ = 8;
+    TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
+};
+
+class TComboBox : public TCustomComboBox {
+    KELO_CLASS(TComboBox, TCustomComboBox)
+public:
+    using TCustomComboBox::TCustomComboBox;
+};
+
 }  // namespace kelo::win

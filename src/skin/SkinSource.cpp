@@ -1,5 +1,9 @@
 #include "skin/SkinSource.h"
 
+#include "core/Errors.h"
+#include "framework/FormLoader.h"
+#include "framework/WinText.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,7 +25,7 @@ TSkinControlTypes TSkinSource::DefaultSkinControls() {
     return all;
 }
 
-TSkinSource::TSkinSource() {
+TSkinSource::TSkinSource(win::TComponent* owner) : win::TComponent(owner) {
     ShowMessage = [](const std::wstring& text) {
         MessageBoxW(nullptr, text.c_str(), L"Kelo", MB_OK | MB_ICONINFORMATION);
     };
@@ -73,5 +77,51 @@ std::unique_ptr<TSkinSource> LoadSkinFromStream(std::string_view streamBytes) {
     source->ReadSkinStream(streamBytes);
     return source;
 }
+
+namespace {
+
+TSkinControlTypes ControlTypesFromSet(const FormValue& value) {
+    static constexpr const char* kNames[] = {
+        "xcMainMenu", "xcPopupMenu", "xcToolbar",  "xcControlbar", "xcCombo",       "xcCheckBox",
+        "xcRadioButton", "xcProgress", "xcScrollbar", "xcEdit",    "xcButton",      "xcBitBtn",
+        "xcSpeedButton", "xcPanel",  "xcGroupBox", "xcStatusBar",  "xcTab",         "xcSystemMenu",
+        "xcFastReport"};
+    if (value.kind != FormValue::Kind::Set) throw KeloError("form description: a set expected");
+    TSkinControlTypes types;
+    for (const std::string& item : value.items) {
+        size_t i = 0;
+        while (i < std::size(kNames) && item != kNames[i]) ++i;
+        if (i == std::size(kNames)) throw KeloError("form description: unknown skin control " + item);
+        types.set(i);
+    }
+    return types;
+}
+
+}  // namespace
+
+bool TSkinSource::ReadProperty(const std::string& name, const FormValue& value) {
+    if (name == "Active") Active = win::ValueBool(value);
+    else if (name == "DisableTag") DisableTag = win::ValueInt(value);
+    else if (name == "SkinControls") SkinControls = ControlTypesFromSet(value);
+    else if (name == "MenuUpdate") MenuUpdate = win::ValueBool(value);
+    else if (name == "ClassSkinMap") {
+        ClassSkinMap.clear();
+        for (const std::string& entry : value.items) ClassSkinMap.push_back(win::Widen(entry));
+    } else if (name == "SkinFormType") {
+        const std::string& type = win::ValueIdent(value);
+        SkinFormType = type == "sfOnlyThisForm" ? TSkinFormType::sfOnlyThisForm
+                       : type == "sfDialog"     ? TSkinFormType::sfDialog
+                                                : TSkinFormType::sfMainform;
+    } else if (name == "SkinStream") {
+        if (value.kind != FormValue::Kind::Binary)
+            throw KeloError("form description: SkinStream takes binary data");
+        if (!value.text.empty()) ReadSkinStream(value.text);
+    } else {
+        return win::TComponent::ReadProperty(name, value);
+    }
+    return true;
+}
+
+void RegisterSkinClasses() { win::RegisterComponentClass<TSkinSource>(); }
 
 }  // namespace kelo::skin

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "framework/Component.h"
 #include "framework/Handle.h"
 #include "skin/SkinData.h"
 
@@ -27,10 +28,11 @@ using TSkinControlTypes = std::bitset<xcFastReport + 1>;
 
 enum class TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog };
 
-class TSkinSource {
+class TSkinSource : public win::TComponent {
+    KELO_CLASS(TSkinSource, win::TComponent)
 public:
-    TSkinSource();
-    ~TSkinSource();
+    explicit TSkinSource(win::TComponent* owner = nullptr);
+    ~TSkinSource() override;
     TSkinSource(const TSkinSource&) = delete;
     TSkinSource& operator=(const TSkinSource&) = delete;
 
@@ -69,6 +71,10 @@ public:
     // Told first when the source goes, so the skin manager can let go of it.
     std::function<void(TSkinSource&)> OnDestroy;
 
+    // The form description's properties: Active, DisableTag, SkinControls (a set of
+    // xc names), ClassSkinMap (texts), SkinFormType, MenuUpdate, SkinStream (binary).
+    bool ReadProperty(const std::string& name, const FormValue& value) override;
+
 private:
     bool Load();
 
@@ -85,5 +91,8 @@ private:
 
 // The skin of a SkinStream property, as the main window's form description carries it.
 std::unique_ptr<TSkinSource> LoadSkinFromStream(std::string_view streamBytes);
+
+// Lets form descriptions name TSkinSource.
+void RegisterSkinClasses();
 
 }  // namespace kelo::skin

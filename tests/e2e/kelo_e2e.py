@@ -8,7 +8,8 @@ An ``Env`` gives the tests a Wine session that is completely their own:
 * a Wine prefix whose wineserver and service processes run inside that
   namespace, so every Windows program of the session (Kelo.exe and
   kelo_driver.exe alike) sees the namespace's routes,
-* ``kelo_driver.exe`` to look at windows and send them messages.
+* ``kelo_driver.exe`` to look at windows and send them messages,
+* ``xdotool`` for real mouse and keyboard input through the X server.
 
     from kelo_e2e import Env
     with Env(build_dir) as env:
@@ -615,6 +616,20 @@ class Env:
                 except ProcessLookupError:
                     pass
         return killed
+
+    # -------------------------------------------------------- user input --
+
+    def xdotool(self, *args) -> None:
+        """Real mouse and keyboard input through the X server, e.g.
+        ``env.xdotool("mousemove", 100, 200, "click", 1)``.
+
+        Wine's virtual desktop fills the X screen from (0, 0) (there is no
+        window manager), so X coordinates are Windows screen coordinates."""
+        env = dict(os.environ, DISPLAY=self.display or "")
+        r = subprocess.run(["xdotool", *(str(a) for a in args)], env=env,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        if r.returncode != 0:
+            raise RuntimeError(f"xdotool {' '.join(str(a) for a in args)} failed: {r.stderr}")
 
     # ---------------------------------------------------------- pictures --
 

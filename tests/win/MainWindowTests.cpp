@@ -8,6 +8,7 @@
 #include "core/UsageHistory.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
+#include "skin/SkinSource.h"
 #include "framework/WinFileStore.h"
 
 using namespace kelo;
@@ -78,6 +79,9 @@ TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
     EXPECT_TRUE(HasText(main, L"本月用时:00:00:00"));
     EXPECT_TRUE(HasText(main, L"本次用时:00:00:00"));
     EXPECT_EQ(Ini(), "[Setup]\r\nSetupBool=0\r\n");
+    auto* skin = main.Find<skin::TSkinSource>("SkinSource1");
+    ASSERT_NE(skin, nullptr);
+    EXPECT_FALSE(skin->SkinEmpty()) << "the skin carried by the form description is parsed at start";
 
     Check();
     Tick(5000);

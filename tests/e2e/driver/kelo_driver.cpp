@@ -864,6 +864,14 @@ int cmdForeground(const Args& args)
     return kOk;
 }
 
+int cmdDesktop(const Args& args)
+{
+    if (!args.empty())
+        return kUsage;
+    line(hwndStr(GetDesktopWindow()));
+    return kOk;
+}
+
 int cmdIconic(const Args& args)
 {
     auto h = windowArg(args);
@@ -895,38 +903,6 @@ int cmdMenuWindows(const Args& args)
         RECT r{};
         GetWindowRect(w, &r);
         line(hwndStr(w) + L"\t" + rectStr(r));
-    }
-    return kOk;
-}
-
-// The items of the menu an open "#32768" window shows: position, command id
-// and screen rectangle.
-int cmdMenuItems(const Args& args)
-{
-    auto h = windowArg(args);
-    if (!h || args.size() != 1)
-        return kUsage;
-    if (!exists(*h))
-        return kFalse;
-    DWORD_PTR menu = 0;
-    if (!SendMessageTimeoutW(*h, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &menu) || !menu) {
-        err(L"the window shows no menu");
-        return kFalse;
-    }
-    HMENU m = reinterpret_cast<HMENU>(menu);
-    int count = GetMenuItemCount(m);
-    if (count < 0) {
-        err(L"the menu " + hex(menu) + L" cannot be read from here");
-        return kFalse;
-    }
-    for (int i = 0; i < count; ++i) {
-        RECT r{};
-        if (!GetMenuItemRect(*h, m, static_cast<UINT>(i), &r)) {
-            err(L"no rectangle for item " + std::to_wstring(i));
-            return kFalse;
-        }
-        line(std::to_wstring(i) + L"\t" + std::to_wstring(static_cast<int>(GetMenuItemID(m, i))) + L"\t" +
-             rectStr(r));
     }
     return kOk;
 }
@@ -1009,13 +985,13 @@ const Command kCommands[] = {
     {L"client", cmdClient, L"client HWND (client area in screen coordinates)"},
     {L"cursor", cmdCursor, L"cursor"},
     {L"foreground", cmdForeground, L"foreground"},
+    {L"desktop", cmdDesktop, L"desktop"},
     {L"iconic", cmdIconic, L"iconic HWND"},
     {L"menu-windows", cmdMenuWindows, L"menu-windows [--timeout MS]"},
-    {L"menu-items", cmdMenuItems, L"menu-items MENUHWND"},
     {L"broadcast", cmdBroadcast, L"broadcast REGISTERED-MESSAGE-NAME"},
     {L"notify-icon", cmdNotifyIcon, L"notify-icon delete|modify HWND ID"},
     {L"userdata", cmdUserData, L"userdata HWND"},
-    {L"inspect", cmdInspect, L"inspect HWND COMPONENT (a form's component: its caption; a menu item: caption, checked, enabled)"},
+    {L"inspect", cmdInspect, L"inspect HWND COMPONENT (a form's component: its caption; a menu item: caption, checked, enabled, command id)"},
 };
 
 int usage()

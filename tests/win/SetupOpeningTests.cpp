@@ -1,0 +1,166 @@
+// How the main window and the mini window open the two settings dialogs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "SetupDialogsSupport.h"
+#include "TestSupport.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "framework/Application.h"
+#include "framework/WinFileStore.h"
+#include "windows/DropSetupFrm.h"
+#include "windows/SetupFrm.h"
+
+using namespace kelo;
+
+namespace {
+
+// Waits for a shown window of the class, notes where it is, and presses its button
+// with the caption, from a thread of its own (the dialog's loop blocks the test).
+class PressInWindow {
+public:
+    PressInWindow(const wchar_t* windowClass, const wchar_t* button)
+        : class_(windowClass), button_(button), thread_([this] { Run(); }) {}
+    ~PressInWindow() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool Pressed() const { return pressed_; }
+    RECT Rect() const { return rect_; }
+
+private:
+    void Run() {
+        for (int i = 0; i < 500 && !stop_; ++i, Sleep(20)) {
+            HWND w = FindWindowW(class_, nullptr);
+            if (!w || !IsWindowVisible(w)) continue;
+            GetWindowRect(w, &rect_);
+            for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                if (test::WindowText(c) != button_) continue;
+                PostMessageW(c, BM_CLICK, 0, 0);
+                pressed_ = true;
+                return;
+            }
+        }
+    }
+    const wchar_t* class_;
+    const wchar_t* button_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> pressed_{false};
+    RECT rect_{};
+    std::thread thread_;
+};
+
+class SetupOpening : public ::testing::Test {
+protected:
+    void SetUp() override {
+        win::Application().Initialize(GetModuleHandleW(nullptr));
+        win::Application().SetTitle(test::kDialogTestTitle);
+        main_ = std::make_unique<app::TFrmKeloMain>(app::MainServices{
+            files_, codec_, clock_, [] { return false; }, dir_.Path(), "kelo-host", ""});
+    }
+    void TearDown() override {
+        app::FrmDrop = nullptr;
+        main_.reset();
+        test::DrainMessages();
+    }
+    void Click(win::TComponent& form, const char* item) {
+        form.Find<win::TMenuItem>(item)->Click();
+    }
+    template <class T>
+    std::vector<T*> Owned(win::TComponent& owner) {
+        std::vector<T*> found;
+        for (win::TComponent* c : owner.Components())
+            if (auto* t = dynamic_cast<T*>(c)) found.push_back(t);
+        return found;
+    }
+
+    test::TempDir dir_;
+    win::WinFileStore files_;
+    win::GbkCodec codec_;
+    test::ManualClock clock_;
+    std::unique_ptr<app::TFrmKeloMain> main_;
+    test::MessageBoxCloser closer_{test::kDialogTestTitle};
+};
+
+}  // namespace
+
+TEST_F(SetupOpening, OptionsOpenModallyAsANewDialogEachTime) {
+    main_->Show();
+    files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nStart=15\r\n");
+    {
+        PressInWindow ok(L"TFrmSetup", L"确定");
+        Click(*main_, "N2");
+        EXPECT_TRUE(ok.Pressed());
+        EXPECT_EQ(ok.Rect().left, 186);
+        EXPECT_EQ(ok.Rect().top, 63);
+    }
+    EXPECT_EQ(app::FrmSetup, nullptr) << "the dialog is gone once closed";
+    EXPECT_TRUE(Owned<app::TFrmSetup>(*main_).empty());
+    EXPECT_TRUE(IsWindowEnabled(main_->Handle())) << "the main window takes input again";
+    const std::string ini = test::ReadFileBytes(dir_.Path() + "Kelo.ini");
+    EXPECT_EQ(ini, "[Setup]\r\nStart=15\r\nMonthDate=120\r\nDate=5\r\nDropTrans=1\r\nSound=0\r\n"
+                   "Form=1\r\nDefaultSound=1\r\nSoundPath=\r\n");
+
+    files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nStart=3\r\n");
+    PressInWindow cancel(L"TFrmSetup", L"取消");
+    Click(*main_, "N2");
+    EXPECT_TRUE(cancel.Pressed());
+    EXPECT_EQ(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), "[Setup]\r\nStart=3\r\n");
+}
+
+TEST_F(SetupOpening, MainWindowOpensANewModelessDialogPerRequest) {
+    Click(*main_, "MMenuDropSetup");
+    Click(*main_, "MMenuDropSetup");
+    const auto dialogs = Owned<app::TFrmDropSetup>(*main_);
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_NE(dialogs[0]->Handle(), dialogs[1]->Handle());
+    EXPECT_EQ(app::FrmDropSetup, dialogs[1]);
+    for (auto* d : dialogs) {
+        EXPECT_TRUE(IsWindowVisible(d->Handle()));
+        RECT r;
+        GetWindowRect(d->Handle(), &r);
+        EXPECT_EQ(r.left, 282);
+        EXPECT_EQ(r.top, 270);
+    }
+    EXPECT_TRUE(IsWindowEnabled(main_->Handle())) << "nothing waits for the dialog";
+    delete dialogs[1];
+    EXPECT_EQ(app::FrmDropSetup, nullptr);
+}
+
+TEST_F(SetupOpening, MiniWindowMenuOpensADialogItOwns) {
+    std::unique_ptr<app::TFrmDrop> mini(app::TFrmDrop::Create(nullptr, main_->MiniWindowContext()));
+    app::FrmDrop = mini.get();
+    Click(*mini, "MenuDropSetup");
+    const auto dialogs = Owned<app::TFrmDropSetup>(*mini);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(dialogs[0]->Handle()));
+    EXPECT_EQ(app::FrmDropSetup, dialogs[0]);
+    EXPECT_EQ(mini->LabelsFont().Color(), clBlack) << "the dialog acts on the mini window";
+    mini.reset();
+    EXPECT_EQ(app::FrmDropSetup, nullptr) << "the dialog went with its owner";
+}
+
+TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogButEnterAndEscCloseNothing) {
+    Click(*main_, "MMenuDropSetup");
+    app::TFrmDropSetup* d = app::FrmDropSetup;
+    ASSERT_NE(d, nullptr);
+    HWND edit = d->Find<win::TWinControl>("edtTransparence")->Handle();
+    HWND next = d->Find<win::TWinControl>("cboxFormColor")->Handle();
+    SetForegroundWindow(d->Handle());
+    SetFocus(edit);
+    auto key = [](HWND to, UINT vk) {
+        PostMessageW(to, WM_KEYDOWN, vk, 1);
+        PostMessageW(to, WM_KEYUP, vk, 0xC0000001);
+        win::Application().ProcessMessages();
+    };
+    key(edit, VK_TAB);
+    EXPECT_EQ(GetFocus(), next);
+    key(next, VK_RETURN);
+    key(GetFocus(), VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(d->Handle()));
+}
