@@ -182,4 +182,17 @@ void TApplication::ShowException(const std::exception& e, HWND owner) {
     MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
+HWND AllocateHWnd(const wchar_t* className, WNDPROC proc, bool messageOnly) {
+    HINSTANCE instance = Application().InstanceHandle();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+    return CreateWindowExW(messageOnly ? 0 : WS_EX_TOOLWINDOW, className, L"",
+                           messageOnly ? 0 : WS_POPUP, 0, 0, 0, 0,
+                           messageOnly ? HWND_MESSAGE : nullptr, nullptr, instance, nullptr);
+}
+
 }  // namespace kelo::win

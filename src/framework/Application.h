@@ -77,6 +77,10 @@ private:
 
 inline TApplication& Application() { return TApplication::Instance(); }
 
+// A hidden window of the framework's own that receives messages for a service (timers,
+// open popup menus). A message-only window unless the service needs a real top-level one.
+HWND AllocateHWnd(const wchar_t* className, WNDPROC proc, bool messageOnly);
+
 // Runs a handler; an error it throws ends it and is shown in the standard error box.
 template <class F>
 void HandleExceptions(HWND owner, F&& handler) {

@@ -295,16 +295,8 @@ LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 HWND TPopupMenu::PopupListWindow() {
-    static HWND window = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = PopupListProc;
-        wc.hInstance = Application().InstanceHandle();
-        wc.lpszClassName = L"TPUtilWindow";
-        RegisterClassExW(&wc);
-        return CreateWindowExW(WS_EX_TOOLWINDOW, L"TPUtilWindow", L"", WS_POPUP, 0, 0, 0, 0,
-                               nullptr, nullptr, Application().InstanceHandle(), nullptr);
-    }();
+    // A menu's owner must be a real window: a message-only one gets no menu messages.
+    static HWND window = AllocateHWnd(L"TPUtilWindow", PopupListProc, false);
     return window;
 }
 

@@ -15,16 +15,7 @@ LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 }
 
 HWND TimerWindow() {
-    static HWND window = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TimerWindowProc;
-        wc.hInstance = Application().InstanceHandle();
-        wc.lpszClassName = L"TTimerWindow";
-        RegisterClassExW(&wc);
-        return CreateWindowExW(0, L"TTimerWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               Application().InstanceHandle(), nullptr);
-    }();
+    static HWND window = AllocateHWnd(L"TTimerWindow", TimerWindowProc, true);
     return window;
 }
 
