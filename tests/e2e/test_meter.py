@@ -40,10 +40,20 @@ class MeterEndToEnd(unittest.TestCase):
     def tearDown(self):
         self.env.kill_all("Kelo.exe")
         self.env.offline()
+        self.wait_no_main_window()
+
+    def wait_no_main_window(self, timeout=15):
+        """Waits until no main window is left, so the next case finds its own."""
+        deadline = time.monotonic() + timeout
+        while self.env.find_window(MAIN_CLASS) is not None:
+            if time.monotonic() > deadline:
+                self.fail("a main window of an earlier run is still there")
+            time.sleep(0.2)
 
     # -- helpers ---------------------------------------------------------
 
     def start(self, name, ini=None):
+        self.wait_no_main_window()
         folder = self.env.fresh_dir(name)
         if ini is not None:
             (folder / "Kelo.ini").write_bytes(ini)
@@ -187,7 +197,7 @@ class MeterEndToEnd(unittest.TestCase):
         self.wait_run_seconds(hwnd, 70, timeout=90)
         counted = self.run_seconds(hwnd)
         proc.kill()
-        self.assertIsNone(env.find_window(MAIN_CLASS))
+        self.wait_no_main_window()
 
         lines = self.history_lines(folder)
         self.assertEqual(len(lines), 1)
