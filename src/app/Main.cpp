@@ -116,6 +116,9 @@ void TFrmKeloMain::FormCreate() {
         MenuFrmTrans_->SetEnabled(false);
         MenuFrmTrans_->SetChecked(false);
     }
+    // The first connection check is made now, not when the checker's first interval
+    // has passed: a machine that is online at start counts from this moment.
+    tmrCheckerTimer();
     for (const std::string& message : session_->StartupMessages())
         win::Application().ShowException(KeloError(message), Handle());
 }
@@ -194,13 +197,19 @@ void TFrmKeloMain::MenuFrmTransClick() {
     }
 }
 
+// The notice window exists only once the main window is complete: a start-up message
+// box left open past the first interval makes Timer1 find none, and the notice then
+// waits for Timer1's next round.
 void TFrmKeloMain::Timer1Timer() {
-    if (!Form1) return;
+    if (!Form1 || noticeShown_) return;
     Form1->PlaceNearCorner();
     Form1->Show();
+    noticeShown_ = true;
 }
 
-void TFrmKeloMain::Timer2Timer() { Timer1_->SetEnabled(false); }
+void TFrmKeloMain::Timer2Timer() {
+    if (noticeShown_) Timer1_->SetEnabled(false);
+}
 
 void TFrmKeloMain::UpdateInfoStrip() {
     const std::string run = FormatDuration(session_->RunSeconds());
@@ -232,8 +241,12 @@ void TFrmKeloMain::tmrTimeTimer() {
 void TFrmKeloMain::Checkpoint() {
     const int saves = session_->SaveCount();
     const auto failure = session_->CheckpointIfDue();
-    // A save completes the run's row: show it.
-    if (session_->SaveCount() != saves) ListView1_->RefreshRows();
+    // A save completes the run's row, and may have read a history that was locked at
+    // start: show it.
+    if (session_->SaveCount() != saves) {
+        if (ListView1_->ItemCount() != static_cast<int>(session_->History().Size())) ShowHistory();
+        ListView1_->RefreshRows();
+    }
     if (failure) win::Application().ShowException(KeloError(*failure), Handle());
 }
 
@@ -314,13 +327,16 @@ void TFrmKeloMain::WMSysCommand(WPARAM command, LPARAM lParam) {
     win::TForm::WndProc(WM_SYSCOMMAND, command, lParam);
 }
 
+// The system asks whether the session may end: save and say yes. Nothing here may hold
+// the session up, so a failed save shows no box; it is tried once more when the
+// session really ends.
 LRESULT TFrmKeloMain::WMQueryEndSession() {
     if (ending_) return TRUE;
     StopTimers();
     try {
         session_->SaveAtExit();
-    } catch (const KeloError& e) {
-        win::Application().ShowException(e, Handle());
+    } catch (const KeloError&) {
+        // Kept in memory; WM_ENDSESSION tries again.
     }
     return TRUE;
 }
@@ -331,6 +347,15 @@ void TFrmKeloMain::WMEndSession(bool ending) {
         // replaces the one just made.
         if (ending_) ResumeAfterFailedExit();
         return;
+    }
+    const bool saved = ending_ && !session_->LastSaveFailed();
+    if (!saved) {
+        StopTimers();
+        try {
+            session_->SaveAtExit();
+        } catch (const KeloError&) {
+            // The session ends whatever happens; there is nobody left to tell.
+        }
     }
     if (FrmDrop) FrmDrop->RequestClose();
     win::Application().Terminate();

@@ -97,6 +97,7 @@ private:
     win::TTreeView* TreeView1_ = nullptr;
     win::TDateTimePicker* DateTimePicker1_ = nullptr;
     bool ending_ = false;
+    bool noticeShown_ = false;
 };
 
 }  // namespace kelo::app

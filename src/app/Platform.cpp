@@ -23,6 +23,15 @@ LocalDateTime SystemClock::LocalNow() {
     return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
+std::optional<win::UniqueHandle> TakeSingleInstanceMutex(const wchar_t* name) {
+    win::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, name));
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) return std::nullopt;
+    // Any other refusal says nothing about another copy: run unguarded rather than not at
+    // all.
+    return mutex;
+}
+
 bool IsOnline() {
     DWORD flags = 15;
     return InternetGetConnectedState(&flags, 0) != FALSE;

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/Clock.h"
+#include "framework/Handle.h"
 
 namespace kelo::app {
 
@@ -23,6 +25,11 @@ std::string GetLocalIP();
 uint8_t GetWindowsVersion();
 // Whether windows can be translucent (layered windows: every NT-family Windows).
 bool SystemHasLayeredWindows();
+// The single-instance guard: takes the named mutex, or answers nothing when another copy
+// holds it, also one started in another security context (elevated, for instance)
+// whose mutex this process may not open.
+std::optional<win::UniqueHandle> TakeSingleInstanceMutex(const wchar_t* name);
+
 // The program's directory with its trailing separator, UTF-8.
 std::string AppDir();
 

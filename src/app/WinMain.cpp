@@ -17,8 +17,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace kelo;
     // One copy per desktop: a second start ends before any window exists and tells the
     // running copy nothing.
-    win::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, res::kMutexName));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    const auto mutex = app::TakeSingleInstanceMutex(res::kMutexName);
+    if (!mutex) return 0;
 
     win::TApplication& application = win::Application();
     application.Initialize(instance);

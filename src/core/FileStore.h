@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,14 @@ public:
     // Replaces the file in one step: the old content or the new one, never a mix.
     // Throws KeloError when the file cannot be written; the old file is then untouched.
     virtual void Replace(const std::string& path, const std::string& bytes) = 0;
+    // Writes `replacement` over the end of the file from `offset`, provided the file is
+    // exactly `offset + expected.size()` bytes long and ends with `expected`; answers
+    // false and writes nothing when it is not so (someone else changed the file). The
+    // replacement is at least as long as what it replaces and goes to the file in one
+    // write, flushed: the bytes before `offset` are never written, and the file never
+    // passes through a shorter state. Throws KeloError when the file cannot be written.
+    virtual bool UpdateTail(const std::string& path, uint64_t offset, const std::string& expected,
+                            const std::string& replacement) = 0;
 };
 
 }  // namespace kelo

@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/TextCodec.h"
+#include "core/UnicodeText.h"
 
 namespace kelo {
 
@@ -13,6 +14,8 @@ namespace {
 
 constexpr size_t npos = static_cast<size_t>(-1);
 constexpr const char* kNewLine = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -86,6 +89,20 @@ std::optional<int32_t> TryStrToIntLenient(std::string_view text) {
 }
 
 IniDocument::IniDocument(const TextCodec& codec, std::string_view fileBytes) : codec_(codec) {
+    std::string utf8;
+    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+        encoding_ = IniEncoding::Utf16LeBom;
+        fileBytes.remove_prefix(kUtf16LeBom.size());
+        if (fileBytes.size() % 2 != 0) {
+            strayByte_ = std::string(fileBytes.substr(fileBytes.size() - 1));
+            fileBytes.remove_suffix(1);
+        }
+        utf8 = Utf16LeToUtf8(fileBytes);
+        fileBytes = utf8;
+    } else if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        encoding_ = IniEncoding::Utf8Bom;
+        fileBytes.remove_prefix(kUtf8Bom.size());
+    }
     size_t start = 0;
     while (start < fileBytes.size()) {
         const size_t lf = fileBytes.find('\n', start);
@@ -106,9 +123,17 @@ IniDocument::IniDocument(const TextCodec& codec, std::string_view fileBytes) : c
     }
 }
 
+std::string IniDocument::ToText(const std::string& raw) const {
+    return encoding_ == IniEncoding::Gbk ? codec_.ToUtf8(raw) : raw;
+}
+
+std::string IniDocument::FromText(const std::string& text) const {
+    return encoding_ == IniEncoding::Gbk ? codec_.FromUtf8(text) : text;
+}
+
 IniDocument::Entry IniDocument::Classify(const Line& line) const {
     Entry entry;
-    const std::string text = codec_.ToUtf8(line.raw);
+    const std::string text = ToText(line.raw);
     const std::string_view t = Trim(text);
     if (t.empty() || t.front() == ';') return entry;
     if (t.front() == '[') {
@@ -169,15 +194,15 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
             if (lines_.back().eol.empty()) lines_.back().eol = kNewLine;
             if (!IsBlank(lines_.back().raw)) lines_.push_back({"", kNewLine});
         }
-        lines_.push_back({codec_.FromUtf8("[" + std::string(section) + "]"), kNewLine});
-        lines_.push_back({codec_.FromUtf8(std::string(key) + "=" + OneLine(value)), kNewLine});
+        lines_.push_back({FromText("[" + std::string(section) + "]"), kNewLine});
+        lines_.push_back({FromText(std::string(key) + "=" + OneLine(value)), kNewLine});
         return;
     }
     const size_t k = FindKey(s, key);
     if (k != npos) {
         // The key keeps the spelling it has in the file.
         const std::string name = Classify(lines_[k]).name;
-        lines_[k].raw = codec_.FromUtf8(name + "=" + OneLine(value));
+        lines_[k].raw = FromText(name + "=" + OneLine(value));
         if (lines_[k].eol.empty()) lines_[k].eol = kNewLine;
         return;
     }
@@ -185,7 +210,7 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
     while (insertAt > s + 1 && IsBlank(lines_[insertAt - 1].raw)) --insertAt;
     if (lines_[insertAt - 1].eol.empty()) lines_[insertAt - 1].eol = kNewLine;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                  Line{codec_.FromUtf8(std::string(key) + "=" + OneLine(value)), kNewLine});
+                  Line{FromText(std::string(key) + "=" + OneLine(value)), kNewLine});
 }
 
 std::string IniDocument::ReadString(std::string_view section, std::string_view key,
@@ -230,12 +255,17 @@ void IniDocument::WriteDateTime(std::string_view section, std::string_view key,
 }
 
 std::string IniDocument::Bytes() const {
-    std::string out;
+    std::string text;
     for (const Line& line : lines_) {
-        out += line.raw;
-        out += line.eol;
+        text += line.raw;
+        text += line.eol;
     }
-    return out;
+    switch (encoding_) {
+    case IniEncoding::Gbk: return text;
+    case IniEncoding::Utf8Bom: return std::string(kUtf8Bom) + text;
+    case IniEncoding::Utf16LeBom: return std::string(kUtf16LeBom) + Utf8ToUtf16Le(text) + strayByte_;
+    }
+    return text;
 }
 
 }  // namespace kelo

@@ -11,13 +11,19 @@ namespace kelo {
 
 class TextCodec;
 
+// How a settings file is stored: GBK text as the program writes it, or the Unicode
+// forms a text editor may save it in, recognised by their byte-order marks.
+enum class IniEncoding { Gbk, Utf8Bom, Utf16LeBom };
+
 // An INI file held as its lines. Names are matched without regard to case; a new key
 // goes to the end of its section and a new section to the end of the file; lines that
-// are not written keep their place and their bytes. Texts in and out are UTF-8, the
-// lines themselves stay in the file's encoding.
+// are not written keep their place and their bytes. Texts in and out are UTF-8; the
+// file keeps the encoding it came in (GBK for a new file).
 class IniDocument {
 public:
     IniDocument(const TextCodec& codec, std::string_view fileBytes = {});
+
+    IniEncoding Encoding() const { return encoding_; }
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
     void Write(std::string_view section, std::string_view key, std::string_view value);
@@ -51,6 +57,9 @@ private:
         std::string value;  // UTF-8, trimmed (keys only)
     };
     Entry Classify(const Line& line) const;
+    // A line's bytes as UTF-8 text, and back.
+    std::string ToText(const std::string& raw) const;
+    std::string FromText(const std::string& text) const;
     // Index of the section header line, or npos.
     size_t FindSection(std::string_view section) const;
     // Index of the key line within the section starting at sectionLine, or npos.
@@ -58,7 +67,11 @@ private:
     size_t SectionEnd(size_t sectionLine) const;
 
     const TextCodec& codec_;
+    IniEncoding encoding_ = IniEncoding::Gbk;
+    // The lines in the file's encoding; a UTF-16 file's lines are held as UTF-8 and
+    // converted back as a whole.
     std::vector<Line> lines_;
+    std::string strayByte_;  // an odd last byte of a UTF-16 file, kept as it was
 };
 
 // Parses the strict decimal integer of the settings file; throws ConvertError.

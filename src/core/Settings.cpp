@@ -31,11 +31,22 @@ int32_t ReadStrictOrDefault(const IniDocument& doc, const char* key, int32_t def
 }
 
 // Whether this start begins a new billing period, so the stored total is not carried.
+// Only a period that began after the last saving run started counts: a run that
+// spanned a billing day resets at the next start, a billing day changed within the
+// period keeps the month, and a stored run later than today (the clock was set back)
+// resets nothing.
 bool StartsNewPeriod(const IniDocument& doc, const MeterSettings& s, const CivilDate& today) {
     if (s.keepTotal) return false;
-    const auto stored = doc.Read(ini::kDate, ini::kPeriod);
-    const auto period = stored ? ParseDate(*stored) : std::nullopt;
-    if (period) return !(*period == BillingPeriodStart(today, s.billingDay));
+    std::optional<CivilDate> lastSaved;
+    if (const auto lastRun = doc.Read(ini::kDate, ini::kLastRun)) {
+        if (const auto t = ParseDateTime(*lastRun)) lastSaved = t->Date();
+    }
+    if (!lastSaved) {
+        // A file from before the run's start was stored: its period's first day.
+        if (const auto period = doc.Read(ini::kDate, ini::kPeriod)) lastSaved = ParseDate(*period);
+    }
+    if (lastSaved)
+        return DaysFromCivil(BillingPeriodStart(today, s.billingDay)) > DaysFromCivil(*lastSaved);
     // A file from before periods were stored: only a start on the billing day resets.
     return today.day == s.billingDay;
 }

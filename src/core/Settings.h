@@ -28,6 +28,7 @@ inline constexpr const char* kForm = "Form";
 inline constexpr const char* kSumTime = "SumTime";
 inline constexpr const char* kCountStart = "Start";
 inline constexpr const char* kPeriod = "Period";
+inline constexpr const char* kLastRun = "LastRun";
 }  // namespace ini
 
 // Defaults of section "Setup".

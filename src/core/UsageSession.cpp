@@ -8,6 +8,7 @@
 #include "core/TextCodec.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kelo {
 
@@ -41,14 +42,7 @@ UsageSession::UsageSession(SessionEnvironment env)
       state_(LoadStartup(env_, runStart_)),
       meter_(env_.clock, state_.settings.dayLimit, state_.settings.monthLimit,
              MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds()) {
-    try {
-        if (auto bytes = env_.files.Read(HistoryPath())) history_.Load(*bytes);
-    } catch (const KeloError& e) {
-        // The history stays unread and is never saved over: the run's record still
-        // counts in the month total.
-        state_.messages.push_back(e.what());
-        historyUnreadable_ = true;
-    }
+    if (!LoadHistory()) historyUnreadable_ = true;
     UsageRecord start;
     start.fields = {FormatDateTime(runStart_),     "",
                     "",                            env_.codec.FromUtf8(env_.hostName),
@@ -57,20 +51,71 @@ UsageSession::UsageSession(SessionEnvironment env)
     lastCheckpointMs_ = env_.clock.MonotonicMs();
 }
 
+// Reads the stored records in front of the run's. A file that cannot be read (another
+// program holds it) is told about once, at start, and never saved over; every later
+// save tries again.
+bool UsageSession::LoadHistory() {
+    std::optional<std::string> bytes;
+    try {
+        bytes = env_.files.Read(HistoryPath());
+    } catch (const KeloError& e) {
+        if (!historyUnreadable_) state_.messages.push_back(e.what());
+        return false;
+    }
+    static const std::string kNoFile;
+    const std::string& file = bytes ? *bytes : kNoFile;
+    history_.Load(file);
+    // The run's line goes after the file's last bytes, which are checked before it does.
+    historyTail_ = {};
+    if (!file.empty()) {
+        const size_t keep = std::min<size_t>(file.size(), 64);
+        historyTail_ = {true, file.size() - keep, file.substr(file.size() - keep), false};
+    }
+    return true;
+}
+
 std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
 std::string UsageSession::HistoryPath() const { return env_.appDir + kHistoryFileName; }
 
 std::vector<Alarm> UsageSession::OnCheck(bool online) { return meter_.Check(online); }
 std::vector<Alarm> UsageSession::OnTick() { return meter_.Tick(); }
 
-void UsageSession::SaveUsage() {
+void UsageSession::SaveHistory(bool atExit) {
+    if (historyUnreadable_) {
+        if (!LoadHistory()) return;
+        historyUnreadable_ = false;
+    }
+    const std::string line = JoinHistoryLine(history_.Last()) + "\r\n";
+    if (!atExit && historyTail_.known && UpdateHistoryTail(line)) return;
+    const std::string all = history_.Serialize();
+    env_.files.Replace(HistoryPath(), all);
+    historyTail_ = {true, all.size() - line.size(), line, true};
+}
+
+// Adds the run's line after the file's last bytes, or writes it over its earlier
+// version. False when the file is not as this run left it: the caller rewrites it whole.
+bool UsageSession::UpdateHistoryTail(const std::string& line) {
+    const FileTail tail = std::exchange(historyTail_, FileTail{});  // unknown until written
+    std::string replacement;
+    if (!tail.runLine) {
+        replacement = tail.bytes;
+        if (replacement.back() != '\n') replacement += "\r\n";
+    }
+    replacement += line;
+    if (replacement.size() < tail.bytes.size()) return false;
+    if (!env_.files.UpdateTail(HistoryPath(), tail.offset, tail.bytes, replacement)) return false;
+    historyTail_ = {true, tail.offset + replacement.size() - line.size(), line, true};
+    return true;
+}
+
+void UsageSession::SaveUsage(bool atExit) {
     const LocalDateTime now = env_.clock.LocalNow();
     const int64_t run = meter_.RunSeconds();
     UsageRecord& current = history_.Last();
     current.fields.resize(std::max<size_t>(current.fields.size(), kRecordFields));
     current.fields[1] = FormatDateTime(now);
     current.fields[2] = FormatDuration(run);
-    if (!historyUnreadable_) env_.files.Replace(HistoryPath(), history_.Serialize());
+    SaveHistory(atExit);
 
     const std::string path = IniPath();
     const std::string before = env_.files.Read(path).value_or(std::string());
@@ -78,6 +123,7 @@ void UsageSession::SaveUsage() {
     doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run));
     doc.Write(ini::kDate, ini::kPeriod,
               FormatDate(BillingPeriodStart(runStart_.Date(), state_.settings.billingDay)));
+    doc.Write(ini::kDate, ini::kLastRun, FormatDateTime(runStart_));
     if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
@@ -91,7 +137,7 @@ std::optional<std::string> UsageSession::CheckpointIfDue() {
     lastCheckpointMs_ = now;
     if (meter_.RunSeconds() == savedRunSeconds_) return std::nullopt;
     try {
-        SaveUsage();
+        SaveUsage(false);
         lastSaveFailed_ = false;
         return std::nullopt;
     } catch (const KeloError& e) {
@@ -106,7 +152,7 @@ void UsageSession::SaveAtExit() {
     meter_.Stop();
     if (meter_.RunSeconds() == 0) return;
     try {
-        SaveUsage();
+        SaveUsage(true);
         lastSaveFailed_ = false;
     } catch (const KeloError&) {
         lastSaveFailed_ = true;

@@ -23,11 +23,16 @@ struct SessionEnvironment {
     std::string ipAddress;
 };
 
-inline constexpr int64_t kCheckpointIntervalMs = 60'000;
+// Checkpoints come at the counter's ticks, a second apart: saving once 14 s have passed
+// leaves no more than 15 s of a run unsaved at any moment.
+inline constexpr int64_t kCheckpointIntervalMs = 14'000;
 
 // One run of the meter: start-up loading, counting, the periodic checkpoint and the
 // exit save. Every save writes the run's record as complete up to now and the month
 // total as stored total plus run time, so saving again later replaces, never adds.
+// A checkpoint adds the run's line to the history file once and afterwards brings only
+// that line up to date, so it costs the same whatever the history's length; the exit
+// save rewrites the whole file.
 class UsageSession {
 public:
     explicit UsageSession(SessionEnvironment env);
@@ -64,7 +69,20 @@ public:
 private:
     std::string IniPath() const;
     std::string HistoryPath() const;
-    void SaveUsage();
+    void SaveUsage(bool atExit);
+    void SaveHistory(bool atExit);
+    bool UpdateHistoryTail(const std::string& line);
+    bool LoadHistory();
+
+    // What the run knows of the history file's end: `bytes` lie at `offset` and end
+    // the file. Before the run's line is in the file they are the file's last bytes as
+    // loaded; afterwards they are the run's line.
+    struct FileTail {
+        bool known = false;
+        uint64_t offset = 0;
+        std::string bytes;
+        bool runLine = false;
+    };
 
     SessionEnvironment env_;
     LocalDateTime runStart_;
@@ -75,6 +93,7 @@ private:
     int64_t savedRunSeconds_ = 0;
     bool lastSaveFailed_ = false;
     bool historyUnreadable_ = false;
+    FileTail historyTail_;
     int saveCount_ = 0;
 };
 

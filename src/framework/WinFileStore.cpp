@@ -79,4 +79,36 @@ void WinFileStore::Replace(const std::string& path, const std::string& bytes) {
     }
 }
 
+bool WinFileStore::UpdateTail(const std::string& path, uint64_t offset,
+                              const std::string& expected, const std::string& replacement) {
+    if (replacement.size() < expected.size() || replacement.size() > MAXDWORD) return false;
+    // Readers may look on while the few bytes go in; nobody else writes meanwhile.
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+        Fail("无法写入文件", path, code);
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) Fail("无法读取文件", path, GetLastError());
+    if (static_cast<uint64_t>(size.QuadPart) != offset + expected.size()) return false;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    std::string found(expected.size(), '\0');
+    DWORD got = 0;
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file.Get(), found.data(), static_cast<DWORD>(found.size()), &got, nullptr))
+        Fail("无法读取文件", path, GetLastError());
+    if (got != found.size() || found != expected) return false;
+    DWORD wrote = 0;
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+        !WriteFile(file.Get(), replacement.data(), static_cast<DWORD>(replacement.size()), &wrote,
+                   nullptr) ||
+        wrote != replacement.size() || !FlushFileBuffers(file.Get()))
+        Fail("无法写入文件", path, GetLastError());
+    return true;
+}
+
 }  // namespace kelo::win

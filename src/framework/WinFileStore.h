@@ -4,11 +4,14 @@
 namespace kelo::win {
 
 // Files on disk. A replacement is written to a temporary file beside the target,
-// flushed, and moved over the target in one step.
+// flushed, and moved over the target in one step; a tail update is one write at the
+// file's end, checked against what should be there and flushed.
 class WinFileStore : public FileStore {
 public:
     std::optional<std::string> Read(const std::string& path) override;
     void Replace(const std::string& path, const std::string& bytes) override;
+    bool UpdateTail(const std::string& path, uint64_t offset, const std::string& expected,
+                    const std::string& replacement) override;
 };
 
 }  // namespace kelo::win

@@ -85,6 +85,52 @@ TEST(IniDocumentEncoding, GbkLinesNotWrittenKeepTheirBytes) {
     EXPECT_EQ(doc.ReadString("Setup", "SoundPath", ""), "C:\\声音\\a.wav");
 }
 
+std::string Utf16Le(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+// What a text editor's "Unicode" choice saves: read as such, written back as such.
+TEST(IniDocumentEncoding, Utf16FileIsReadAndKeepsItsEncoding) {
+    const std::string file = Utf16Le(u"[Setup]\r\nStart=5\r\nSoundPath=D:\\声音.wav\r\n"
+                                     u"[DropForm]\r\nFontName=宋体\r\n");
+    IniDocument doc(kCodec, file);
+    EXPECT_EQ(doc.Encoding(), IniEncoding::Utf16LeBom);
+    EXPECT_EQ(doc.ReadStrictInt("Setup", "Start", 21), 5);
+    EXPECT_EQ(doc.Read("Setup", "SoundPath"), "D:\\声音.wav");
+    EXPECT_EQ(doc.Read("DropForm", "FontName"), "宋体");
+    EXPECT_EQ(doc.Bytes(), file);  // nothing written, nothing changed
+
+    doc.Write("Date", "SumTime", "1:2:3");
+    doc.Write("DropForm", "FontName", "黑体");
+    EXPECT_EQ(doc.Bytes(), Utf16Le(u"[Setup]\r\nStart=5\r\nSoundPath=D:\\声音.wav\r\n"
+                                   u"[DropForm]\r\nFontName=黑体\r\n\r\n[Date]\r\nSumTime=1:2:3\r\n"));
+}
+
+TEST(IniDocumentEncoding, Utf8FileWithByteOrderMarkIsReadAndKeepsItsEncoding) {
+    const std::string file = "\xEF\xBB\xBF[DropForm]\r\nFontName=宋体\r\n";
+    IniDocument doc(kCodec, file);
+    EXPECT_EQ(doc.Encoding(), IniEncoding::Utf8Bom);
+    EXPECT_EQ(doc.Read("DropForm", "FontName"), "宋体");
+    EXPECT_EQ(doc.Bytes(), file);
+    doc.Write("DropForm", "FontStyle", "2");
+    EXPECT_EQ(doc.Bytes(), "\xEF\xBB\xBF[DropForm]\r\nFontName=宋体\r\nFontStyle=2\r\n");
+}
+
+// Whatever an editor left in a UTF-16 file (a lone surrogate, an odd last byte) goes
+// back byte for byte.
+TEST(IniDocumentEncoding, Utf16FileRoundTripsWhatItCannotRead) {
+    std::string file = Utf16Le(u"[Setup]\r\nNote=\xD800x\r\nEmoji=\U0001F600\r\n");
+    file += '\x41';
+    IniDocument doc(kCodec, file);
+    EXPECT_EQ(doc.Read("Setup", "Emoji"), "\U0001F600");
+    EXPECT_EQ(doc.Bytes(), file);
+}
+
 TEST(IniDocumentNumbers, StrictIntegerTakesDecimalOnly) {
     IniDocument doc(kCodec, "[S]\r\na=300\r\nb=-7\r\nc=0x10\r\nd=abc\r\ne=12a\r\nf=99999999999\r\n");
     EXPECT_EQ(doc.ReadStrictInt("S", "a", 1), 300);

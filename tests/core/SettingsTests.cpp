@@ -163,6 +163,49 @@ TEST(MonthRollOver, BillingDayThirtyOneOnTheLastDayOfFebruary) {
     EXPECT_EQ(Load(ini, {2024, 2, 29, 9, 0, 0}).state.monthTotal, "00:00:00");
 }
 
+// The month ends only when a billing period under the current billing day began
+// after the last saving run started.
+bool Resets(const std::string& dateSection, int billingDay, LocalDateTime now) {
+    const std::string ini = "[Setup]\r\nStart=" + std::to_string(billingDay) +
+                            "\r\n[Date]\r\nSumTime=50:0:0\r\n" + dateSection;
+    Loaded r = Load(ini, now);
+    EXPECT_EQ(r.state.totalReset, r.state.monthTotal == "00:00:00") << dateSection;
+    return r.state.totalReset;
+}
+
+TEST(MonthRollOver, ChangingTheBillingDayWithinThePeriodKeepsTheMonth) {
+    const std::string saved = "Period=2024-03-21\r\nLastRun=2024-03-22 08:00:00\r\n";
+    EXPECT_FALSE(Resets(saved, 25, {2024, 3, 23, 9, 0, 0}));  // moved up
+    EXPECT_FALSE(Resets(saved, 15, {2024, 3, 23, 9, 0, 0}));  // moved down
+    EXPECT_FALSE(Resets("Period=2026-11-21\r\nLastRun=2026-12-06 20:00:00\r\n", 25,
+                        {2026, 12, 7, 9, 0, 0}));
+    // The next boundary under the new day has passed since.
+    EXPECT_TRUE(Resets(saved, 25, {2024, 3, 25, 9, 0, 0}));
+}
+
+TEST(MonthRollOver, APassedBoundaryResets) {
+    EXPECT_TRUE(Resets("Period=2024-02-21\r\nLastRun=2024-03-10 08:00:00\r\n", 21,
+                       {2024, 3, 22, 9, 0, 0}));
+    // A run that started before the billing day and was saved after it.
+    EXPECT_TRUE(Resets("Period=2024-02-21\r\nLastRun=2024-03-20 23:00:00\r\n", 21,
+                       {2024, 3, 21, 9, 0, 0}));
+    // A second start on the billing day keeps what the first one counted.
+    EXPECT_FALSE(Resets("Period=2024-03-21\r\nLastRun=2024-03-21 08:00:00\r\n", 21,
+                        {2024, 3, 21, 9, 0, 0}));
+}
+
+TEST(MonthRollOver, ClockSetBackResetsNothing) {
+    EXPECT_FALSE(Resets("Period=2024-03-21\r\nLastRun=2024-03-25 08:00:00\r\n", 21,
+                        {2024, 3, 10, 9, 0, 0}));
+}
+
+TEST(MonthRollOver, FileWithPeriodOnlyComparesWithThePeriodsFirstDay) {
+    EXPECT_FALSE(Resets("Period=2024-03-21\r\n", 25, {2024, 3, 23, 9, 0, 0}));
+    EXPECT_TRUE(Resets("Period=2024-03-21\r\n", 25, {2024, 3, 26, 9, 0, 0}));
+    // An unreadable LastRun falls back to the period.
+    EXPECT_TRUE(Resets("Period=2024-02-21\r\nLastRun=soon\r\n", 21, {2024, 3, 22, 9, 0, 0}));
+}
+
 TEST(MonthRollOver, KeepTotalNeverResets) {
     Loaded newPeriod = Load(
         "[Setup]\r\nSetupBool=1\r\n[Date]\r\nSumTime=50:0:0\r\nPeriod=2023-12-21\r\n",

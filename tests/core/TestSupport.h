@@ -63,9 +63,13 @@ public:
     std::map<std::string, std::string> files;
     bool failAllWrites = false;
     std::set<std::string> failingPaths;
+    std::set<std::string> unreadablePaths;  // held open without sharing by someone else
     int writes = 0;  // successful writes
+    size_t bytesWritten = 0;
 
     std::optional<std::string> Read(const std::string& path) override {
+        if (unreadablePaths.count(path))
+            throw KeloError("Cannot open file \"" + path + "\": in use by another process.");
         auto it = files.find(path);
         if (it == files.end()) return std::nullopt;
         return it->second;
@@ -75,6 +79,20 @@ public:
             throw KeloError("Cannot create file \"" + path + "\".");
         files[path] = bytes;
         ++writes;
+        bytesWritten += bytes.size();
+    }
+    bool UpdateTail(const std::string& path, uint64_t offset, const std::string& expected,
+                    const std::string& replacement) override {
+        if (failAllWrites || failingPaths.count(path))
+            throw KeloError("Cannot write file \"" + path + "\".");
+        auto it = files.find(path);
+        if (it == files.end() || it->second.size() != offset + expected.size() ||
+            it->second.compare(offset, expected.size(), expected) != 0)
+            return false;
+        it->second.replace(offset, expected.size(), replacement);
+        ++writes;
+        bytesWritten += replacement.size();
+        return true;
     }
 };
 

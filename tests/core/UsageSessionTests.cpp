@@ -119,6 +119,7 @@ TEST_F(UsageSessionTest, ExitSaveCompletesTheRecordAndStoresTheTotal) {
     EXPECT_EQ(IniValue("Date", "SumTime"), "11:2:3");
     EXPECT_EQ(IniValue("Date", "Start"), "2024-03-10 12:00:00");
     EXPECT_EQ(IniValue("Date", "Period"), "2024-02-21");
+    EXPECT_EQ(IniValue("Date", "LastRun"), "2024-03-10 12:00:00");
     EXPECT_NE(files.files[kIni].find("FontName=\xCB\xCE\xCC\xE5\r\n"), std::string::npos);
 }
 
@@ -146,11 +147,11 @@ TEST_F(UsageSessionTest, CheckpointAndExitSaveTheSameRecordOnce) {
     files.files[kTrv] = kOldLine + "\r\n";
     auto s = Start();
     const auto atStart = files.files;
-    Online(*s, 30);
+    Online(*s, 10);
     EXPECT_FALSE(s->CheckpointIfDue().has_value());
-    EXPECT_EQ(files.files, atStart);  // not due after half a minute
+    EXPECT_EQ(files.files, atStart);  // not due after ten seconds
 
-    Online(*s, 31);
+    Online(*s, 51);
     EXPECT_FALSE(s->CheckpointIfDue().has_value());
     ASSERT_EQ(HistoryLines().size(), 2u);
     EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:01:01", "00:01:01"));
@@ -336,6 +337,84 @@ TEST_F(UsageSessionTest, StoredLimitsReachTheMeter) {
     EXPECT_EQ(std::count(got.begin(), got.end(), Alarm::Month), 1);
     Online(*s, 10);
     EXPECT_EQ(s->RunSeconds(), 11);
+}
+
+// A checkpoint writes the run's line, not the history: the cost does not grow with the
+// file, the earlier lines are never written again, and a run cut short at any point
+// leaves the history with its line as of the last checkpoint.
+TEST_F(UsageSessionTest, CheckpointsWriteOnlyTheRunsLine) {
+    std::string old;
+    for (int i = 0; i < 20000; ++i) old += kOldLine + "\r\n";
+    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
+    files.files[kTrv] = old;
+    auto s = Start();
+    for (int round = 1; round <= 3; ++round) {
+        const size_t before = files.bytesWritten;
+        Online(*s, 16);
+        EXPECT_FALSE(s->CheckpointIfDue().has_value());
+        EXPECT_LT(files.bytesWritten - before, 1024u) << "checkpoint " << round;
+        const std::string& trv = files.files[kTrv];
+        ASSERT_EQ(trv.compare(0, old.size(), old), 0) << "checkpoint " << round;
+        EXPECT_EQ(HistoryLines().size(), 20001u);
+    }
+    EXPECT_EQ(HistoryLines().back(), RunLine("2024-03-10 12:00:48", "00:00:48"));
+
+    Online(*s, 10);
+    s.reset();  // killed between checkpoints
+    auto next = Start();
+    ASSERT_EQ(next->History().Size(), 20002u);
+    EXPECT_EQ(next->History().At(20000).fields, RunLine("2024-03-10 12:00:48", "00:00:48"));
+    EXPECT_EQ(next->MonthTotalText(), "10:0:48");
+}
+
+TEST_F(UsageSessionTest, RunsLineStartsALineOfItsOwn) {
+    files.files[kTrv] = kOldLine;  // edited by hand: no line break at the end
+    auto s = Start();
+    Online(*s, 16);
+    s->CheckpointIfDue();
+    EXPECT_EQ(files.files[kTrv].find(kOldLine + "\r\n2024-03-10 12:00:00\x07"), 0u);
+    ASSERT_EQ(HistoryLines().size(), 2u);
+}
+
+// Someone else changed the file since the run last wrote it: the run does not write its
+// line into bytes it does not know, it writes the whole history.
+TEST_F(UsageSessionTest, HistoryChangedByAnotherProgramIsRewrittenWhole) {
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    Online(*s, 16);
+    s->CheckpointIfDue();
+    files.files[kTrv] += "garbage";
+    Online(*s, 16);
+    s->CheckpointIfDue();
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:00:32", "00:00:32"));
+}
+
+// A history that another program holds at start is never saved over, read again at
+// every later save, and once it reads, the run's record goes in after its lines.
+TEST_F(UsageSessionTest, HistoryLockedAtStartGetsTheRunsRecordOnceItReads) {
+    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
+    files.files[kTrv] = kOldLine + "\r\n";
+    files.unreadablePaths.insert(kTrv);
+    auto s = Start();
+    ASSERT_EQ(s->StartupMessages().size(), 1u);
+    EXPECT_NE(s->StartupMessages()[0].find("Kelo.trv"), std::string::npos);
+    EXPECT_EQ(s->History().Size(), 1u);
+
+    Online(*s, 16);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());  // the total is saved, the history waits
+    EXPECT_EQ(files.files[kTrv], kOldLine + "\r\n");
+    EXPECT_EQ(IniValue("Date", "SumTime"), "10:0:16");
+
+    files.unreadablePaths.clear();
+    Online(*s, 16);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[0], SplitAll(kOldLine, '\x07'));
+    EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:00:32", "00:00:32"));
+    EXPECT_EQ(s->History().Size(), 2u);
+    s->SaveAtExit();
+    EXPECT_EQ(HistoryLines().size(), 2u);
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/Globals.h"
 #include "app/Main.h"
 #include "core/UsageHistory.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
 #include "skin/SkinSource.h"
+#include "windows/Unit1.h"
 #include "framework/WinFileStore.h"
 
 using namespace kelo;
@@ -190,3 +192,57 @@ TEST_F(MainWindowTest, CancelledLogOffCountsOnWithoutCountingTwice) {
     const std::string history = test::ReadFileBytes(dir_.Path() + "Kelo.trv");
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1);
 }
+
+// A machine online at start counts from the start, not from the checker's first round.
+TEST_F(MainWindowTest, FirstCheckIsMadeAtStart) {
+    online_ = true;
+    app::TFrmKeloMain& main = Start();
+    Tick(1000);
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:01"));
+    EndSession();
+}
+
+// The end of a session is never held up by a box, and the program never outlives it;
+// a save that failed when asked is tried again when the session ends.
+TEST_F(MainWindowTest, SessionEndWithAFailingSaveShowsNoBoxAndEnds) {
+    test::MessageBoxCloser closer(L"Brivo上网计时器");
+    app::TFrmKeloMain& main = Start();
+    online_ = true;
+    Check();
+    Tick(3000);
+    const std::wstring blocker = win::Widen(dir_.Path() + "Kelo.trv.~") +
+                                 std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+    const HWND hwnd = main.Handle();
+    EXPECT_EQ(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_EQ(closer.Count(), 0);
+    EXPECT_FALSE(test::FileExists(dir_.Path() + "Kelo.trv"));
+    RemoveDirectoryW(blocker.c_str());
+    SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(closer.Count(), 0);
+    EXPECT_NE(test::ReadFileBytes(dir_.Path() + "Kelo.trv").find("\a00:00:03\a"), std::string::npos);
+    EXPECT_NE(Ini().find("SumTime=0:0:3\r\n"), std::string::npos);
+}
+
+// A start-up message box open past Timer1's first round: the notice window did not
+// exist yet, and it is shown at the next round instead, once.
+TEST_F(MainWindowTest, NoticeWindowIsShownOnceWhateverTheTiming) {
+    app::TFrmKeloMain& main = Start();
+    auto* timer1 = main.Find<win::TTimer>("Timer1");
+    auto* timer2 = main.Find<win::TTimer>("Timer2");
+    ASSERT_EQ(app::Form1, nullptr);
+    timer1->Fire();
+    timer2->Fire();
+    app::TForm1 notice(nullptr);
+    app::Form1 = &notice;
+    timer1->Fire();
+    EXPECT_TRUE(IsWindowVisible(notice.Handle()));
+    ShowWindow(notice.Handle(), SW_HIDE);
+    timer2->Fire();
+    timer1->Fire();
+    EXPECT_FALSE(IsWindowVisible(notice.Handle()));
+    app::Form1 = nullptr;
+    EndSession();
+}
+

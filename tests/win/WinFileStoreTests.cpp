@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "core/Errors.h"
+#include "core/UsageSession.h"
 #include "framework/WinFileStore.h"
 
 using namespace kelo;
@@ -48,6 +49,49 @@ TEST(WinFileStore, FailedReplaceThrowsAndKeepsTheOldFile) {
     EXPECT_THROW(files.Replace(path, "new"), KeloError);
     RemoveDirectoryW(blocker.c_str());
     EXPECT_EQ(test::ReadFileBytes(path), "old");
+}
+
+TEST(WinFileStore, UpdateTailWritesOnlyOverTheExpectedEnd) {
+    test::TempDir dir;
+    win::WinFileStore files;
+    const std::string path = dir.Path() + "Kelo.trv";
+    files.Replace(path, "old line\r\nrun 1\r\n");
+    EXPECT_TRUE(files.UpdateTail(path, 10, "run 1\r\n", "run 22\r\n"));
+    EXPECT_EQ(test::ReadFileBytes(path), "old line\r\nrun 22\r\n");
+    // Not what this writer left there: another length, other bytes, no file.
+    EXPECT_FALSE(files.UpdateTail(path, 10, "run 1\r\n", "run 33\r\n"));
+    EXPECT_FALSE(files.UpdateTail(path, 10, "run 23\r\n", "run 33\r\n"));
+    EXPECT_FALSE(files.UpdateTail(dir.Path() + "none.trv", 0, "", "x"));
+    EXPECT_EQ(test::ReadFileBytes(path), "old line\r\nrun 22\r\n");
+}
+
+// Another program holds the history without sharing for the first part of a run: the
+// run's record goes in once the file can be read again.
+TEST(WinFileStore, HistoryHeldOpenAtStartGetsTheRunsRecordLater) {
+    test::TempDir dir;
+    win::WinFileStore files;
+    win::GbkCodec codec;
+    test::ManualClock clock;
+    const std::string old = "2026-12-01 08:00:00\a2026-12-01 09:00:00\a01:00:00\apc\aKelo\a\r\n";
+    files.Replace(dir.Path() + "Kelo.trv", old);
+    HANDLE holder = CreateFileW(win::Widen(dir.Path() + "Kelo.trv").c_str(), GENERIC_READ, 0,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    UsageSession session(SessionEnvironment{files, codec, clock, dir.Path(), "pc", ""});
+    EXPECT_EQ(session.StartupMessages().size(), 1u);
+    session.OnCheck(true);
+    clock.monotonicMs += 20'000;
+    session.OnTick();
+    EXPECT_FALSE(session.CheckpointIfDue().has_value());
+    CloseHandle(holder);
+    EXPECT_EQ(test::ReadFileBytes(dir.Path() + "Kelo.trv"), old);
+
+    clock.monotonicMs += 20'000;
+    session.OnTick();
+    EXPECT_FALSE(session.CheckpointIfDue().has_value());
+    const std::string now = test::ReadFileBytes(dir.Path() + "Kelo.trv");
+    EXPECT_EQ(now.find(old + "2026-12-07 09:30:00\a2026-12-07 09:30:00\a00:00:40\apc\aKelo\a\r\n"), 0u)
+        << now;
 }
 
 TEST(WinFileStore, PathsWithChineseNamesWork) {
