@@ -46,6 +46,12 @@ bool IsBlank(std::string_view raw) { return Trim(raw).empty(); }
 
 }  // namespace
 
+// A line that something is written after must end in a line feed: a last line without
+// one, or with a bare carriage return, would run into the next.
+void IniDocument::EndLine(Line& line) {
+    if (line.eol.empty() || line.eol.back() != '\n') line.eol = kNewLine;
+}
+
 int32_t StrToInt(std::string_view text) {
     const std::string_view t = Trim(text);
     size_t i = 0;
@@ -191,7 +197,7 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
     const size_t s = FindSection(section);
     if (s == npos) {
         if (!lines_.empty()) {
-            if (lines_.back().eol.empty()) lines_.back().eol = kNewLine;
+            EndLine(lines_.back());
             if (!IsBlank(lines_.back().raw)) lines_.push_back({"", kNewLine});
         }
         lines_.push_back({FromText("[" + std::string(section) + "]"), kNewLine});
@@ -203,12 +209,12 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
         // The key keeps the spelling it has in the file.
         const std::string name = Classify(lines_[k]).name;
         lines_[k].raw = FromText(name + "=" + OneLine(value));
-        if (lines_[k].eol.empty()) lines_[k].eol = kNewLine;
+        EndLine(lines_[k]);
         return;
     }
     size_t insertAt = SectionEnd(s);
     while (insertAt > s + 1 && IsBlank(lines_[insertAt - 1].raw)) --insertAt;
-    if (lines_[insertAt - 1].eol.empty()) lines_[insertAt - 1].eol = kNewLine;
+    EndLine(lines_[insertAt - 1]);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
                   Line{FromText(std::string(key) + "=" + OneLine(value)), kNewLine});
 }

@@ -57,6 +57,7 @@ private:
         std::string value;  // UTF-8, trimmed (keys only)
     };
     Entry Classify(const Line& line) const;
+    static void EndLine(Line& line);
     // A line's bytes as UTF-8 text, and back.
     std::string ToText(const std::string& raw) const;
     std::string FromText(const std::string& text) const;

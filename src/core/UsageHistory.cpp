@@ -61,9 +61,10 @@ std::string UsageHistory::LineOf(size_t i) const {
         const auto [offset, length] = lines_[i];
         const std::string_view line = std::string_view(loaded_).substr(offset, length);
         // A line of six or more fields goes back as it came; a shorter one is padded.
+        // An empty text after the last BEL is no field.
         const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), '\x07'));
-        if (bels + 1 >= static_cast<size_t>(kRecordFields) && line.back() != '\x07')
-            return std::string(line);
+        const size_t fields = bels + (line.back() != '\x07' ? 1 : 0);
+        if (fields >= static_cast<size_t>(kRecordFields)) return std::string(line);
         return JoinHistoryLine({SplitHistoryLine(line)});
     }
     return JoinHistoryLine(appended_[i - lines_.size()]);

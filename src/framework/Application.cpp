@@ -3,11 +3,17 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/Form.h"
 #include "framework/WinText.h"
 
 namespace kelo::win {
+
+namespace {
+// What the error box says of an error that brings no text of its own.
+constexpr wchar_t kUnexpectedError[] = L"发生了意外的错误。";
+}  // namespace
 
 TApplication& TApplication::Instance() {
     static TApplication app;
@@ -100,8 +106,8 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     if (app.hwnd_ != hwnd) return DefWindowProcW(hwnd, msg, wParam, lParam);
     try {
         return app.Dispatch(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        app.ShowException(e);
+    } catch (...) {
+        app.ShowCurrentException();
         return 0;
     }
 }
@@ -176,10 +182,61 @@ void TApplication::Terminate() {
     PostQuitMessage(0);
 }
 
-void TApplication::ShowException(const std::exception& e, HWND owner) {
-    std::wstring text = Widen(e.what());
-    if (text.empty()) text = L"Unknown error";
-    MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+void TApplication::ShowException(const std::exception& e, HWND owner) noexcept {
+    std::wstring text;
+    try {
+        text = Widen(e.what());
+    } catch (...) {
+        // No memory for the text: the box still tells of an error.
+    }
+    ShowErrorText(std::move(text), owner);
+}
+
+void TApplication::ShowCurrentException(HWND owner) noexcept {
+    try {
+        if (std::exception_ptr error = std::current_exception()) std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        ShowException(e, owner);
+        return;
+    } catch (...) {
+    }
+    ShowErrorText({}, owner);
+}
+
+void TApplication::ShowErrorText(std::wstring text, HWND owner) noexcept {
+    if (errorBoxOpen_) {
+        // The box's own message loop goes on running handlers: a timer failing every
+        // second would stack a box on top of it each time.
+        ++unshownErrors_;
+        lastUnshownError_.swap(text);
+        return;
+    }
+    errorBoxOpen_ = true;
+    for (;;) {
+        MessageBoxW(IsWindow(owner) ? owner : nullptr,
+                    text.empty() ? kUnexpectedError : text.c_str(), title_.c_str(),
+                    MB_OK | MB_ICONERROR);
+        if (unshownErrors_ == 0) break;
+        text = UnshownErrorsText();
+        owner = nullptr;
+    }
+    errorBoxOpen_ = false;
+}
+
+std::wstring TApplication::UnshownErrorsText() noexcept {
+    const int count = std::exchange(unshownErrors_, 0);
+    std::wstring last = std::move(lastUnshownError_);
+    lastUnshownError_.clear();
+    try {
+        if (last.empty()) last = kUnexpectedError;
+        const std::wstring note =
+            count == 1 ? std::wstring(L"此错误发生在上一个提示框打开期间。")
+                       : L"上一个提示框打开期间共发生了 " + std::to_wstring(count) +
+                             L" 个错误，这是最后一个。";
+        return last + L"\n\n（" + note + L"）";
+    } catch (...) {
+        return {};
+    }
 }
 
 HWND AllocateHWnd(const wchar_t* className, WNDPROC proc, bool messageOnly) {

@@ -53,8 +53,12 @@ public:
     // Handles the waiting messages (used by modal loops of the program's own).
     void ProcessMessages();
 
-    // The standard error box: the error's text, the application title as caption.
-    void ShowException(const std::exception& e, HWND owner = nullptr);
+    // The standard error box: the error's text, the application title as caption. One
+    // box at a time: errors while it is open wait, and when it closes the last of them
+    // is shown once, with how many there were.
+    void ShowException(const std::exception& e, HWND owner = nullptr) noexcept;
+    // The same for the error a catch block is handling, whatever was thrown.
+    void ShowCurrentException(HWND owner = nullptr) noexcept;
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -62,6 +66,8 @@ private:
     // A key for a form that moves between its controls like a dialog; the form has
     // handled it then.
     static bool IsFormDialogKey(MSG& msg);
+    void ShowErrorText(std::wstring text, HWND owner) noexcept;
+    std::wstring UnshownErrorsText() noexcept;
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;
@@ -73,6 +79,9 @@ private:
     std::vector<std::pair<int, Hook>> hooks_;
     int nextHook_ = 1;
     std::vector<HWND> hiddenByMinimize_;
+    bool errorBoxOpen_ = false;
+    int unshownErrors_ = 0;
+    std::wstring lastUnshownError_;
 };
 
 inline TApplication& Application() { return TApplication::Instance(); }
@@ -82,12 +91,13 @@ inline TApplication& Application() { return TApplication::Instance(); }
 HWND AllocateHWnd(const wchar_t* className, WNDPROC proc, bool messageOnly);
 
 // Runs a handler; an error it throws ends it and is shown in the standard error box.
+// Whatever it throws stops here: it must not unwind through the system's code.
 template <class F>
 void HandleExceptions(HWND owner, F&& handler) {
     try {
         handler();
-    } catch (const std::exception& e) {
-        Application().ShowException(e, owner);
+    } catch (...) {
+        Application().ShowCurrentException(owner);
     }
 }
 

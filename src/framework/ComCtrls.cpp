@@ -128,12 +128,12 @@ std::wstring TListView::CellText(int row, int column) {
     if (!OnGetCell) return {};
     try {
         return OnGetCell(row, column);
-    } catch (const std::exception& e) {
+    } catch (...) {
         // A failing source fails again on every repaint: its error is shown once until
         // the rows are set again, and the cells stay empty.
         if (!cellErrorShown_) {
             cellErrorShown_ = true;
-            Application().ShowException(e, Handle());
+            Application().ShowCurrentException(Handle());
         }
         return {};
     }

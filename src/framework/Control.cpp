@@ -450,8 +450,8 @@ bool TWinControl::ReadProperty(const std::string& name, const FormValue& value) 
 bool TWinControl::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     try {
         result = WndProc(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        Application().ShowException(e, hwnd_);
+    } catch (...) {
+        Application().ShowCurrentException(hwnd_);
         result = 0;
     }
     return true;
@@ -562,10 +562,12 @@ LRESULT TWinControl::WMContextMenu(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT TWinControl::WMCtlColor(WPARAM wParam, LPARAM lParam) {
+LRESULT TWinControl::WMCtlColor(UINT msg, WPARAM wParam, LPARAM lParam) {
     HDC dc = reinterpret_cast<HDC>(wParam);
     TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
-    if (!child) return DefaultHandler(WM_CTLCOLORSTATIC, wParam, lParam);
+    // Windows of the system's own (a combo box's list and field, a scroll bar) keep the
+    // colours the system gives their kind.
+    if (!child) return DefaultHandler(msg, wParam, lParam);
     SetTextColor(dc, ColorToRGB(child->Font().Color()));
     SetBkColor(dc, ColorToRGB(child->Color()));
     return reinterpret_cast<LRESULT>(child->BackgroundBrush());
@@ -612,7 +614,8 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX: return WMCtlColor(wParam, lParam);
+    case WM_CTLCOLORLISTBOX: return WMCtlColor(msg, wParam, lParam);
+    // Scroll bars, dialogs and message boxes keep the system's colours (the default).
     case WM_SIZE:
     case WM_MOVE:
         SyncBoundsFromWindow();

@@ -207,7 +207,7 @@ private:
     LRESULT WMMouse(UINT msg, LPARAM lParam);
     LRESULT WMContextMenu(WPARAM wParam, LPARAM lParam);
     LRESULT WMMouseMove(WPARAM wParam, LPARAM lParam);
-    LRESULT WMCtlColor(WPARAM wParam, LPARAM lParam);
+    LRESULT WMCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateChildHandles();
     void SyncBoundsFromWindow();
 

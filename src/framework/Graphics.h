@@ -87,6 +87,20 @@ private:
     HDC dc_;
 };
 
+// GetDC/ReleaseDC as a guard.
+class WindowDC {
+public:
+    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDC() { ReleaseDC(hwnd_, dc_); }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
 // A memory DC with a compatible bitmap selected: compose off screen, then one blit.
 class MemoryDC {
 public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
@@ -16,9 +17,23 @@ std::map<UINT, TMenuItem*>& Commands() {
     return commands;
 }
 
+// WM_COMMAND carries an item's id in 16 bits, so ids come from a fixed range and those
+// of freed items are handed out again over a long run (mini windows and menus come and
+// go). The search goes on round the range from the last id handed out, so a freed id
+// comes back as late as it can: a command still queued for a freed item finds nothing
+// rather than a newer item. Below the range are the ids of dialog buttons (IDOK, ...).
+constexpr UINT kFirstCommand = 100;
+constexpr UINT kLastCommand = 0xFFFF;
+
 UINT NextCommand() {
-    static UINT next = 100;
-    return next++;
+    static UINT next = kFirstCommand;
+    const auto& commands = Commands();
+    if (commands.size() > kLastCommand - kFirstCommand)
+        throw KeloError("too many menu items: no command id is free");
+    while (commands.count(next)) next = next == kLastCommand ? kFirstCommand : next + 1;
+    const UINT command = next;
+    next = next == kLastCommand ? kFirstCommand : next + 1;
+    return command;
 }
 
 // The menu font of the system, for measuring and drawing items that have no handler.
@@ -183,14 +198,13 @@ bool TMenuItem::HandleOwnerDrawMessage(HWND hwnd, UINT msg, WPARAM, LPARAM lPara
         if (mis->CtlType != ODT_MENU) return false;
         TMenuItem* item = FromCommand(mis->itemID);
         if (!item || reinterpret_cast<ULONG_PTR>(item) != mis->itemData) return false;
-        HDC dc = GetDC(hwnd);
+        const WindowDC dc(hwnd);
         int width = 0, height = 0;
         {
-            TCanvas canvas(dc);
-            MeasureItemDefault(item, dc, width, height);
+            TCanvas canvas(dc.Get());
+            MeasureItemDefault(item, dc.Get(), width, height);
             if (item->OnMeasureItem) item->OnMeasureItem(item, canvas, width, height);
         }
-        ReleaseDC(hwnd, dc);
         mis->itemWidth = static_cast<UINT>(width);
         mis->itemHeight = static_cast<UINT>(height);
         result = TRUE;
@@ -281,15 +295,19 @@ void TMainMenu::Rebuild() {
 namespace {
 
 LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND && lParam == 0) {
-        if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(wParam))) {
-            HandleExceptions(nullptr, [item] { item->Click(); });
-            return 0;
-        }
-    }
     LRESULT result = 0;
-    if (TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result)) return result;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    bool handled = true;  // also when a handler failed: the message ends here
+    // Clicks and the owner-draw events run the program's handlers.
+    HandleExceptions(nullptr, [&] {
+        if (msg == WM_COMMAND && lParam == 0) {
+            if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(wParam))) {
+                item->Click();
+                return;
+            }
+        }
+        handled = TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result);
+    });
+    return handled ? result : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/Application.h"
+
 namespace kelo::win {
 
 namespace {
@@ -14,8 +16,14 @@ LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UIN
         hook->OnDetached(hwnd);
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
-    LRESULT result = 0;
-    if (hook->Handle(hwnd, msg, wParam, lParam, result)) return result;
+    // A hook's error ends the message here: it must not unwind through the system's code.
+    try {
+        LRESULT result = 0;
+        if (hook->Handle(hwnd, msg, wParam, lParam, result)) return result;
+    } catch (...) {
+        Application().ShowCurrentException(hwnd);
+        return 0;
+    }
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 

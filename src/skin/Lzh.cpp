@@ -180,6 +180,16 @@ int TLZH::DecodePosition() {
 }
 
 std::string TLZH::Decode(std::string_view source, uint32_t unpackedSize) {
+    // A damaged size field must not reserve gigabytes; the whole output is reserved up
+    // front, so the loop below never allocates.
+    if (unpackedSize > kMaxUnpackedSize) throw ELzhError("LZH : Unpacked size is too large");
+    std::string out;
+    try {
+        out.reserve(unpackedSize);
+    } catch (const std::bad_alloc&) {
+        throw ELzhError("LZH : Cannot get memory for the unpacked data");
+    }
+
     source_ = source;
     sourcePos_ = 0;
     bitBuffer_ = 0;
@@ -187,8 +197,6 @@ std::string TLZH::Decode(std::string_view source, uint32_t unpackedSize) {
     std::fill(ring_.begin(), ring_.begin() + (N - F), kFill);
     StartHuff();
 
-    std::string out;
-    out.reserve(unpackedSize);
     int r = N - F;
     while (out.size() < unpackedSize) {
         const int c = DecodeChar();

@@ -26,11 +26,16 @@ public:
     static constexpr int kNodes = kCodes * 2 - 1;               // T = 627
     static constexpr int kRoot = kNodes - 1;                    // R = 626
     static constexpr unsigned kMaxFreq = 0x8000;
+    // The most a stream may unpack to. Kelo's own skin unpacks to about 105 KB; this
+    // leaves room for a skin carrying the largest picture SkinImage reads (16M pixels,
+    // 48 MB at 24 bits) and matches the size the skin archive accepts.
+    static constexpr uint32_t kMaxUnpackedSize = 64u << 20;
 
     TLZH();
 
     // Decodes `source` and returns exactly `unpackedSize` bytes. Input that ends early
-    // reads as zero bits, so a damaged stream still gives the full size.
+    // reads as zero bits, so a damaged stream still gives the full size. A size above
+    // kMaxUnpackedSize, or one there is no memory for, throws ELzhError.
     std::string Decode(std::string_view source, uint32_t unpackedSize);
     // The bit stream that Decode turns back into `plain`.
     std::string Encode(std::string_view plain);

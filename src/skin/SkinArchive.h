@@ -12,13 +12,15 @@
 #include <utility>
 #include <vector>
 
+#include "skin/Lzh.h"
+
 namespace kelo::skin {
 
 inline constexpr int32_t kSkinArchiveVersion = 20000;
 inline constexpr int kMaxSkinEntries = 1001;
-// Larger unpacked sizes are refused: a damaged size field would otherwise make the
-// decoder produce gigabytes of zeros.
-inline constexpr uint32_t kMaxUnpackedSkinSize = 64u << 20;
+// Larger unpacked sizes are refused (the decoder's own limit): a damaged size field
+// would otherwise make the decoder produce gigabytes of zeros.
+inline constexpr uint32_t kMaxUnpackedSkinSize = TLZH::kMaxUnpackedSize;
 inline constexpr const char* kOlderSkinMessage =
     "This is Older Skin File\rPlease update to new version !";
 

@@ -364,21 +364,24 @@ LRESULT CALLBACK TTrayIcon::WindowProcThunk(HWND hwnd, UINT msg, WPARAM wParam, 
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     try {
         return self->TrayWindowProc(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        Application().ShowException(e);
+    } catch (...) {
+        Application().ShowCurrentException();
         return 0;
     }
 }
 
 LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
     switch (msg) {
-    case WM_QUERYENDSESSION: result = WMQueryEndSession(); break;
-    case WM_ENDSESSION: WMEndSession(wParam == 1); break;
-    case TrayCallbackMessage: TrayCallback(lParam); break;
+    case WM_QUERYENDSESSION: return WMQueryEndSession();
+    case WM_ENDSESSION: WMEndSession(wParam == 1); return 0;
+    case TrayCallbackMessage: TrayCallback(lParam); return 0;
     }
-    if (msg == taskbarCreatedMessage) TaskbarCreated();
-    return result;
+    if (msg == taskbarCreatedMessage) {
+        TaskbarCreated();
+        return 0;
+    }
+    // The window's own messages (creation, its text, activation, ...) are the system's.
+    return DefWindowProcW(messageWindow_, msg, wParam, lParam);
 }
 
 LRESULT TTrayIcon::WMQueryEndSession() {

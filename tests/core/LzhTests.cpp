@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "skin/Lzh.h"
+#include "skin/SkinArchive.h"
 
+using kelo::skin::ELzhError;
 using kelo::skin::TLZH;
 
 namespace {
@@ -97,6 +101,34 @@ TEST(LzhDecode, GarbageInputDecodesWithoutFailing) {
     const std::string garbage = RandomBytes(3000, 1);
     EXPECT_EQ(TLZH().Decode(garbage, 100000).size(), 100000u);
     EXPECT_EQ(TLZH().Decode(std::string(500, '\xFF'), 100000).size(), 100000u);
+}
+
+// A damaged size field is refused before anything is reserved, and the decoder can be
+// used again afterwards.
+TEST(LzhDecode, DeclaredSizeAboveTheLimitIsRefused) {
+    const std::string packed = TLZH().Encode("abc");
+    TLZH lzh;
+    EXPECT_THROW(lzh.Decode(packed, 0xFFFFFFFFu), ELzhError);
+    EXPECT_THROW(lzh.Decode(packed, TLZH::kMaxUnpackedSize + 1), ELzhError);
+    EXPECT_EQ(lzh.Decode(packed, 3), "abc");
+}
+
+// Kelo's own skin, as the build packs it, is far inside the limit and still unpacks into
+// an archive the reader accepts.
+TEST(LzhDecode, KelosOwnSkinDecodesWithinTheLimit) {
+    std::ifstream in(KELO_SKIN_FILE, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string skinFile = bytes.str();
+    ASSERT_GT(skinFile.size(), 4u);
+    const uint32_t unpacked = kelo::skin::ReadLe32(skinFile, 0);
+    EXPECT_LT(unpacked, TLZH::kMaxUnpackedSize / 100);
+    const std::string archive = TLZH().Decode(std::string_view(skinFile).substr(4), unpacked);
+    ASSERT_EQ(archive.size(), unpacked);
+    EXPECT_EQ(kelo::skin::ReadLe32(archive, 0), static_cast<uint32_t>(kelo::skin::kSkinArchiveVersion));
+    kelo::skin::TSkinArchiveReader reader;
+    ASSERT_TRUE(reader.Open(skinFile));
+    EXPECT_FALSE(reader.ExtractByName("keloskin.ini").empty());
 }
 
 TEST(LzhDecode, OneObjectDecodesTwiceTheSame) {

@@ -1,7 +1,6 @@
 #pragma once
 // Stand-ins for the meter's surroundings: the GBK codec of the files, an in-memory
 // file store and a clock the tests set by hand.
-#include <iconv.h>
 
 #include <cerrno>
 #include <chrono>
@@ -17,44 +16,9 @@
 #include "core/Errors.h"
 #include "core/FileStore.h"
 #include "core/TextCodec.h"
+#include "IconvTextCodec.h"
 
 namespace kelo::test {
-
-// GBK <-> UTF-8 through glibc's iconv. A byte that does not convert becomes "?", so a
-// damaged file still loads.
-class IconvTextCodec : public TextCodec {
-public:
-    std::string ToUtf8(std::string_view fileBytes) const override {
-        return Convert("UTF-8", "GBK", fileBytes);
-    }
-    std::string FromUtf8(std::string_view utf8) const override {
-        return Convert("GBK", "UTF-8", utf8);
-    }
-
-private:
-    static std::string Convert(const char* to, const char* from, std::string_view in) {
-        iconv_t cd = iconv_open(to, from);
-        if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
-        std::string out;
-        std::string input(in);
-        char* src = input.data();
-        size_t srcLeft = input.size();
-        char buffer[256];
-        while (srcLeft > 0) {
-            char* dst = buffer;
-            size_t dstLeft = sizeof buffer;
-            size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer, dst - buffer);
-            if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-                out.push_back('?');
-                ++src;
-                --srcLeft;
-            }
-        }
-        iconv_close(cd);
-        return out;
-    }
-};
 
 // Files as a map from path to bytes. Writes can be made to fail, all of them or those
 // to chosen paths; a failed write leaves the old content, as the real store promises.

@@ -120,14 +120,7 @@ protected:
     }
 };
 
-void Pump(DWORD ms) {
-    const DWORD until = GetTickCount() + ms;
-    MSG msg;
-    while (GetTickCount() < until) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(5);
-    }
-}
+void Pump(DWORD ms) { test::PumpFor(ms); }
 
 }  // namespace
 

@@ -49,10 +49,8 @@ std::wstring MessageBoxCloser::LastText() const {
     return text;
 }
 
-namespace {
-
 // The message of a message box: the text of its one static control that has text.
-std::wstring MessageText(HWND box) {
+std::wstring MessageBoxText(HWND box) {
     std::wstring found;
     EnumChildWindows(
         box,
@@ -70,14 +68,31 @@ std::wstring MessageText(HWND box) {
     return found;
 }
 
-}  // namespace
+int CountMessageBoxes(const std::wstring& caption) {
+    struct Search {
+        const std::wstring& caption;
+        int count;
+    } search{caption, 0};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t cls[32] = {};
+            GetClassNameW(hwnd, cls, 32);
+            if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd) &&
+                WindowText(hwnd) == s->caption)
+                ++s->count;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
 
 void MessageBoxCloser::Run() {
     while (!stop_) {
         HWND box = FindWindowW(L"#32770", caption_.c_str());
         if (box && IsWindowVisible(box)) {
             EnterCriticalSection(&lock_);
-            lastText_ = MessageText(box);
+            lastText_ = MessageBoxText(box);
             LeaveCriticalSection(&lock_);
             ++count_;
             SendMessageW(box, WM_COMMAND, IDOK, 0);
@@ -102,6 +117,15 @@ std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[512] = {};
     GetWindowTextW(hwnd, buffer, 512);
     return buffer;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD until = GetTickCount() + ms;
+    MSG msg;
+    while (GetTickCount() < until) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(5);
+    }
 }
 
 }  // namespace kelo::test

@@ -48,6 +48,13 @@ private:
     std::thread thread_;
 };
 
+// The message boxes with the given caption that are on screen now, and the text of one.
+int CountMessageBoxes(const std::wstring& caption);
+std::wstring MessageBoxText(HWND box);
+
+// Handles the messages that come in for a while (timers, posted work, boxes).
+void PumpFor(DWORD ms);
+
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 std::wstring WindowText(HWND hwnd);

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "TestSupport.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Handle.h"
@@ -322,6 +323,31 @@ TEST_F(TrayIcon, EndOfSessionAsksTheHandlerAndRemovesTheIconOnlyWhenItEnds) {
     SendMessageW(icon->MessageWindow(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(shell_.Count(NIM_DELETE), 1);
     EXPECT_EQ(ended, 2);
+}
+
+TEST_F(TrayIcon, MessageWindowLeavesOtherMessagesToTheSystem) {
+    auto icon = Make();
+    HWND window = icon->MessageWindow();
+    EXPECT_EQ(SendMessageW(window, WM_QUERYOPEN, 0, 0), TRUE);
+    SetWindowTextW(window, L"Kelo");
+    EXPECT_EQ(test::WindowText(window), L"Kelo");
+    EXPECT_EQ(Callback(*icon, WM_MOUSEMOVE), 0);
+}
+
+TEST_F(TrayIcon, AnythingAClickHandlerThrowsIsShownAndTheIconGoesOn) {
+    win::Application().SetTitle(L"KeloTrayTest");
+    test::MessageBoxCloser closer(L"KeloTrayTest");
+    auto icon = Make();
+    int clicks = 0;
+    icon->OnLButtonUp = [&](win::TComponent*) {
+        if (++clicks == 1) throw 42;
+    };
+    Callback(*icon, WM_LBUTTONUP);
+    EXPECT_EQ(closer.Count(), 1);
+    EXPECT_EQ(closer.LastText(), L"发生了意外的错误。");
+    Callback(*icon, WM_LBUTTONUP);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(closer.Count(), 1);
 }
 
 TEST_F(TrayIcon, DestroyedIconWithdrawsItsOwnListenersOnly) {

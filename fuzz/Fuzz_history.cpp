@@ -1,0 +1,7 @@
+// libFuzzer entry of the history file's target (see FuzzFileTargets.h).
+#include "FuzzFileTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    kelo::fuzz::RunHistory(data, size);
+    return 0;
+}
