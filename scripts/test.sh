@@ -4,7 +4,7 @@
 # Installs the Debian packages it needs when they are missing. Run as root.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# shellcheck source=lib/common.sh
+# shellcheck source=scripts/lib/common.sh
 source "$root/scripts/lib/common.sh"
 
 kelo_install_deps

@@ -5,7 +5,11 @@
 #
 # Everything here expects to run as root on Debian 12 (amd64).  Functions
 # return non-zero on failure and print what went wrong to stderr; they never
-# call `exit`, so a sourcing script decides how to react.
+# call `exit`, so a sourcing script decides how to react.  They work the same
+# with and without `set -euo pipefail` in the sourcing script: a command that
+# may fail in the normal course (ending a server that is not running, killing
+# a process that is gone, a grep without a match) has its status handled on
+# the spot, and a step that must work says so when it does not.
 
 # The Debian packages the build and the tests need.  Wine runs 64-bit only:
 # the amd64 `wine` + `wine64` packages are enough for x86_64 programs, so no
@@ -43,7 +47,9 @@ kelo_install_deps() {
     for p in "${KELO_DEB_PACKAGES[@]}" "$@"; do
         kelo__pkg_installed "$p" || missing+=("$p")
     done
-    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
     kelo_log "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q || return 1
@@ -76,8 +82,9 @@ kelo_xvfb_start() {
     local n log
     for n in $(seq 90 189); do
         # A lock file or a socket means someone has (or had) that display.
-        [ -e "/tmp/.X$n-lock" ] && continue
-        [ -e "/tmp/.X11-unix/X$n" ] && continue
+        if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
+            continue
+        fi
         log="$(mktemp "/tmp/kelo-xvfb-$n.XXXXXX.log")"
         # Only the unix socket: the program and the tests may run inside a
         # network namespace, where Xlib falls back from the abstract socket
@@ -95,8 +102,7 @@ kelo_xvfb_start() {
             sleep 0.1
         done
         # Lost a race for this display number or it failed: try the next one.
-        kill "$KELO_XVFB_PID" 2>/dev/null
-        wait "$KELO_XVFB_PID" 2>/dev/null
+        kelo__stop_pid "$KELO_XVFB_PID"
         KELO_XVFB_PID=""
         rm -f "$log"
     done
@@ -104,20 +110,31 @@ kelo_xvfb_start() {
     return 1
 }
 
+# kelo__stop_pid PID: ends a child of this shell and reaps it.  Its exit
+# status (143 after the signal, or whatever it died of) is no failure here.
+kelo__stop_pid() {
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
 kelo_xvfb_stop() {
     [ -n "${KELO_XVFB_PID:-}" ] || return 0
-    kill "$KELO_XVFB_PID" 2>/dev/null
-    wait "$KELO_XVFB_PID" 2>/dev/null
+    kelo__stop_pid "$KELO_XVFB_PID"
     KELO_XVFB_PID=""
-    return 0
 }
 
 # kelo_screenshot FILE: PNG of the whole screen of $DISPLAY.
 kelo_screenshot() {
-    local file="$1"
+    local file="${1:-}"
     [ -n "$file" ] || { kelo_log "kelo_screenshot: no file given"; return 2; }
-    import -display "$DISPLAY" -window root "png:$file" 2>/dev/null && [ -s "$file" ] && return 0
-    xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$file" && [ -s "$file" ]
+    if import -display "${DISPLAY:-}" -window root "png:$file" 2>/dev/null && [ -s "$file" ]; then
+        return 0
+    fi
+    if xwd -root -silent -display "${DISPLAY:-}" | convert xwd:- "png:$file" && [ -s "$file" ]; then
+        return 0
+    fi
+    kelo_log "could not take a screenshot of ${DISPLAY:-no display}"
+    return 1
 }
 
 # ---------------------------------------------------------------------------
@@ -166,14 +183,13 @@ kelo__prefix_verify() {
 # kelo_wineprefix_create DIR: a 64-bit prefix ready for unattended runs.
 # Reuses DIR when an earlier call completed there.  Needs no X display.
 kelo_wineprefix_create() {
-    local dir="$1"
+    local dir="${1:-}"
     [ -n "$dir" ] || { kelo_log "kelo_wineprefix_create: no directory given"; return 2; }
     mkdir -p "$(dirname "$dir")" || return 1
     dir="$(cd "$(dirname "$dir")" && pwd)/$(basename "$dir")"
     (
         # Serialise concurrent creators of the same prefix.
-        exec 9>"$dir.lock"
-        flock 9
+        exec 9>"$dir.lock" && flock 9 || { kelo_log "cannot lock $dir.lock"; exit 1; }
         if [ -f "$dir/$KELO_PREFIX_STAMP" ] && kelo__prefix_verify "$dir"; then
             exit 0
         fi
@@ -182,22 +198,30 @@ kelo_wineprefix_create() {
             kelo_log "$dir exists and is not a wine prefix; not touching it"
             exit 1
         fi
-        WINEPREFIX="$dir" wineserver -k 2>/dev/null
-        rm -rf "$dir"
-        mkdir -p "$dir"
+        # A half-made prefix may still have a server; usually none runs, and
+        # then there is nothing to end.
+        WINEPREFIX="$dir" wineserver -k 2>/dev/null || true
+        rm -rf "$dir" && mkdir -p "$dir" || { kelo_log "cannot make $dir afresh"; exit 1; }
         export WINEPREFIX="$dir"
         # shellcheck disable=SC2046
         export $(kelo__wine_env)
         # No window is needed to build a prefix; keep wineboot off any display.
         unset DISPLAY WAYLAND_DISPLAY
         local start=$SECONDS reg
-        wineboot -u >/dev/null 2>&1
-        wineserver -w
+        # Not wineboot's exit status but what it leaves behind decides: the
+        # prefix's files here and its settings below are checked.
+        wineboot -u >/dev/null 2>&1 || true
+        wineserver -w || true
+        if ! [ -e "$dir/system.reg" ]; then
+            kelo_log "wineboot did not make a prefix in $dir"
+            exit 1
+        fi
         reg="$dir/drive_c/kelo-settings.reg"
-        kelo__prefix_reg >"$reg" &&
-            wine regedit /S 'C:\kelo-settings.reg' >/dev/null 2>&1
+        if ! { kelo__prefix_reg >"$reg" && wine regedit /S 'C:\kelo-settings.reg' >/dev/null 2>&1; }; then
+            kelo_log "wine prefix $dir: regedit failed"
+        fi
         rm -f "$reg"
-        wineserver -w   # flushes the registry to user.reg
+        wineserver -w || true   # flushes the registry to user.reg
         # This Wine build does not pick up the fonts in its own data folder
         # (/usr/share/wine/fonts).  Of those, the symbol fonts matter: without
         # Marlett caption buttons and check marks are drawn as letters.
@@ -206,23 +230,26 @@ kelo_wineprefix_create() {
         # while the fallback Wine uses without it renders Chinese fine.
         local f
         for f in marlett.ttf symbol.ttf webdings.ttf wingding.ttf; do
-            [ -f "/usr/share/wine/fonts/$f" ] && cp "/usr/share/wine/fonts/$f" "$dir/drive_c/windows/Fonts/"
+            if [ -f "/usr/share/wine/fonts/$f" ]; then
+                cp "/usr/share/wine/fonts/$f" "$dir/drive_c/windows/Fonts/" ||
+                    kelo_log "could not copy $f into the prefix"
+            fi
         done
         # Desktop, Documents, ... point into $HOME by default; give the
         # prefix its own folders so a program under test writes nothing there.
         local link
         for link in "$dir"/drive_c/users/*/*; do
             if [ -L "$link" ]; then
-                rm -f "$link" && mkdir -p "$link"
+                rm -f "$link" && mkdir -p "$link" || kelo_log "could not replace $link"
             fi
         done
         if ! kelo__prefix_verify "$dir"; then
             kelo_log "wine prefix $dir: settings did not take effect"
             exit 1
         fi
-        touch "$dir/$KELO_PREFIX_STAMP"
+        touch "$dir/$KELO_PREFIX_STAMP" || exit 1
         kelo_log "wine prefix $dir ready in $((SECONDS - start))s"
-    )
+    ) || return 1
 }
 
 # ---------------------------------------------------------------------------
@@ -251,7 +278,7 @@ kelo__no_ipv6() {
 }
 
 kelo_netns_create() {
-    local ns="$1" host guest
+    local ns="${1:-}" host guest
     [ -n "$ns" ] || { kelo_log "kelo_netns_create: no name given"; return 2; }
     read -r host guest < <(kelo__netns_ifnames "$ns")
     kelo_netns_delete "$ns" 2>/dev/null
@@ -281,16 +308,16 @@ kelo_netns_online() {
 
 kelo_netns_offline() {
     # Removing a route that is not there is fine.
-    ip -n "$1" route del default 2>/dev/null
-    ! ip -n "$1" route show default | grep -q .
+    ip -n "$1" route del default 2>/dev/null || true
+    [ -z "$(ip -n "$1" route show default)" ]
 }
 
 kelo_netns_delete() {
-    local ns="$1" host guest
+    local ns="${1:-}" host guest
     [ -n "$ns" ] || return 2
     read -r host guest < <(kelo__netns_ifnames "$ns")
-    # Deleting the namespace destroys its veth end and with it the peer.
-    ip netns del "$ns" 2>/dev/null
-    ip link del "$host" 2>/dev/null
-    return 0
+    # Deleting the namespace destroys its veth end and with it the peer; either
+    # may be gone already.
+    ip netns del "$ns" 2>/dev/null || true
+    ip link del "$host" 2>/dev/null || true
 }

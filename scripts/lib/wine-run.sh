@@ -40,7 +40,9 @@ cleanup() {
         WINEPREFIX="$prefix" wineserver -k 2>/dev/null
         flock -u 8
     fi
-    [ "$started_xvfb" = 1 ] && kelo_xvfb_stop
+    if [ "$started_xvfb" = 1 ]; then
+        kelo_xvfb_stop
+    fi
 }
 
 prefix="${KELO_WINEPREFIX:-$(dirname "$exe")/wineprefix}"

@@ -372,12 +372,10 @@ class WindowsEndToEnd(unittest.TestCase):
         left, top, right, bottom = self.rect(notice)
         cl, ct, cr, cb = self.client(notice)
         with self.subTest("size"):
-            # Bug: the notice window comes up 112x27 at (1265, 989): its size from
-            # the layout (client 342x266) is only applied when its system window is
-            # made, but Timer1Timer places it before that (TForm1::PlaceNearCorner
-            # in src/windows/Unit1.cpp reads Width()/Height() as 0 and SetBounds
-            # then makes it 0x0, which the system widens to the smallest caption
-            # window).
+            # The layout's size (client 342x266) takes effect when the system window
+            # is made, so the window is made before it is placed: placed earlier it
+            # would be sized 0x0, which the system widens to the smallest caption
+            # window (112x27 in the corner).
             self.assertEqual((cr - cl, cb - ct), (342, 266))
         with self.subTest("place"):
             self.assertEqual(right, width - 15, "right edge 15 px from the screen's right")
@@ -406,10 +404,8 @@ class WindowsEndToEnd(unittest.TestCase):
         panels = [r for _, r in children.get("TPanel", [])]
 
         def one(cls):
-            found = children.get(cls)
-            if not found:
-                self.skipTest(f"no {cls} in the main window yet")
-            self.assertEqual(len(found), 1, cls)
+            found = children.get(cls, [])
+            self.assertEqual(len(found), 1, f"one {cls} in the main window")
             return found[0]
 
         with self.subTest("Panel1: top, 39 high"):
@@ -439,11 +435,8 @@ class WindowsEndToEnd(unittest.TestCase):
             style = int(self.drv("style", tree), 16)
             self.assertFalse(style & 0x0004, "no lines at the root")
             self.assertFalse(style & 0x0008, "read-only: no label editing")
-            # Bug: the indent comes out 32, the width of the tree's images.
-            # TTreeView::WindowCreated (src/framework/ComCtrlsMisc.cpp) sends
-            # TVM_SETINDENT before SetImages, and giving the tree its image list
-            # sets the indent to the images' width; the indent has to follow the
-            # image list (the control itself keeps 35 when it is sent afterwards).
+            # Giving the tree its image list sets the indent to the images' width
+            # (32): the form's indent is applied after the image list, and stays.
             self.assertEqual(int(self.drv("send", tree, 0x1106, 0, 0)), 35)  # TVM_GETINDENT
         with self.subTest("panMain: right of the tree and the 13 px splitter"):
             self.assertIn((cl + 195 + 13, ct + 39, cr, cb - 22), panels)
@@ -476,12 +469,10 @@ class WindowsEndToEnd(unittest.TestCase):
                 self.assertEqual((face, int(height), int(charset)), ("宋体", -12, 134), name)
 
     def test_25_mini_window_menu_knows_the_main_window_is_showing(self):
-        # Bug: the mini window on screen is the one the main window creates while
-        # it is being shown; its "显示主窗口" should then be checked, but it comes up
-        # unchecked. TCustomForm::SetVisible (src/framework/Form.cpp) runs DoShow,
-        # and with it ShowMiniWindow and the new mini window's settings step,
-        # before the main window is visible, and TCustomForm::Showing() asks
-        # IsWindowVisible, so TFrmDrop::ReadSettings reads "not showing".
+        # The mini window on screen is the one the main window creates while it is
+        # being shown (its OnShow runs before it is visible on the screen): the main
+        # window counts as showing then, so the mini window's 显示主窗口 comes up
+        # checked.
         self.assertTrue(self.visible(self.main))
         self.assertTrue(self.checked(self.drop(), "MenuShowMain"),
                         "显示主窗口 of the mini window is unchecked while the main window shows")
@@ -657,8 +648,8 @@ class WindowsEndToEnd(unittest.TestCase):
         if not self.visible(self.main):
             self.restore()
         if not self.checked(self.drop(), "MenuShowMain"):
-            # See test_25: the item starts unchecked; a click checks it, and the
-            # main window, already visible, stays so.
+            # Should test_25 have found the item unchecked: a click checks it, and
+            # the main window, already visible, stays so.
             self.choose_in_drop_menu(DROP_SHOW_MAIN)
             self.assertTrue(self.visible(self.main))
         self.assertTrue(self.checked(self.drop(), "MenuShowMain"))
@@ -695,10 +686,9 @@ class WindowsEndToEnd(unittest.TestCase):
         total = re.search(r"\r\nSumTime=(\d+):(\d+):(\d+)\r\n", ini)
         self.assertIsNotNone(total, ini)
         self.assertEqual(int(total[1]) * 3600 + int(total[2]) * 60 + int(total[3]), parse_hms(online))
-        # Bug: the program ends with exit code 115, the command id of 退出程序(&C).
-        # TApplication::Run (src/framework/Application.cpp) stops on terminated_,
-        # which Terminate() sets while the menu's WM_COMMAND is being dispatched,
-        # so the loop never fetches WM_QUIT and returns that WM_COMMAND's wParam.
+        # The message loop ends on the quit message that 退出程序(&C) posts, and the
+        # program's exit code is that message's 0, not the id of the menu command
+        # (115) being handled when the program was told to end.
         self.assertEqual(exit_code, 0, "a normal end gives exit code 0")
 
     # -- 8: label styles, one start each -----------------------------------------
