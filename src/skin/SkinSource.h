@@ -15,16 +15,10 @@
 
 #include "framework/Component.h"
 #include "framework/Handle.h"
+#include "skin/SkinControlChoice.h"
 #include "skin/SkinData.h"
 
 namespace kelo::skin {
-
-enum TSkinControlType {
-    xcMainMenu, xcPopupMenu, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress,
-    xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcPanel, xcGroupBox, xcStatusBar, xcTab,
-    xcSystemMenu, xcFastReport,
-};
-using TSkinControlTypes = std::bitset<xcFastReport + 1>;
 
 enum class TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog };
 
@@ -40,7 +34,7 @@ public:
     bool Active = false;
     int32_t DisableTag = 99;
     TSkinControlTypes SkinControls = DefaultSkinControls();
-    std::vector<std::wstring> ClassSkinMap;
+    std::vector<std::wstring> ClassSkinMap = DefaultClassSkinMap();
     TSkinFormType SkinFormType = TSkinFormType::sfMainform;
     bool MenuUpdate = true;
     std::function<void(TSkinSource&)> OnSkinChanged;
