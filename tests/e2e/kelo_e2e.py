@@ -778,6 +778,29 @@ def _copy_prefix(src: Path, dst: Path) -> None:
                     ignore=shutil.ignore_patterns("*.lock", ".kelo-prefix-*.tmp"))
 
 
+def parse_hms(text: str) -> int:
+    """Seconds of an "h:m:s" text, as the labels, the history and SumTime hold it."""
+    h, m, s = (int(x) for x in text.split(":"))
+    return h * 3600 + m * 60 + s
+
+
+def netpbm(data: bytes, magic: bytes) -> tuple[int, int, bytes]:
+    """Width, height and pixel bytes of an 8-bit PGM (P5) or PPM (P6) image."""
+    # Header: magic, width, height, maximum, one blank, then the pixels.
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != magic or fields[3] != b"255":
+        raise RuntimeError(f"unexpected image from convert: {fields}")
+    return int(fields[1]), int(fields[2]), data[pos + 1:]
+
+
 def build_dir_from_args(argv: Iterable[str]) -> Path:
     """The build folder from the command line (first argument) or KELO_BUILD_DIR."""
     argv = list(argv)

@@ -12,17 +12,12 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, parse_hms  # noqa: E402
 
 BUILD_DIR = None
 MAIN_CLASS = "TFrmKeloMain"
 FIRST_START_INI = b"[Setup]\r\nSetupBool=0\r\n"
 DATE_TIME = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d"
-
-
-def parse_hms(text):
-    h, m, s = (int(x) for x in text.split(":"))
-    return h * 3600 + m * 60 + s
 
 
 class MeterEndToEnd(unittest.TestCase):

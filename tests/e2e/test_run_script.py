@@ -29,7 +29,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 from kelo_e2e import (COMMON_SH, REPO_DIR, _bash_lib, _prefix_of,  # noqa: E402
-                      build_dir_from_args, cleanup_stale_runs)
+                      build_dir_from_args, cleanup_stale_runs, netpbm, parse_hms)
 
 BUILD_DIR = None
 
@@ -49,20 +49,8 @@ class Screen:
     def __init__(self, png: Path):
         out = subprocess.run(["convert", str(png), "-depth", "8", "ppm:-"], check=True,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout
-        # P6 header: magic, width, height, maximum, one blank, then the pixels.
-        fields, pos = [], 0
-        while len(fields) < 4:
-            while out[pos:pos + 1].isspace():
-                pos += 1
-            end = pos
-            while not out[end:end + 1].isspace():
-                end += 1
-            fields.append(out[pos:end])
-            pos = end
-        if fields[0] != b"P6" or fields[3] != b"255":
-            raise RuntimeError(f"unexpected image from convert: {fields}")
-        self.width, self.height = int(fields[1]), int(fields[2])
-        self.pixels = out[pos + 1:pos + 1 + self.width * self.height * 3]
+        self.width, self.height, pixels = netpbm(out, b"P6")
+        self.pixels = pixels[:self.width * self.height * 3]
 
     def at(self, x, y):
         i = (y * self.width + x) * 3
@@ -84,11 +72,6 @@ class Screen:
         while bottom < self.height and self.at(x, bottom) != background:
             bottom += 1
         return left, top, right, bottom
-
-
-def hms_seconds(text):
-    h, m, s = (int(v) for v in text.split(":"))
-    return h * 3600 + m * 60 + s
 
 
 class RunScriptTest(unittest.TestCase):
@@ -241,10 +224,10 @@ class RunScriptTest(unittest.TestCase):
         fields = [f.decode("gbk") for f in lines[0].split(b"\x07")]
         self.assertEqual(len(fields), 6, fields)
         self.assertEqual(fields[4], "Kelo")
-        online = hms_seconds(fields[2])
+        online = parse_hms(fields[2])
         self.assertGreaterEqual(online, 1, fields)
         self.assertLessEqual(online, took, fields)
-        self.assertEqual(hms_seconds(total[1]), online, "the month total is the one run")
+        self.assertEqual(parse_hms(total[1]), online, "the month total is the one run")
 
     def test_shared_helpers_work_under_strict_mode(self):
         # What the scripts meet in the normal course: nothing to install, an

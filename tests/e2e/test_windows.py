@@ -28,7 +28,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, netpbm, parse_hms  # noqa: E402
 
 BUILD_DIR = None
 
@@ -60,11 +60,6 @@ MAIN_RUN_INI = b"[DropForm]\r\nTransparence=60\r\nFontStyle=3\r\n" + DROP_LOOK
 HMS = r"\d\d:\d\d:\d\d"
 
 
-def parse_hms(text):
-    h, m, s = (int(x) for x in text.split(":"))
-    return h * 3600 + m * 60 + s
-
-
 def rect_of(text):
     return tuple(int(v) for v in text.split())
 
@@ -81,19 +76,10 @@ class Grey:
             ["convert", str(png), "-crop", f"{self.width}x{self.height}+{left}+{top}", "+repage",
              "-colorspace", "gray", "-depth", "8", "pgm:-"],
             check=True, stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout
-        # P5 header: magic, width, height, maximum, one blank, then the pixels.
-        fields, pos = [], 0
-        while len(fields) < 4:
-            while out[pos:pos + 1].isspace():
-                pos += 1
-            end = pos
-            while not out[end:end + 1].isspace():
-                end += 1
-            fields.append(out[pos:end])
-            pos = end
-        if fields[0] != b"P5" or (int(fields[1]), int(fields[2])) != (self.width, self.height):
-            raise RuntimeError(f"unexpected image from convert: {fields}")
-        self.pixels = out[pos + 1:pos + 1 + self.width * self.height]
+        width, height, pixels = netpbm(out, b"P5")
+        if (width, height) != (self.width, self.height):
+            raise RuntimeError(f"unexpected image size from convert: {width}x{height}")
+        self.pixels = pixels[:self.width * self.height]
 
     def row(self, y):
         return self.pixels[y * self.width:(y + 1) * self.width]
