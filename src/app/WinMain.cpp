@@ -10,6 +10,7 @@
 #include "framework/Handle.h"
 #include "framework/WinFileStore.h"
 #include "framework/WinText.h"
+#include "skin/SkinManager.h"
 #include "windows/DropFrm.h"
 #include "windows/Unit1.h"
 
@@ -43,5 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         app::FrmDrop = nullptr;
         application.SetMainForm(nullptr);
     });
+    // Whatever happened above, no skin hook outlives the program's windows.
+    skin::TSkinManager::Destroy();
     return exitCode;
 }

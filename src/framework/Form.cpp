@@ -1,5 +1,7 @@
 #include "framework/Form.h"
 
+#include <algorithm>
+
 #include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/FormLoader.h"
@@ -9,13 +11,33 @@
 
 namespace kelo::win {
 
+namespace {
+
+std::vector<TCustomForm*>& FormList() {
+    static std::vector<TCustomForm*> forms;
+    return forms;
+}
+
+}  // namespace
+
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     SetVisible(false);
+    FormList().push_back(this);
 }
 
 TCustomForm::~TCustomForm() {
     DestroyWnd();
     DestroyComponents();
+    auto& forms = FormList();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+const std::vector<TCustomForm*>& TCustomForm::Forms() { return FormList(); }
+
+TCustomForm* TCustomForm::FromWindow(HWND hwnd) {
+    for (TCustomForm* form : FormList())
+        if (form->HandleAllocated() && form->Handle() == hwnd) return form;
+    return nullptr;
 }
 
 void TCustomForm::LoadFromResource(const wchar_t* resourceName) {

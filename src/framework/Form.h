@@ -2,6 +2,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "framework/Control.h"
 
@@ -22,6 +23,11 @@ class TCustomForm : public TWinControl {
 public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
+
+    // Every form of the program, oldest first.
+    static const std::vector<TCustomForm*>& Forms();
+    // The form whose window this is, or nullptr.
+    static TCustomForm* FromWindow(HWND hwnd);
 
     // Builds the form's components from the form description stored as the program's
     // resource of that name, then makes the windows (hidden unless Visible is set).

@@ -47,7 +47,10 @@ public:
     }
     GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
     GdiObject& operator=(GdiObject&& o) noexcept {
-        if (this != &o) Reset(std::exchange(o.h_, nullptr));
+        if (this != &o) {
+            Reset();
+            h_ = std::exchange(o.h_, nullptr);  // already counted
+        }
         return *this;
     }
     GdiObject(const GdiObject&) = delete;

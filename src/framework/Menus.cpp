@@ -21,9 +21,10 @@ std::map<UINT, TMenuItem*>& Commands() {
 // of freed items are handed out again over a long run (mini windows and menus come and
 // go). The search goes on round the range from the last id handed out, so a freed id
 // comes back as late as it can: a command still queued for a freed item finds nothing
-// rather than a newer item. Below the range are the ids of dialog buttons (IDOK, ...).
+// rather than a newer item. Below the range are the ids of dialog buttons (IDOK, ...),
+// above it the system commands (SC_CLOSE, ...), which also arrive as WM_COMMAND.
 constexpr UINT kFirstCommand = 100;
-constexpr UINT kLastCommand = 0xFFFF;
+constexpr UINT kLastCommand = 0xEFFF;
 
 UINT NextCommand() {
     static UINT next = kFirstCommand;
@@ -288,6 +289,7 @@ void TMainMenu::Rebuild() {
     if (form && form->Menu() == this && form->HandleAllocated()) {
         ::SetMenu(form->Handle(), Handle());
         DrawMenuBar(form->Handle());
+        SendMessageW(form->Handle(), CM_MENUCHANGED, 0, 0);
     }
     if (old) DestroyMenu(old);
 }

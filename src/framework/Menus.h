@@ -13,6 +13,9 @@ namespace kelo::win {
 class TMenu;
 class TMenuItem;
 
+// Sent to a form after its main menu got a new menu handle.
+inline constexpr UINT CM_MENUCHANGED = 0xB031;
+
 using TMenuDrawItemEvent =
     std::function<void(TMenuItem* sender, TCanvas& canvas, const RECT& rect, UINT state)>;
 using TMenuMeasureItemEvent =

@@ -12,9 +12,11 @@ LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UIN
                           DWORD_PTR refData) {
     auto* hook = reinterpret_cast<SubclassHook*>(refData);
     if (msg == WM_NCDESTROY) {
+        // The layers below see the message first; the hook's owner may free it after.
         RemoveWindowSubclass(hwnd, &HookProc, id);
+        const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
         hook->OnDetached(hwnd);
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
+        return result;
     }
     // A hook's error ends the message here: it must not unwind through the system's code.
     try {

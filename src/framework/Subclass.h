@@ -13,7 +13,8 @@ enum class SubclassId : UINT_PTR {
 };
 
 // A window procedure hook. Handle returns true when it answered the message; the
-// hook is removed when the window is destroyed (WM_NCDESTROY), after OnDetached.
+// hook is removed when the window is destroyed: WM_NCDESTROY is passed on, then
+// OnDetached runs (its owner may free the hook there).
 class SubclassHook {
 public:
     virtual ~SubclassHook() = default;

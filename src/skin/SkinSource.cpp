@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "framework/FormLoader.h"
 #include "framework/WinText.h"
+#include "skin/SkinManager.h"
 
 #include <filesystem>
 #include <fstream>
@@ -34,7 +35,20 @@ TSkinSource::TSkinSource(win::TComponent* owner) : win::TComponent(owner) {
 }
 
 TSkinSource::~TSkinSource() {
-    if (OnDestroy) OnDestroy(*this);
+    // Every window skinned with this source gets its own frame back first.
+    if (TSkinManager* manager = TSkinManager::Instance()) manager->UnregisterData(*this);
+}
+
+void TSkinSource::SetActive(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (Loading()) return;
+    if (TSkinManager* manager = TSkinManager::Instance()) manager->ActiveChanged(*this, active);
+}
+
+void TSkinSource::Loaded() {
+    win::TComponent::Loaded();
+    TSkinManager::Create().SourceLoaded(*this);
 }
 
 size_t TSkinSource::ReadSkinStream(std::string_view property) {
@@ -49,14 +63,18 @@ std::string TSkinSource::WriteSkinStream() const {
 }
 
 void TSkinSource::SetSkinFile(const std::wstring& path) {
-    skin_.reset();
     skinFileName_ = path;
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) return;
     std::ostringstream bytes;
     bytes << in.rdbuf();
+    TSkinManager* manager = TSkinManager::Instance();
+    // Nothing may hold on to the old skin's pieces while it is replaced.
+    if (manager) manager->SkinAboutToChange(*this);
     skinFile_ = bytes.str();
-    if (Load() && OnSkinFileLoaded) OnSkinFileLoaded(*this);
+    const bool loaded = Load();
+    if (manager) manager->SkinFileChanged(*this);
+    if (loaded && OnSkinFileLoaded) OnSkinFileLoaded(*this);
 }
 
 bool TSkinSource::Load() {
@@ -100,11 +118,11 @@ TSkinControlTypes ControlTypesFromSet(const FormValue& value) {
 }  // namespace
 
 bool TSkinSource::ReadProperty(const std::string& name, const FormValue& value) {
-    if (name == "Active") Active = win::ValueBool(value);
+    if (name == "Active") active_ = win::ValueBool(value);
     else if (name == "DisableTag") DisableTag = win::ValueInt(value);
     else if (name == "SkinControls") SkinControls = ControlTypesFromSet(value);
     else if (name == "MenuUpdate") MenuUpdate = win::ValueBool(value);
-    else if (name == "ClassSkinMap") {
+    else if (name == "ClassSkinMap" || name == "ClassSkinMap.Strings") {
         ClassSkinMap.clear();
         for (const std::string& entry : value.items) ClassSkinMap.push_back(win::Widen(entry));
     } else if (name == "SkinFormType") {

@@ -30,14 +30,20 @@ public:
     TSkinSource(const TSkinSource&) = delete;
     TSkinSource& operator=(const TSkinSource&) = delete;
 
+    // Skinning wanted. Changing it at run time skins or unskins the windows 250 ms later;
+    // turning it on with an empty skin does nothing.
+    bool Active() const { return active_; }
+    void SetActive(bool active);
+
     // The switches of the skin manager, with their defaults.
-    bool Active = false;
     int32_t DisableTag = 99;
     TSkinControlTypes SkinControls = DefaultSkinControls();
     std::vector<std::wstring> ClassSkinMap = DefaultClassSkinMap();
     TSkinFormType SkinFormType = TSkinFormType::sfMainform;
     bool MenuUpdate = true;
     std::function<void(TSkinSource&)> OnSkinChanged;
+    // Asked for every window before it is skinned, with its class name.
+    std::function<void(TSkinSource&, const std::wstring& className, bool& doSkin)> OnFormSkin;
 
     static TSkinControlTypes DefaultSkinControls();
 
@@ -62,15 +68,17 @@ public:
     HBRUSH ButtonFaceBrush() const { return buttonFaceBrush_.Get(); }
     // The 16 x 16 glyphs restore, maximise, minimise and close of the skinned system menu.
     HIMAGELIST MenuGlyphs() const { return menuGlyphs_.get(); }
-    // Told first when the source goes, so the skin manager can let go of it.
-    std::function<void(TSkinSource&)> OnDestroy;
 
     // The form description's properties: Active, DisableTag, SkinControls (a set of
     // xc names), ClassSkinMap (texts), SkinFormType, MenuUpdate, SkinStream (binary).
     bool ReadProperty(const std::string& name, const FormValue& value) override;
+    // Once the form is built, the skin manager puts the source to work.
+    void Loaded() override;
 
 private:
     bool Load();
+
+    bool active_ = false;
 
     struct ImageListDeleter {
         void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }

@@ -57,7 +57,7 @@ TEST(SkinSource, EmptyStreamMeansNoSkin) {
     EXPECT_EQ(source.WriteSkinStream(), std::string(4, '\0'));
     EXPECT_EQ(source.SkinStore(), L"(none)");
     EXPECT_EQ(source.DisableTag, 99);
-    EXPECT_FALSE(source.Active);
+    EXPECT_FALSE(source.Active());
     EXPECT_TRUE(source.SkinControls.test(xcMainMenu));
     EXPECT_FALSE(source.SkinControls.test(xcFastReport));
 }
