@@ -5,7 +5,10 @@
 //   kelo_bench accuracy [seconds=300] [blockEvery=30] [blockFor=10]
 //     counted versus true online seconds while the GUI thread is blocked now and then;
 //   kelo_bench footprint [seconds=120]
-//     CPU time and peak working set of ticking, scaled to one hour.
+//     CPU time and peak working set of ticking, scaled to one hour;
+//   kelo_bench skin [runs=200]
+//     a full repaint of the main window's skinned frame, and a skinned drop-down menu
+//     from the press on the menu bar until it is painted.
 #include <windows.h>
 #include <psapi.h>
 
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "BenchSupport.h"
 #include "app/Platform.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
@@ -25,19 +29,9 @@
 #include "framework/WinText.h"
 
 using namespace kelo;
+using namespace kelo::bench;
 
 namespace {
-
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double CpuSeconds() {
     FILETIME created, exited, kernel, user;
@@ -47,14 +41,6 @@ double CpuSeconds() {
                                    t.dwLowDateTime) / 1e7;
     };
     return toSeconds(kernel) + toSeconds(user);
-}
-
-std::string ScratchDir() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    std::wstring dir = std::wstring(base) + L"kelo-bench-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return win::Narrow(dir) + "\\";
 }
 
 struct Run {
@@ -184,11 +170,6 @@ StartupFigures StartOnce(const std::string& dir) {
     return {elapsed, ws};
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 int Startup(int runs) {
     win::WinFileStore files;
     const std::string empty = ScratchDir() + "empty\\";
@@ -224,8 +205,10 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"accuracy") return Accuracy(arg(2, 300), arg(3, 30), arg(4, 10));
     if (mode == L"footprint") return Footprint(arg(2, 120));
     if (mode == L"startup") return Startup(static_cast<int>(arg(2, 7)));
+    if (mode == L"skin") return bench::SkinFrame(static_cast<int>(arg(2, 200)));
     std::fprintf(stderr, "usage: kelo_bench accuracy [seconds] [blockEvery] [blockFor]\n"
                          "       kelo_bench footprint [seconds]\n"
-                         "       kelo_bench startup [runs]\n");
+                         "       kelo_bench startup [runs]\n"
+                         "       kelo_bench skin [runs]\n");
     return 2;
 }

@@ -144,7 +144,16 @@ BitmapDC::~BitmapDC() {
     DeleteDC(dc_);
 }
 
-Offscreen::Offscreen(int width, int height) : bitmap_(CreateDibBitmap(width, height)), dc_(nullptr, bitmap_.Get()) {}
+Offscreen::Offscreen(int width, int height)
+    : bitmap_(CreateDibBitmap(width, height)), dc_(nullptr, bitmap_.Get()), width_(width), height_(height) {}
+
+Offscreen& KeptSurface(std::unique_ptr<Offscreen>& kept, int width, int height) {
+    if (!kept || kept->Width() != width || kept->Height() != height) {
+        kept.reset();  // the old one goes first: never two window-sized bitmaps at once
+        kept = std::make_unique<Offscreen>(width, height);
+    }
+    return *kept;
+}
 
 win::Font CreateMenuFont(bool bold) {
     NONCLIENTMETRICSW metrics{};

@@ -4,6 +4,7 @@
 // painter for the skin's MenuItem element.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/Handle.h"
@@ -37,12 +38,18 @@ class Offscreen {
 public:
     Offscreen(int width, int height);
     HDC Get() const { return dc_.Get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
     explicit operator bool() const { return static_cast<bool>(bitmap_); }
 
 private:
     win::Bitmap bitmap_;
     BitmapDC dc_;
+    int width_, height_;
 };
+
+// A surface kept between paints: made again only when the size changes.
+Offscreen& KeptSurface(std::unique_ptr<Offscreen>& kept, int width, int height);
 
 // GetWindowDC/ReleaseDC: the whole window, frame included.
 class NonClientDC {

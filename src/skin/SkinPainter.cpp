@@ -60,7 +60,56 @@ ImagePaint PaintOf(const TSkinElement& e) {
     return {&e.image, e.leftWidth, e.topHeight, e.rightWidth, e.bottomHeight, e.tile == 1, e.trans == 1};
 }
 
+namespace {
+
+// The pixels of a 32-bit DIB section selected into a DC. Every DIB the painters make is
+// top-down (the skin images, the off-screen surfaces); the system does not say which way
+// a section runs (its header reports the height as positive either way).
+struct DibPixels {
+    uint32_t* bits = nullptr;
+    int width = 0, height = 0;
+    uint32_t* Row(int y) const { return bits + static_cast<ptrdiff_t>(y) * width; }
+};
+
+bool SelectedDib(HDC dc, DibPixels& out) {
+    DIBSECTION section{};
+    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    if (!bitmap || GetObjectW(bitmap, sizeof section, &section) != sizeof section) return false;
+    if (section.dsBm.bmBitsPixel != 32 || !section.dsBm.bmBits) return false;
+    out = {static_cast<uint32_t*>(section.dsBm.bmBits), section.dsBm.bmWidth, section.dsBm.bmHeight};
+    return true;
+}
+
+// Between two 32-bit DIB sections the keyed copy is a loop over the pixels, far cheaper
+// than building a mask. Both DCs are the painters' own memory DCs, without transforms.
+bool CopyWithoutMagentaDirect(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
+                              int sourceY) {
+    DibPixels to, from;
+    if (GetGraphicsMode(target) != GM_COMPATIBLE || !SelectedDib(target, to) || !SelectedDib(source, from)) return false;
+    POINT origin{};
+    GetViewportOrgEx(target, &origin);
+    x += origin.x;
+    y += origin.y;
+    GdiFlush();
+    for (int row = 0; row < height; ++row) {
+        const int ty = y + row, sy = sourceY + row;
+        if (ty < 0 || ty >= to.height || sy < 0 || sy >= from.height) continue;
+        uint32_t* out = to.Row(ty);
+        const uint32_t* in = from.Row(sy);
+        for (int col = 0; col < width; ++col) {
+            const int tx = x + col, sx = sourceX + col;
+            if (tx < 0 || tx >= to.width || sx < 0 || sx >= from.width) continue;
+            const uint32_t p = in[sx];
+            if ((p & 0xFFFFFF) != kMagenta) out[tx] = p;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void CopyWithoutMagenta(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY) {
+    if (CopyWithoutMagentaDirect(target, x, y, width, height, source, sourceX, sourceY)) return;
     // The mask is white where the source is magenta: those pixels keep the target.
     win::Bitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
     const SelectedDC maskDC(source, mask.Get());
@@ -80,6 +129,29 @@ void DrawSkinImage(HDC dc, const RECT& rect, const ImagePaint& paint, int frameC
     const auto blits = NineGridLayout({width, height, from.width, from.height, paint.left, paint.top, paint.right,
                                        paint.bottom, paint.tileCentre});
     if (blits.empty()) return;
+    // A frame drawn at its own size (caption buttons, glyphs) needs no composing.
+    if (blits.size() == 1 && blits[0].source.width == width && blits[0].source.height == height &&
+        blits[0].target.x == 0 && blits[0].target.y == 0) {
+        const SelectedDC source(dc, image);
+        const int sx = from.x + blits[0].source.x, sy = from.y + blits[0].source.y;
+        if (paint.transparent) CopyWithoutMagenta(dc, rect.left, rect.top, width, height, source.Get(), sx, sy);
+        else BitBlt(dc, rect.left, rect.top, width, height, source.Get(), sx, sy, SRCCOPY);
+        return;
+    }
+
+    if (!paint.transparent && GetObjectType(dc) == OBJ_MEMDC) {
+        // Already off screen: the pieces go straight to their places.
+        const SelectedDC source(dc, image);
+        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        for (const GridBlit& b : blits) {
+            const GridRect& s = b.source;
+            const GridRect& t = b.target;
+            StretchBlt(dc, rect.left + t.x, rect.top + t.y, t.width, t.height, source.Get(), from.x + s.x,
+                       from.y + s.y, s.width, s.height, SRCCOPY);
+        }
+        SetStretchBltMode(dc, oldMode);
+        return;
+    }
 
     void* bits = nullptr;
     const win::Bitmap offscreen = CreateDib(width, height, &bits);

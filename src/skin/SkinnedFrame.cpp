@@ -71,13 +71,9 @@ void TCaptionButton::Draw() {
     const NonClientDC dc(window_.Window());
     if (!dc.Get()) return;
     // The caption under a keyed button comes from the last drawn caption strip.
-    if (HBITMAP strip = window_.captionStrip_.Get()) {
-        HDC source = CreateCompatibleDC(dc.Get());
-        HGDIOBJ old = SelectObject(source, strip);
-        BitBlt(dc.Get(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, rect.left,
-               rect.top, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
+    if (const Offscreen* caption = window_.captionKeep_.get()) {
+        BitBlt(dc.Get(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, caption->Get(),
+               rect.left, rect.top, SRCCOPY);
     }
     DrawOn(dc.Get());
 }
@@ -107,7 +103,8 @@ void TSkinnedWindow::PaintFrame() {
     try {
         const NonClientDC window(hwnd_);
         if (!window.Get()) return;
-        win::MemoryDC frame(window.Get(), size.cx, size.cy);
+        const Offscreen& frame = KeptSurface(frameSurface_, size.cx, size.cy);
+        if (!frame) return;
         PaintSides(frame.Get(), size.cx, size.cy);
         PaintCaption(frame.Get(), size.cx);
         PaintMenuBar(frame.Get(), size.cx);
@@ -115,7 +112,7 @@ void TSkinnedWindow::PaintFrame() {
         const win::SavedDC saved(window.Get());
         ExcludeClipRect(window.Get(), borders_.left, borders_.top + menuBarHeight_, size.cx - borders_.right,
                         size.cy - borders_.bottom);
-        frame.BlitTo(window.Get(), 0, 0);
+        BitBlt(window.Get(), 0, 0, size.cx, size.cy, frame.Get(), 0, 0, SRCCOPY);
     } catch (...) {
         // A frame that cannot be drawn keeps what it showed; the window goes on.
     }
@@ -136,7 +133,8 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
     const SkinData& skin = *source_.Skin();
     const int top = borders_.top;
     if (top <= 0) return;
-    win::MemoryDC strip(dc, width, top);
+    const Offscreen& strip = KeptSurface(stripSurface_, width, top);
+    if (!strip) return;
     BitBlt(strip.Get(), 0, 0, width, top, dc, 0, 0, SRCCOPY);  // the corners from the sides
     DrawSide(strip.Get(), {borders_.left, 0, width - borders_.right, top}, skin.Side(FrameSide::Top), active_,
              FrameLayout::Stacked);
@@ -195,20 +193,14 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | (rightToLeft_ ? DT_RIGHT : DT_LEFT));
 
     // Kept for redrawing single buttons over the caption without them.
-    captionStrip_.Reset(CreateCompatibleBitmap(dc, width, top));
-    if (captionStrip_) {
-        HDC keep = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(keep, captionStrip_.Get());
-        BitBlt(keep, 0, 0, width, top, strip.Get(), 0, 0, SRCCOPY);
-        SelectObject(keep, old);
-        DeleteDC(keep);
-    }
+    if (const Offscreen& keep = KeptSurface(captionKeep_, width, top))
+        BitBlt(keep.Get(), 0, 0, width, top, strip.Get(), 0, 0, SRCCOPY);
     place.textRect = textRect;
     for (const auto& button : buttons_) {
         if (button->element.align != 1) layout(*button);
         button->DrawOn(strip.Get());
     }
-    strip.BlitTo(dc, 0, 0);
+    BitBlt(dc, 0, 0, width, top, strip.Get(), 0, 0, SRCCOPY);
 }
 
 void TSkinnedWindow::PaintMenuBar(HDC dc, int width) {

@@ -10,6 +10,7 @@
 #include "framework/Menus.h"
 #include "skin/SkinControl.h"
 #include "skin/SkinManager.h"
+#include "skin/SkinMenuItemPainter.h"
 #include "skin/SkinSource.h"
 #include "skin/SkinnedMenu.h"
 
@@ -354,6 +355,9 @@ void TSkinnedWindow::Detach() {
     buttons_.clear();
     if (menuBar_) menuBar_->GiveMenuBack();
     menuBar_.reset();
+    frameSurface_.reset();
+    stripSurface_.reset();
+    captionKeep_.reset();
     SetWindowRgn(hwnd_, nullptr, FALSE);
     regionSet_ = false;
     const DWMNCRENDERINGPOLICY policy = DWMNCRP_USEWINDOWSTYLE;

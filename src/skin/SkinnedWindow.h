@@ -28,6 +28,7 @@ class TSkinnedMenuBar;
 class TSkinControl;
 class SkinMenuItemHandlers;
 class TSkinCaptionButtonElement;
+class Offscreen;
 
 class TSkinnedWindow;
 
@@ -147,7 +148,9 @@ private:
     std::vector<std::unique_ptr<SkinMenuItemHandlers>> popupMenuPaint_;
     std::vector<std::unique_ptr<TSkinControl>> controls_;
     win::Bitmap iconBitmap_;
-    win::Bitmap captionStrip_;  // the last drawn caption, for the region
+    // Kept between paints: the frame composed off screen, the caption strip being drawn,
+    // and the last caption without its buttons (a button redraws over it alone).
+    std::unique_ptr<Offscreen> frameSurface_, stripSurface_, captionKeep_;
     int borderKind_ = 0;
     int windowKind_ = 0;  // 0 ordinary, 1 MDI frame, 2 MDI child
     int placement_ = kNormal;

@@ -1,0 +1,40 @@
+#pragma once
+// What the benchmark modes share: a precise clock, a scratch folder and the median.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "framework/WinText.h"
+
+namespace kelo::bench {
+
+inline double Seconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+inline std::string ScratchDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring dir = std::wstring(base) + L"kelo-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return win::Narrow(dir) + "\\";
+}
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The skinned frame and menu: kelo_bench skin [runs].
+int SkinFrame(int runs);
+
+}  // namespace kelo::bench
