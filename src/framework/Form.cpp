@@ -180,6 +180,9 @@ void TCustomForm::Close() {
 int TCustomForm::ShowModal() {
     HandleNeeded();
     modalResult_ = 0;
+    // The window the user came from gets the activation back (the owner is usually the
+    // hidden taskbar window, which cannot take it in the user's eyes).
+    HWND previous = GetActiveWindow();
     HWND owner = GetWindow(Handle(), GW_OWNER);
     // Every other window of the program waits while the dialog is open.
     std::vector<HWND> disabled;
@@ -204,7 +207,12 @@ int TCustomForm::ShowModal() {
     for (HWND hwnd : disabled)
         if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
     Hide();
-    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+    if (previous && previous != Handle() && IsWindow(previous) && IsWindowVisible(previous)) {
+        SetForegroundWindow(previous);
+        SetActiveWindow(previous);
+    } else if (owner && IsWindow(owner)) {
+        SetActiveWindow(owner);
+    }
     return modalResult_;
 }
 

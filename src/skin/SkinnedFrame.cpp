@@ -49,13 +49,8 @@ bool TCaptionButton::IsIcon() const {
 void TCaptionButton::DrawOn(HDC dc) {
     if (!visible) return;
     if (IsIcon()) {
-        HBITMAP icon = window_.IconBitmap();
-        if (!icon) return;
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, icon);
-        CopyWithoutMagenta(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0);
-        SelectObject(source, old);
-        DeleteDC(source);
+        if (HICON icon = window_.Icon())
+            DrawIconEx(dc, rect.left, rect.top, icon, rect.right - rect.left, rect.bottom - rect.top, 0, nullptr, DI_NORMAL);
         return;
     }
     const int frames = SafeFrameCount(element.frameCount);

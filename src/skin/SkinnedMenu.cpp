@@ -176,6 +176,9 @@ struct TSkinnedMenuBar::Impl {
     int switchTo = -1;
     HMENU trackedMenu = nullptr;
     bool firstMessage = false;
+    // Where the mouse was when the menu opened: opening a menu makes the system report a
+    // move where nothing moved, and that must not switch back to the item under it.
+    POINT mouseAtOpen{};
     bool selectionKnown = false;
     HMENU selectedMenu = nullptr;
     bool selectedHasSubmenu = false;
@@ -245,6 +248,7 @@ bool TSkinnedMenuBar::Impl::FilterMouse(const MSG& msg) {
     TMenuBarButton* target = ButtonAt(msg.pt);
     if (!target) return false;
     const bool press = msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE;
+    if (!press && msg.pt.x == mouseAtOpen.x && msg.pt.y == mouseAtOpen.y) return false;
     if (target->index == current) {
         if (!press) return false;
         // A click on the open item closes its menu and must not open it again.
@@ -534,6 +538,7 @@ void TSkinnedMenuBar::OpenItem(TMenuBarButton& button) {
     impl_->current = index;
     impl_->trackedMenu = button.submenu;
     impl_->firstMessage = true;
+    GetCursorPos(&impl_->mouseAtOpen);
     impl_->selectionKnown = false;
     impl_->selectedMenu = nullptr;
     impl_->selectedHasSubmenu = false;

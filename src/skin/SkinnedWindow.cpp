@@ -21,6 +21,11 @@ namespace {
 constexpr UINT_PTR kHoverTimer = 0x534B;           // the skin's hover timer on the window
 constexpr DWORD kCaptionButtonStyles = 0xB0000;    // WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX
 
+// Closing goes the way of the system's own close button, as a system command: a window
+// that does something else on it (the main window goes to the tray) keeps doing so, and
+// the others get WM_CLOSE from the system.
+void PostClose(HWND hwnd) { PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
 std::wstring ClassNameOf(HWND hwnd) {
     wchar_t name[256] = {};
     GetClassNameW(hwnd, name, 256);
@@ -139,18 +144,9 @@ void TSkinnedWindow::BuildIcon() {
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICONSM));
     if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0));
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON));
-    iconBitmap_.Reset();
-    if (!icon) return;
-    const win::WindowDC screen(nullptr);
-    iconBitmap_.Reset(CreateCompatibleBitmap(screen.Get(), cx, cy));
-    HDC dc = CreateCompatibleDC(screen.Get());
-    HGDIOBJ old = SelectObject(dc, iconBitmap_.Get());
-    const win::Brush magenta(CreateSolidBrush(RGB(255, 0, 255)));
-    RECT all{0, 0, cx, cy};
-    FillRect(dc, &all, magenta.Get());
-    DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    // A copy at the small size, drawn with its own mask and alpha: its soft edges blend
+    // into the caption instead of keeping a fringe of a key colour.
+    icon_.Reset(icon ? static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, 0)) : nullptr);
 }
 
 void TSkinnedWindow::BuildSystemMenu() {
@@ -172,7 +168,7 @@ void TSkinnedWindow::BuildSystemMenu() {
     add(L"-", -1, nullptr);
     add(L" Close \tShift+F4", 3, [hwnd] {
         KillTimer(hwnd, kHoverTimer);
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        PostClose(hwnd);
     });
     systemMenuPaint_ = std::make_unique<SkinMenuItemHandlers>(source_, *systemMenu_);
     // The glyphs go over the skin's item drawing, in the glyph column.
@@ -622,7 +618,7 @@ bool TSkinnedWindow::OnNcMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             if (button->element.action == 3 || button->element.action == 11) {
                 KillTimer(hwnd_, kHoverTimer);
                 hoverTimer_ = false;
-                PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+                PostClose(hwnd_);
             }
             return true;
         }
@@ -646,7 +642,7 @@ void TSkinnedWindow::RunButtonAction(int action, POINT screen) {
     case 0:
         KillTimer(hwnd_, kHoverTimer);
         hoverTimer_ = false;
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        PostClose(hwnd_);
         break;
     case 1:
     case 22:
@@ -681,7 +677,7 @@ void TSkinnedWindow::ShowSystemMenu(POINT screen) {
         hasSystemMenuClick_ = false;
         KillTimer(hwnd_, kHoverTimer);
         hoverTimer_ = false;
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        PostClose(hwnd_);
         return;
     }
     hasSystemMenuClick_ = true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Colors.h"
+#include "framework/Graphics.h"
 #include "framework/Handle.h"
 #include "framework/Subclass.h"
 #include "skin/SkinFrameRules.h"
@@ -79,7 +80,7 @@ public:
     int MenuBarHeight() const { return menuBarHeight_; }
     TSkinnedMenuBar* MenuBar() const { return menuBar_.get(); }
     const std::vector<std::unique_ptr<TCaptionButton>>& CaptionButtons() const { return buttons_; }
-    HBITMAP IconBitmap() const { return iconBitmap_.Get(); }
+    HICON Icon() const { return icon_.Get(); }
     // Whether this window has a skin object for the control's window.
     bool HasControlSkin(HWND control) const;
 
@@ -147,7 +148,7 @@ private:
     std::unique_ptr<SkinMenuItemHandlers> systemMenuPaint_;
     std::vector<std::unique_ptr<SkinMenuItemHandlers>> popupMenuPaint_;
     std::vector<std::unique_ptr<TSkinControl>> controls_;
-    win::Bitmap iconBitmap_;
+    win::UniqueIcon icon_;  // the window's small icon, for the system-menu button
     // Kept between paints: the frame composed off screen, the caption strip being drawn,
     // and the last caption without its buttons (a button redraws over it alone).
     std::unique_ptr<Offscreen> frameSurface_, stripSurface_, captionKeep_;

@@ -375,7 +375,9 @@ class WindowsEndToEnd(unittest.TestCase):
 
     def test_20_main_window_layout_and_information_strip(self):
         env = self.env
-        self.assertEqual(self.rect(self.main), (356, 179, 356 + 696, 179 + 484))
+        # The form's place with the skin's frame (5, 29 + menu bar 19, 5, 5) around its
+        # client area of 688 x 438.
+        self.assertEqual(self.rect(self.main), (356, 179, 356 + 698, 179 + 491))
         self.assertEqual(env.window_text(self.main), "上网计时器——Brivo开发绿色版软件")
         self.assertRegex(self.inspect(self.main, "lblMonthStr"), r"^本月用时:\d+:\d+:\d+$")
         self.assertRegex(self.inspect(self.main, "lblCurStr"), "^本次用时:" + HMS + "$")

@@ -246,3 +246,23 @@ TEST_F(MainWindowTest, NoticeWindowIsShownOnceWhateverTheTiming) {
     EndSession();
 }
 
+
+// The skin makes the notice window's frame wider than the system's once it is shown: it
+// keeps its distance from the corner, and a window the user moved stays where it is.
+TEST(NoticeWindow, KeepsItsCornerWhenItsFrameGrows) {
+    app::TForm1 notice(nullptr);
+    notice.PlaceNearCorner();
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RECT r;
+    GetWindowRect(notice.Handle(), &r);
+    SetWindowPos(notice.Handle(), nullptr, 0, 0, r.right - r.left + 8, r.bottom - r.top + 20,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    test::PumpFor(50);
+    GetWindowRect(notice.Handle(), &r);
+    EXPECT_EQ(r.right, screenWidth - 15);
+    EXPECT_EQ(r.bottom, screenHeight - 35);
+    SetWindowPos(notice.Handle(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    test::PumpFor(50);
+    GetWindowRect(notice.Handle(), &r);
+    EXPECT_EQ(r.left, 100);
+}

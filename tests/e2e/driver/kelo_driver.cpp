@@ -805,6 +805,18 @@ int cmdScreen(const Args& args)
     return kOk;
 }
 
+// A system metric (GetSystemMetrics), e.g. 15 for the height of a menu bar.
+int cmdMetric(const Args& args)
+{
+    if (args.size() != 1)
+        return kUsage;
+    auto index = parseNumber(args[0]);
+    if (!index)
+        return kUsage;
+    line(std::to_wstring(GetSystemMetrics(static_cast<int>(*index))));
+    return kOk;
+}
+
 // The constant opacity of a layered window; "not found" for an opaque one.
 int cmdAlpha(const Args& args)
 {
@@ -981,6 +993,7 @@ const Command kCommands[] = {
     {L"sysmenu-close", cmdSysMenuClose, L"sysmenu-close HWND"},
     {L"font", cmdFont, L"font HWND (face, height, weight, italic, underline, strike-out, charset)"},
     {L"screen", cmdScreen, L"screen"},
+    {L"metric", cmdMetric, L"metric INDEX (GetSystemMetrics)"},
     {L"alpha", cmdAlpha, L"alpha HWND"},
     {L"client", cmdClient, L"client HWND (client area in screen coordinates)"},
     {L"cursor", cmdCursor, L"cursor"},
