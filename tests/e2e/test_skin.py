@@ -1,6 +1,6 @@
 """Kelo's skin as a user sees it: the alarm box, the main window, the options
-dialog opened with Alt+O then S, the mini window settings dialog opened from
-the skinned menu bar with the mouse, the bar's drop-downs and the tray menu,
+dialog opened with Alt+O then S, the system's open-file dialog of the options,
+the mini window settings dialog opened from the skinned menu bar with the mouse, the bar's drop-downs and the tray menu,
 each screenshot and judged by its pixels; the arrow keys in a drop-down; the
 skin's close button putting the program into the tray.
 
@@ -303,6 +303,26 @@ class SkinEndToEnd(unittest.TestCase):
         left, top, right, _ = self.rect(self.main)
         self.assertEqual(self.shoot().at(left + (right - left) * 3 // 5, top + 14), CAPTION_ACTIVE,
                          "the main window's caption is active again")
+
+    def test_35_open_file_dialog_of_the_options_wears_the_skin(self):
+        self.activate(self.main)
+        self.env.xdotool("key", "alt+o")
+        self.open_menu(None)
+        self.env.xdotool("key", "s")
+        dialog = self.env.find_window(SETUP_CLASS, timeout_ms=10000)
+        self.assertIsNotNone(dialog, "the options dialog did not open")
+        self.addCleanup(self.close_dialog, dialog)
+        self.wait_until(lambda: self.drv("foreground") == f"{dialog}\n", what="the dialog in front")
+        # The sound file's "..." opens once a sound of its own is asked for.
+        self.click_button(dialog, "声音")
+        self.click_button(dialog, "使用默认声音")
+        self.click_button(dialog, "...")
+        chooser = self.wait_until(lambda: self.shown("#32770"), what="the open-file dialog")
+        self.wait_until(lambda: self.drv("foreground") == f"{chooser}\n", what="the open-file dialog in front")
+        time.sleep(0.5)
+        self.assert_skinned_frame(chooser, self.shoot("skin-open-file-dialog.png"))
+        self.env.xdotool("key", "Escape")
+        self.wait_until(lambda: not self.shown("#32770"), what="closing of the open-file dialog")
 
     # -- the mini window settings dialog from the menu bar -------------------
 
