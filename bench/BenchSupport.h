@@ -36,5 +36,7 @@ inline double Median(std::vector<double> values) {
 
 // The skinned frame and menu: kelo_bench skin [runs].
 int SkinFrame(int runs);
+// The flat menu painter's items and a whole popup: kelo_bench menu [runs].
+int MenuPaint(int runs);
 
 }  // namespace kelo::bench

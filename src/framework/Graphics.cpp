@@ -165,4 +165,22 @@ int TCanvas::DrawText(const std::wstring& text, RECT& r, UINT format) {
     return ::DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r, format);
 }
 
+BITMAPINFO TopDownDibInfo(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+Bitmap CreateTopDownDib(int width, int height, void** bits) {
+    if (width <= 0 || height <= 0) return Bitmap();
+    const BITMAPINFO info = TopDownDibInfo(width, height);
+    void* ignored = nullptr;
+    return Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits ? bits : &ignored, nullptr, 0));
+}
+
 }  // namespace kelo::win

@@ -58,6 +58,12 @@ private:
     mutable Font handle_;
 };
 
+// The header of a 32-bit top-down DIB: every bitmap the painters compose or read pixels
+// from has its top row first.
+BITMAPINFO TopDownDibInfo(int width, int height);
+// A 32-bit top-down DIB section; `bits` receives its pixels when asked for.
+Bitmap CreateTopDownDib(int width, int height, void** bits = nullptr);
+
 // Restores a DC's selections and modes when it goes out of scope.
 class SavedDC {
 public:

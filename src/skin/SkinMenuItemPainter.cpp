@@ -119,21 +119,6 @@ MenuItemLook LookOf(win::TMenuItem& item, UINT state) {
 
 // ---- surfaces ---------------------------------------------------------------------------
 
-HBITMAP NewDib(int width, int height) {
-    if (width <= 0 || height <= 0) return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
-
-win::Bitmap CreateDibBitmap(int width, int height) { return win::Bitmap(NewDib(width, height)); }
-
 BitmapDC::BitmapDC(HDC reference, HBITMAP bitmap) : dc_(CreateCompatibleDC(reference)) {
     if (dc_ && bitmap) old_ = SelectObject(dc_, bitmap);
 }
@@ -145,7 +130,7 @@ BitmapDC::~BitmapDC() {
 }
 
 Offscreen::Offscreen(int width, int height)
-    : bitmap_(CreateDibBitmap(width, height)), dc_(nullptr, bitmap_.Get()), width_(width), height_(height) {}
+    : bitmap_(win::CreateTopDownDib(width, height)), dc_(nullptr, bitmap_.Get()), width_(width), height_(height) {}
 
 Offscreen& KeptSurface(std::unique_ptr<Offscreen>& kept, int width, int height) {
     if (!kept || kept->Width() != width || kept->Height() != height) {
@@ -273,7 +258,7 @@ bool TSkinnedPopupMenu::Impl::EnsureBackground(HWND hwnd) {
     const SIZE now{wr.right - wr.left, wr.bottom - wr.top};
     if (background && now.cx == size.cx && now.cy == size.cy) return true;
     // Made in place: a wrapper moved into another would be counted twice.
-    background.Reset(NewDib(now.cx, now.cy));
+    background = win::CreateTopDownDib(now.cx, now.cy);
     size = {0, 0};
     if (!background) return false;
     {

@@ -14,10 +14,6 @@ namespace kelo::skin {
 struct SkinData;
 class TSkinElement;
 
-// A 32-bit top-down DIB, independent of any device context's format. The raw form is
-// for handing straight to a kept wrapper's Reset.
-HBITMAP NewDib(int width, int height);
-win::Bitmap CreateDibBitmap(int width, int height);
 
 // A memory DC with a bitmap selected for its lifetime; the bitmap stays its owner's.
 class BitmapDC {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "framework/Graphics.h"
 #include "framework/Handle.h"
 #include "skin/NineGrid.h"
 
@@ -29,16 +30,6 @@ private:
     HGDIOBJ old_;
 };
 
-win::Bitmap CreateDib(int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first, as SkinImage keeps them
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return win::Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
-}
 
 constexpr DWORD kKeepTarget = 0x00AA0029;  // the raster operation "D"
 
@@ -48,7 +39,7 @@ HBITMAP ImageBitmap(const SkinImage& image) {
     if (image.Empty()) return nullptr;
     if (const auto& cache = image.DeviceCache()) return static_cast<win::Bitmap*>(cache.get())->Get();
     void* bits = nullptr;
-    auto bitmap = std::make_shared<win::Bitmap>(CreateDib(image.Width(), image.Height(), &bits));
+    auto bitmap = std::make_shared<win::Bitmap>(win::CreateTopDownDib(image.Width(), image.Height(), &bits));
     if (!*bitmap || bits == nullptr) return nullptr;
     // SkinImage pixels are 0x00RRGGBB: the byte order of a 32-bit DIB.
     std::memcpy(bits, image.Pixels().data(), image.Pixels().size() * sizeof(Pixel));
@@ -154,7 +145,7 @@ void DrawSkinImage(HDC dc, const RECT& rect, const ImagePaint& paint, int frameC
     }
 
     void* bits = nullptr;
-    const win::Bitmap offscreen = CreateDib(width, height, &bits);
+    const win::Bitmap offscreen = win::CreateTopDownDib(width, height, &bits);
     if (!offscreen) return;
     const SelectedDC composed(dc, offscreen.Get());
     const SelectedDC source(dc, image);

@@ -220,15 +220,8 @@ void TSkinnedWindow::BuildRegion(bool force) {
         region = CreateRectRgn(0, 0, size.cx, size.cy);
     } else {
         // The keyed sides drawn unkeyed over black: what stays magenta is outside.
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = size.cx;
-        info.bmiHeader.biHeight = -size.cy;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        const win::Bitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const win::Bitmap dib = win::CreateTopDownDib(size.cx, size.cy, &bits);
         if (!dib || !bits) return;
         std::memset(bits, 0, static_cast<size_t>(size.cx) * size.cy * 4);
         {

@@ -447,7 +447,7 @@ void TSkinnedMenuBar::Draw(HDC windowDC, const RECT& barRect, bool active) {
             return;
         }
         // Made in place: a wrapper moved into another would be counted twice.
-        background_.Reset(NewDib(width, height));
+        background_ = win::CreateTopDownDib(width, height);
         const Offscreen bar(width, height);
         if (!background_ || !bar) return;
         {

@@ -5,15 +5,8 @@
 namespace kelo::test {
 
 DibCanvas::DibCanvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap_ = win::CreateTopDownDib(width, height, &bits);
     bits_ = static_cast<uint32_t*>(bits);
     dc_ = CreateCompatibleDC(nullptr);
     old_ = SelectObject(dc_, bitmap_.Get());

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/Graphics.h"
 #include "framework/Handle.h"
 #include "skin/SkinImage.h"
 

@@ -1,0 +1,164 @@
+// The menu painter as the form loader builds it: which menus it takes over, what it
+// gives back, the streamed properties and the item size it answers for the form.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/Graphics.h"
+#include "framework/Menus.h"
+#include "menupainter/MenuPainter.h"
+
+using namespace kelo;
+using kelo::menupainter::TMenuPainter;
+
+namespace {
+
+std::string FormText(const std::string& painterProperties) {
+    return "object F: TForm\n"
+           "  Menu = MainMenu1\n"
+           "  object MainMenu1: TMainMenu\n"
+           "    object mFile: TMenuItem\n      Caption = '&File'\n"
+           "      object mOpen: TMenuItem\n        Caption = '&Open'\n      end\n"
+           "      object mLine: TMenuItem\n        Caption = '-'\n      end\n"
+           "    end\n"
+           "  end\n"
+           "  object PopupBefore: TPopupMenu\n"
+           "    object pOwn: TMenuItem\n      Caption = 'Own'\n      Tag = 999\n"
+           "      object pOwnSub: TMenuItem\n        Caption = 'Sub'\n      end\n"
+           "    end\n"
+           "    object pPlain: TMenuItem\n      Caption = 'Plain'\n    end\n"
+           "  end\n"
+           "  object MenuPainter1: TMenuPainter\n" +
+           painterProperties +
+           "  end\n"
+           "  object PopupAfter: TPopupMenu\n"
+           "    object aItem: TMenuItem\n      Caption = 'After'\n    end\n"
+           "  end\n"
+           "end\n";
+}
+
+class MenuPainterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        win::Application().Initialize(GetModuleHandleW(nullptr));
+        menupainter::RegisterMenuPainterClasses();
+    }
+    void Load(const std::string& painterProperties) { form.LoadFromDescription(FormText(painterProperties)); }
+    win::TMenuItem& Item(const char* name) { return *form.Find<win::TMenuItem>(name); }
+    win::TMenu& Menu(const char* name) { return *form.Find<win::TMenu>(name); }
+    TMenuPainter& Painter() { return *form.Find<TMenuPainter>("MenuPainter1"); }
+    bool Taken(const char* name) { return Item(name).OnDrawItem && Item(name).OnMeasureItem; }
+
+    // Runs the item's draw event and tells whether it was the one counting here.
+    bool DrawsOwn(win::TMenuItem& item) {
+        const int before = ownDraws;
+        HDC screen = GetDC(nullptr);
+        {
+            win::TCanvas canvas(screen);
+            item.OnDrawItem(&item, canvas, RECT{0, 0, 0, 0}, 0);
+        }
+        ReleaseDC(nullptr, screen);
+        return ownDraws == before + 1;
+    }
+    win::TMenuDrawItemEvent OwnDraw() {
+        return [this](win::TMenuItem*, win::TCanvas&, const RECT&, UINT) { ++ownDraws; };
+    }
+
+    win::TForm form{nullptr};
+    int ownDraws = 0;
+};
+
+TEST_F(MenuPainterTest, ActiveWhileLoadingTakesOnlyTheMenusBeforeThePainter) {
+    Load("    Active = True\n");
+    EXPECT_TRUE(Menu("MainMenu1").OwnerDraw());
+    EXPECT_TRUE(Menu("PopupBefore").OwnerDraw());
+    EXPECT_TRUE(Taken("mFile") && Taken("mOpen") && Taken("mLine") && Taken("pPlain"));
+    // Tag 999 leaves the item itself alone but not its sub-items.
+    EXPECT_FALSE(Item("pOwn").OnDrawItem || Item("pOwn").OnMeasureItem);
+    EXPECT_TRUE(Taken("pOwnSub"));
+    EXPECT_FALSE(Menu("PopupAfter").OwnerDraw());
+    EXPECT_FALSE(Item("aItem").OnDrawItem || Item("aItem").OnMeasureItem);
+}
+
+TEST_F(MenuPainterTest, OwnHandlersStayAndReleaseTakesBackOnlyThePainters) {
+    Load("");
+    ASSERT_FALSE(Painter().Active());
+    EXPECT_FALSE(Menu("MainMenu1").OwnerDraw());
+    Item("pOwn").OnDrawItem = OwnDraw();
+    Item("mOpen").OnDrawItem = OwnDraw();
+
+    Painter().SetActive(true);
+    EXPECT_TRUE(DrawsOwn(Item("pOwn")));
+    EXPECT_TRUE(Taken("pOwnSub"));
+    EXPECT_TRUE(DrawsOwn(Item("mOpen")));  // the draw event is decided apart from measuring
+    EXPECT_TRUE(Item("mOpen").OnMeasureItem);
+    EXPECT_TRUE(Menu("PopupAfter").OwnerDraw());  // after loading the whole form is taken
+    // Other code replaces the painter's handler on an item it took.
+    Item("pPlain").OnDrawItem = OwnDraw();
+
+    Painter().SetActive(false);
+    EXPECT_TRUE(DrawsOwn(Item("pOwn")));
+    EXPECT_TRUE(DrawsOwn(Item("mOpen")));
+    EXPECT_TRUE(DrawsOwn(Item("pPlain")));
+    EXPECT_FALSE(Item("mOpen").OnMeasureItem);
+    EXPECT_FALSE(Item("pOwnSub").OnDrawItem || Item("pOwnSub").OnMeasureItem);
+    EXPECT_FALSE(Item("mLine").OnDrawItem || Item("aItem").OnDrawItem);
+    // Menus whose items are still drawn by other code stay owner-drawn.
+    EXPECT_TRUE(Menu("MainMenu1").OwnerDraw());
+    EXPECT_FALSE(Menu("PopupAfter").OwnerDraw());
+}
+
+TEST_F(MenuPainterTest, PropertiesStreamInOrder) {
+    Load("    DimLevel = 40\n"
+         "    Font.Name = 'Tahoma'\n    Font.Height = -11\n    Font.Charset = GB2312_CHARSET\n"
+         "    Font.Color = clMenuText\n    Font.Style = []\n"
+         "    SelectColor = clRed\n    IconWidth = 28\n    UseSystemColors = False\n"
+         "    StyledContainers = [xccForm, xccPanel]\n    StyledControls = [xcMainMenu, xcEdit]\n"
+         "    DisableSubclassing = True\n    Active = True\n");
+    TMenuPainter& painter = Painter();
+    EXPECT_EQ(painter.DimLevel(), 40);
+    EXPECT_EQ(painter.GrayLevel(), 10);
+    EXPECT_EQ(painter.Font().Name(), L"Tahoma");
+    EXPECT_EQ(painter.Font().Height(), -11);
+    EXPECT_EQ(painter.IconWidth(), 28);
+    EXPECT_FALSE(painter.DisableSubclassing());
+    EXPECT_EQ(painter.StyledContainers().to_ulong(), 0b100001u);
+    EXPECT_EQ(painter.StyledControls().to_ulong(), (1u << menupainter::xcMainMenu) | (1u << menupainter::xcEdit));
+    // Popup menus are not among the styled kinds.
+    EXPECT_TRUE(Menu("MainMenu1").OwnerDraw());
+    EXPECT_FALSE(Menu("PopupBefore").OwnerDraw());
+    HDC screen = GetDC(nullptr);
+    if (GetDeviceCaps(screen, BITSPIXEL) >= 16) EXPECT_EQ(painter.Colours(screen).selectionFill, clRed);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(MenuPainterTest, StyledControlsChangeOnActivePainterReleasesAndRetakes) {
+    Load("    Active = True\n");
+    menupainter::TStyledControls controls = Painter().StyledControls();
+    controls.reset(menupainter::xcPopupMenu);
+    Painter().SetStyledControls(controls);
+    EXPECT_FALSE(Menu("PopupBefore").OwnerDraw());
+    EXPECT_FALSE(Item("pPlain").OnDrawItem);
+    EXPECT_TRUE(Taken("mOpen"));
+}
+
+TEST_F(MenuPainterTest, FormMeasuresASeparatorThroughThePainter) {
+    Load("    Active = True\n");
+    win::TMenuItem& line = Item("mLine");
+    MEASUREITEMSTRUCT mis{};
+    mis.CtlType = ODT_MENU;
+    mis.itemID = line.Command();
+    mis.itemData = reinterpret_cast<ULONG_PTR>(&line);
+    SendMessageW(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+    EXPECT_EQ(mis.itemHeight, 4u);
+    EXPECT_GE(mis.itemWidth, 24u + 5u);  // the icon band and the text margin
+
+    Painter().SetActive(false);
+    mis.itemHeight = 0;
+    SendMessageW(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+    EXPECT_NE(mis.itemHeight, 4u);
+}
+
+}  // namespace
