@@ -10,6 +10,7 @@
 #include "framework/FormLoader.h"
 #include "framework/Menus.h"
 #include "framework/WinText.h"
+#include "menupainter/MenuPainterManager.h"
 
 namespace kelo::menupainter {
 
@@ -97,10 +98,25 @@ TMenuPainter::TMenuPainter(win::TComponent* owner)
         const win::WindowDC screen(nullptr);
         Colours(screen.Get());
     }
+    TMenuPainterManager::Acquire();
 }
 
 TMenuPainter::~TMenuPainter() {
     if (active_ && ownerForm_) HookComponents(*ownerForm_, false, false);
+    if (TMenuPainterManager* manager = TMenuPainterManager::Instance()) manager->UnregisterPainter(*this);
+    if (ownerForm_ && ownerForm_->HandleAllocated()) UpdateWindow(ownerForm_->Handle());
+    TMenuPainterManager::Release();
+}
+
+void TMenuPainter::Loaded() {
+    win::TComponent::Loaded();
+    if (TMenuPainterManager* manager = TMenuPainterManager::Instance()) manager->RegisterPainter(*this);
+}
+
+void TMenuPainter::Notification(win::TComponent* component, win::TOperation operation) {
+    if (TMenuPainterManager* manager = TMenuPainterManager::Instance())
+        manager->FormNotification(component, operation);
+    win::TComponent::Notification(component, operation);
 }
 
 // ---- properties -------------------------------------------------------------------------
@@ -251,6 +267,17 @@ void TMenuPainter::HookComponent(win::TComponent& component, bool enable, bool r
         if (action.invalidate) control->Invalidate();
     }
     if (action.recurse) HookComponents(component, enable, refresh);
+}
+
+void TMenuPainter::HookMenus(win::TComponent& container, bool enable) {
+    const std::vector<win::TComponent*> components = container.Components();
+    for (win::TComponent* component : components) {
+        const ComponentFacts facts{FactsOfClass(*component), std::nullopt};
+        const HookAction action = DecideHookComponent(facts, styledControls_, styledContainers_, enable, false);
+        if (action.hookMenuItems)
+            if (auto* menu = dynamic_cast<win::TMenu*>(component)) HookMenu(*menu, enable, action.rebuildMenuBar);
+        if (action.recurse) HookMenus(*component, enable);
+    }
 }
 
 void TMenuPainter::HookMenu(win::TMenu& menu, bool enable, bool rebuildMenuBar) {

@@ -25,9 +25,18 @@ namespace kelo::menupainter {
 class TMenuPainter : public win::TComponent {
     KELO_CLASS(TMenuPainter, win::TComponent)
 public:
+    // The first painter also brings the painter manager to life.
     explicit TMenuPainter(win::TComponent* owner);
-    // An active painter hands every item it took back to the platform's drawing.
+    // An active painter hands every item it took back to the platform's drawing and
+    // leaves the manager; the last painter frees it.
     ~TMenuPainter() override;
+
+    // Registers with the manager once the form is built.
+    void Loaded() override;
+    // Passes insertions and removals on to the manager, which watches for new forms.
+    void Notification(win::TComponent* component, win::TOperation operation) override;
+
+    win::TCustomForm* OwnerForm() const { return ownerForm_; }
 
     int DimLevel() const { return dimLevel_; }
     void SetDimLevel(int level) { dimLevel_ = level; }
@@ -104,6 +113,9 @@ public:
     void HookComponent(win::TComponent& component, bool enable, bool refresh);
     // The item and, recursively, its sub-items (also those of an item left alone).
     void HookMenuItem(win::TMenuItem& item, bool enable);
+    // Only the menus among what `container` owns (and what its forms own): the manager
+    // moves the menus of the forms it styled from a leaving painter to the next one.
+    void HookMenus(win::TComponent& container, bool enable);
 
     // The owner-draw events installed on the items the painter takes; they do nothing
     // while the painter is inactive.

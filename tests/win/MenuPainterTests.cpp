@@ -9,9 +9,11 @@
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
 #include "menupainter/MenuPainter.h"
+#include "menupainter/MenuPainterManager.h"
 
 using namespace kelo;
 using kelo::menupainter::TMenuPainter;
+using kelo::menupainter::TMenuPainterManager;
 
 namespace {
 
@@ -159,6 +161,73 @@ TEST_F(MenuPainterTest, FormMeasuresASeparatorThroughThePainter) {
     mis.itemHeight = 0;
     SendMessageW(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
     EXPECT_NE(mis.itemHeight, 4u);
+}
+
+// A dialog-like form: one popup menu, optionally a painter of its own before it.
+std::string DialogText(const std::string& extra) {
+    return "object D: TForm\n" + extra +
+           "  object DPopup: TPopupMenu\n"
+           "    object dItem: TMenuItem\n      Caption = 'Item'\n    end\n"
+           "  end\n"
+           "end\n";
+}
+
+win::TForm* NewDialog(win::TComponent* owner, const std::string& extra = "") {
+    auto* dialog = new win::TForm(owner);
+    dialog->LoadFromDescription(DialogText(extra));
+    return dialog;
+}
+
+bool Styled(win::TForm& dialog) {
+    const win::TMenuItem& item = *dialog.Find<win::TMenuItem>("dItem");
+    return dialog.Find<win::TMenu>("DPopup")->OwnerDraw() && item.OnDrawItem && item.OnMeasureItem;
+}
+
+void NextApplicationMessage() {
+    PostMessageW(win::Application().Handle(), WM_NULL, 0, 0);
+    win::Application().ProcessMessages();
+}
+
+TEST_F(MenuPainterTest, ActivePainterBecomesCurrentAndStylesLaterDialogs) {
+    Load("    Active = True\n");
+    ASSERT_TRUE(TMenuPainterManager::Instance());
+    EXPECT_EQ(TMenuPainterManager::Instance()->CurrentPainter(), &Painter());
+    win::TForm* dialog = NewDialog(&form);
+    EXPECT_FALSE(Styled(*dialog));
+    NextApplicationMessage();
+    EXPECT_TRUE(Styled(*dialog));
+}
+
+TEST_F(MenuPainterTest, TaggedFormsAndFormsWithTheirOwnPainterAreLeftAlone) {
+    win::TForm tagged{nullptr}, plain{nullptr};
+    tagged.LoadFromDescription(DialogText("  Tag = 999\n"));
+    plain.LoadFromDescription(DialogText(""));
+    Load("    Active = True\n");
+    win::TForm* own = NewDialog(&form, "  object OwnPainter: TMenuPainter\n    Active = True\n  end\n");
+    NextApplicationMessage();
+    EXPECT_TRUE(Styled(plain));
+    EXPECT_FALSE(Styled(tagged));
+    EXPECT_FALSE(Styled(*own));  // its popup stands after its own painter
+    EXPECT_EQ(TMenuPainterManager::Instance()->CurrentPainter(), &Painter());
+}
+
+TEST_F(MenuPainterTest, LeavingPainterHandsDialogsOnAndTheLastFreesTheManager) {
+    Load("    Active = True\n");
+    auto* other = new win::TForm(nullptr);
+    other->LoadFromDescription(FormText("    Active = True\n"));
+    win::TForm* dialog = NewDialog(&form);
+    NextApplicationMessage();
+    ASSERT_TRUE(Styled(*dialog));
+
+    delete &Painter();
+    ASSERT_TRUE(TMenuPainterManager::Instance());
+    EXPECT_EQ(TMenuPainterManager::Instance()->CurrentPainter(), other->Find<TMenuPainter>("MenuPainter1"));
+    EXPECT_TRUE(Styled(*dialog));
+
+    delete other;
+    EXPECT_FALSE(TMenuPainterManager::Instance());
+    // No item keeps a handler of a painter that is gone.
+    EXPECT_FALSE(dialog->Find<win::TMenuItem>("dItem")->OnDrawItem);
 }
 
 }  // namespace
