@@ -219,6 +219,10 @@ private:
     bool creatingWnd_ = false;
 };
 
+// A window's text and its class name, as the system has them.
+std::wstring WindowText(HWND hwnd);
+std::wstring WindowClassName(HWND hwnd);
+
 // Registers the framework's own window class for a control class name.
 const wchar_t* RegisterFrameworkClass(const std::wstring& name, UINT style);
 

@@ -8,12 +8,6 @@ namespace kelo::win {
 
 namespace {
 
-std::wstring TextOf(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // Modal results as numbers (what form descriptions store) or by their names.
 int ModalResultFrom(const FormValue& value) {
     if (value.kind == FormValue::Kind::Integer) return ValueInt(value);
@@ -87,13 +81,13 @@ void TCustomEdit::WindowCreated() {
 void TCustomEdit::CaptionChanged() {
     // The caption is also brought up to date from the window as the user types; then
     // the window already shows it, and setting it again would move the caret.
-    if (HandleAllocated() && TextOf(Handle()) != Caption())
+    if (HandleAllocated() && WindowText(Handle()) != Caption())
         SetWindowTextW(Handle(), Caption().c_str());
 }
 
 bool TCustomEdit::HandleParentNotify(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     if (msg != WM_COMMAND || HIWORD(wParam) != EN_CHANGE) return false;
-    SetCaption(TextOf(Handle()));
+    SetCaption(WindowText(Handle()));
     if (OnChange) OnChange(this);
     result = 0;
     return true;

@@ -18,12 +18,6 @@ std::unique_ptr<TSkinManager>& Slot() {
     return manager;
 }
 
-std::wstring ClassNameOf(HWND hwnd) {
-    wchar_t name[256] = {};
-    GetClassNameW(hwnd, name, 256);
-    return name;
-}
-
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b) { return lstrcmpiW(a.c_str(), b) == 0; }
 
 }  // namespace
@@ -246,7 +240,7 @@ TSkinSource* TSkinManager::FindDataForWindow(HWND window) const {
         f.ownerIsWindow = owner && owner->HandleAllocated() && owner->Handle() == window;
         facts.push_back(f);
     }
-    const std::optional<size_t> index = ChooseSkinSourceIndex(facts, ClassNameOf(window));
+    const std::optional<size_t> index = ChooseSkinSourceIndex(facts, win::WindowClassName(window));
     return index ? sources_[*index] : nullptr;
 }
 
@@ -259,13 +253,13 @@ bool TSkinManager::SkinWindow(HWND window) {
     facts.answersSkinned = SendMessageW(window, kSkinnedQueryMessage, 0, 0) == 1;
     facts.activatingAll = activatingAll_;
     facts.childStyle = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0;
-    if (HWND parent = GetParent(window)) facts.parentClass = ClassNameOf(parent);
+    if (HWND parent = GetParent(window)) facts.parentClass = win::WindowClassName(parent);
     RECT r;
     GetWindowRect(window, &r);
     facts.zeroArea = r.right <= r.left || r.bottom <= r.top;
     win::TCustomForm* form = win::TCustomForm::FromWindow(window);
     if (form) facts.formTag = form->Tag();
-    facts.className = ClassNameOf(window);
+    facts.className = win::WindowClassName(window);
 
     SkinWindowFilter filter;
     auto mainSource = std::find_if(sources_.begin(), sources_.end(),
@@ -332,7 +326,7 @@ LRESULT CALLBACK TSkinManager::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         const auto window = reinterpret_cast<HWND>(wParam);
         if (code == HCBT_CREATEWND) {
             // The creation parameters may name the class by atom: ask the window.
-            const std::wstring className = ClassNameOf(window);
+            const std::wstring className = win::WindowClassName(window);
             const CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
             if (EqualsNoCase(className, L"ScrollBar") && (create->style & SBS_SIZEGRIP) && create->hwndParent &&
                 manager->FindSkinnedWindow(create->hwndParent)) {

@@ -26,19 +26,6 @@ constexpr DWORD kCaptionButtonStyles = 0xB0000;    // WS_SYSMENU | WS_MINIMIZEBO
 // the others get WM_CLOSE from the system.
 void PostClose(HWND hwnd) { PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-std::wstring ClassNameOf(HWND hwnd) {
-    wchar_t name[256] = {};
-    GetClassNameW(hwnd, name, 256);
-    return name;
-}
-
-std::wstring WindowTextOf(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-    return text;
-}
-
 // Screen coordinates of mouse messages, signed (a second monitor may lie left or above).
 int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
@@ -116,8 +103,8 @@ void TSkinnedWindow::ReadWindow() {
     style_ = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
     exStyle_ = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
     rightToLeft_ = (exStyle_ & WS_EX_LAYOUTRTL) != 0 || (exStyle_ & WS_EX_RTLREADING) != 0;
-    text_ = WindowTextOf(hwnd_);
-    className_ = ClassNameOf(hwnd_);
+    text_ = win::WindowText(hwnd_);
+    className_ = win::WindowClassName(hwnd_);
     GetClientRect(hwnd_, &clientAtAttach_);
     hasSystemMenu_ = (style_ & WS_SYSMENU) != 0;
     hasMinimizeBox_ = (style_ & WS_MINIMIZEBOX) != 0;
@@ -455,7 +442,7 @@ bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_SETICON:
         // The system draws its own caption for these; the skin's goes over it at once.
         result = win::CallNext(hwnd_, msg, wParam, lParam);
-        if (msg == WM_SETTEXT) text_ = WindowTextOf(hwnd_);
+        if (msg == WM_SETTEXT) text_ = win::WindowText(hwnd_);
         else BuildIcon();
         PaintFrame();
         return true;
@@ -795,7 +782,7 @@ void TSkinnedWindow::WalkControls() {
         // A window without a form (a standard dialog): its direct children, top first.
         for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             if (!(GetWindowLongW(child, GWL_STYLE) & WS_CHILD) || HasControlSkin(child)) continue;
-            const std::wstring wide = Lower(ClassNameOf(child));
+            const std::wstring wide = Lower(win::WindowClassName(child));
             const BareWindowChoice choice = ChooseBareWindowSkin(std::string(wide.begin(), wide.end()),
                                                                  static_cast<uint32_t>(GetWindowLongW(child, GWL_STYLE)));
             HWND target = choice.onFirstChild ? GetWindow(child, GW_CHILD) : child;

@@ -778,6 +778,11 @@ def _copy_prefix(src: Path, dst: Path) -> None:
                     ignore=shutil.ignore_patterns("*.lock", ".kelo-prefix-*.tmp"))
 
 
+def rect_of(text: str) -> tuple[int, ...]:
+    """A rectangle (or any numbers) as the driver prints it: "left top right bottom"."""
+    return tuple(int(v) for v in text.split())
+
+
 def parse_hms(text: str) -> int:
     """Seconds of an "h:m:s" text, as the labels, the history and SumTime hold it."""
     h, m, s = (int(x) for x in text.split(":"))

@@ -24,7 +24,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, rect_of  # noqa: E402
 
 BUILD_DIR = None
 
@@ -54,10 +54,6 @@ DROP_OK, DROP_CANCEL, DROP_DEFAULTS = (16, 200), (182, 200), (348, 200)
 MONTH_CAPTION_AREA = (4, 6, 72, 30)
 # White window, black text: lines and glyphs are easy to find.
 DROP_LOOK = b"[DropForm]\r\nFormColor=16777215\r\nFontColor=0\r\n"
-
-
-def rect_of(text):
-    return tuple(int(v) for v in text.split())
 
 
 class Pixels:

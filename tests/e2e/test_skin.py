@@ -29,7 +29,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args, netpbm  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, netpbm, rect_of  # noqa: E402
 
 BUILD_DIR = None
 
@@ -48,10 +48,6 @@ MENU_LINE, MENU_PAGE = (166, 172, 181), (250, 250, 251)
 CLOSE_HOT = (196, 72, 72)
 BORDER, CAPTION_HEIGHT = 5, 29
 CLOSE_X, CLOSE_Y, CAPTION_BUTTON = 25, 5, 21   # from the right edge; 21 x 21
-
-
-def rect_of(text):
-    return tuple(int(v) for v in text.split())
 
 
 class Screen:

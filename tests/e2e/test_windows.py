@@ -28,7 +28,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args, netpbm, parse_hms  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, netpbm, parse_hms, rect_of  # noqa: E402
 
 BUILD_DIR = None
 
@@ -58,10 +58,6 @@ DROP_LOOK = b"FormColor=16777215\r\nFontColor=0\r\n"
 MAIN_RUN_INI = b"[DropForm]\r\nTransparence=60\r\nFontStyle=3\r\n" + DROP_LOOK
 
 HMS = r"\d\d:\d\d:\d\d"
-
-
-def rect_of(text):
-    return tuple(int(v) for v in text.split())
 
 
 # -- the screen as grey levels -----------------------------------------------
