@@ -1,6 +1,8 @@
 # The flat menu and control painter: its colour, hook and geometry rules in kelo_core,
 # the component and the painters in kelo_app.
-set(KELO_MENUPAINTER_PURE ${CMAKE_SOURCE_DIR}/src/menupainter/MenuPainterLook.cpp)
+set(KELO_MENUPAINTER_PURE ${CMAKE_SOURCE_DIR}/src/menupainter/MenuPainterLook.cpp
+                          ${CMAKE_SOURCE_DIR}/src/menupainter/ControlLook.cpp
+                          ${CMAKE_SOURCE_DIR}/src/menupainter/ControlState.cpp)
 target_sources(kelo_core PRIVATE ${KELO_MENUPAINTER_PURE})
 
 if(WIN32)

@@ -11,6 +11,7 @@
 #include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
+#include "menupainter/MenuPainter.h"
 #include "skin/SkinSource.h"
 #include "tray/TrayIcon.h"
 #include "windows/DropSetupFrm.h"
@@ -49,6 +50,7 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     : win::TForm(nullptr), services_(std::move(services)) {
     tray::RegisterTrayClasses();
     skin::RegisterSkinClasses();
+    menupainter::RegisterMenuPainterClasses();
     RegisterHandlers();
     LoadFromResource(L"MAIN");
     tmrChecker_ = Need<win::TTimer>(*this, "tmrChecker");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/WindowsVersion.h"
+#include "framework/Application.h"
 #include "framework/WinText.h"
 
 namespace kelo::app {
@@ -92,23 +93,15 @@ std::string GetLocalIP() {
 }
 
 uint8_t GetWindowsVersion() {
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExW(&info)) return 0;
-#pragma GCC diagnostic pop
+    OSVERSIONINFOW info;
+    if (!win::SystemVersion(info)) return 0;
     return ClassifyWindowsVersion(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
                                   win::Narrow(info.szCSDVersion));
 }
 
 bool SystemHasLayeredWindows() {
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExW(&info)) return true;
-#pragma GCC diagnostic pop
+    OSVERSIONINFOW info;
+    if (!win::SystemVersion(info)) return true;
     return HasLayeredWindows(info.dwPlatformId);
 }
 

@@ -252,4 +252,13 @@ HWND AllocateHWnd(const wchar_t* className, WNDPROC proc, bool messageOnly) {
                            messageOnly ? HWND_MESSAGE : nullptr, nullptr, instance, nullptr);
 }
 
+bool SystemVersion(OSVERSIONINFOW& info) {
+    info = OSVERSIONINFOW{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return GetVersionExW(&info) != FALSE;
+#pragma GCC diagnostic pop
+}
+
 }  // namespace kelo::win

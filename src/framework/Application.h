@@ -90,6 +90,10 @@ inline TApplication& Application() { return TApplication::Instance(); }
 // open popup menus). A message-only window unless the service needs a real top-level one.
 HWND AllocateHWnd(const wchar_t* className, WNDPROC proc, bool messageOnly);
 
+// The system's platform and version as it reports them to this program; false when it
+// does not tell.
+bool SystemVersion(OSVERSIONINFOW& info);
+
 // Runs a handler; an error it throws ends it and is shown in the standard error box.
 // Whatever it throws stops here: it must not unwind through the system's code.
 template <class F>

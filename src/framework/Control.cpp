@@ -277,6 +277,7 @@ void TWinControl::CreateWnd() {
     // The system may have adjusted the size (client sizes, minimum sizes).
     SyncBoundsFromWindow();
     WindowCreated();
+    NotifyWindowMade(*this);
 }
 
 void TWinControl::WindowCreated() {
@@ -304,6 +305,31 @@ void TWinControl::DestroyWnd() {
 void TWinControl::OnDetached(HWND hwnd) {
     RemovePropW(hwnd, kControlProp);
     if (hwnd == hwnd_) hwnd_ = nullptr;
+}
+
+namespace {
+std::vector<std::pair<int, TWinControl::TWindowMadeListener>>& WindowMadeListeners() {
+    static std::vector<std::pair<int, TWinControl::TWindowMadeListener>> listeners;
+    return listeners;
+}
+}  // namespace
+
+int TWinControl::AddWindowMadeListener(TWindowMadeListener listener) {
+    static int lastId = 0;
+    WindowMadeListeners().emplace_back(++lastId, std::move(listener));
+    return lastId;
+}
+
+void TWinControl::RemoveWindowMadeListener(int id) {
+    auto& listeners = WindowMadeListeners();
+    std::erase_if(listeners, [id](const auto& entry) { return entry.first == id; });
+}
+
+void TWinControl::NotifyWindowMade(TWinControl& control) {
+    // A listener may add or remove listeners.
+    const auto listeners = WindowMadeListeners();
+    for (const auto& [id, listener] : listeners)
+        if (control.HandleAllocated()) listener(control);
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {

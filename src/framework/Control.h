@@ -168,6 +168,11 @@ public:
 
     // The control whose window this is, or nullptr.
     static TWinControl* FromHandle(HWND hwnd);
+    // Code that hooks controls' windows from outside (the flat painters) hears here of
+    // every window a control has made and set up, whenever that is.
+    using TWindowMadeListener = std::function<void(TWinControl& control)>;
+    static int AddWindowMadeListener(TWindowMadeListener listener);
+    static void RemoveWindowMadeListener(int id);
     // Sends a message to the control's window.
     LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -209,6 +214,7 @@ private:
     LRESULT WMMouseMove(WPARAM wParam, LPARAM lParam);
     LRESULT WMCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateChildHandles();
+    static void NotifyWindowMade(TWinControl& control);
     void SyncBoundsFromWindow();
 
     HWND hwnd_ = nullptr;

@@ -107,6 +107,22 @@ private:
     HDC dc_;
 };
 
+// GetWindowDC/ReleaseDC: the whole window, frame included.
+class NonClientDC {
+public:
+    explicit NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+    ~NonClientDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    NonClientDC(const NonClientDC&) = delete;
+    NonClientDC& operator=(const NonClientDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // A memory DC with a compatible bitmap selected: compose off screen, then one blit.
 class MemoryDC {
 public:

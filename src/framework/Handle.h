@@ -59,6 +59,11 @@ public:
 
     T Get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
+    // Gives the object to the system (a window region): no longer counted or deleted here.
+    T Release() {
+        if (h_) --LiveGdiObjects();
+        return std::exchange(h_, nullptr);
+    }
     void Reset(T h = nullptr) {
         if (h_) {
             DeleteObject(h_);
@@ -76,5 +81,6 @@ using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Bitmap = GdiObject<HBITMAP>;
+using Region = GdiObject<HRGN>;
 
 }  // namespace kelo::win

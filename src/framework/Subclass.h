@@ -4,7 +4,9 @@
 namespace kelo::win {
 
 // Every window procedure hook of the program goes through SetWindowSubclass with one
-// of these ids, so hooks of different owners chain and unchain in any order.
+// of these ids, so hooks of different owners chain and unchain in any order. The ids are
+// also the layers' order on a window, inside out: a hook attached late still goes
+// beneath the layers of higher ids.
 enum class SubclassId : UINT_PTR {
     Control = 1,      // the framework's own handling of its controls
     MenuPainter = 2,  // the XP-style painter's restyling
@@ -22,7 +24,10 @@ public:
     virtual void OnDetached(HWND) {}
 };
 
+// Attaches the hook (or, when the window has one with this id, changes it to `hook`
+// without moving it in the chain).
 bool AttachSubclass(HWND hwnd, SubclassId id, SubclassHook* hook);
+bool HasSubclass(HWND hwnd, SubclassId id);
 void DetachSubclass(HWND hwnd, SubclassId id);
 // The next procedure in the chain (the one below the hook that is running).
 LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -9,17 +9,13 @@
 
 #include "framework/Graphics.h"
 #include "framework/Handle.h"
+#include "menupainter/PaintTools.h"
 
 namespace kelo::menupainter {
 
 namespace {
 
 // ---- pixels -----------------------------------------------------------------------------
-
-uint32_t SystemColour(int index) { return GetSysColor(index); }
-const SystemColours kSystem = SystemColour;
-
-COLORREF Rgb(TColor colour) { return win::ColorToRGB(colour); }
 
 // DIB pixels are 0x00RRGGBB, colours 0x00BBGGRR: the same swap both ways.
 uint32_t Swap(uint32_t p) { return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF); }
@@ -98,32 +94,7 @@ void Stamp(HDC dc, int x, int y, const Pixels& opaque, COLORREF key, PixelAt pix
 
 // ---- drawing helpers --------------------------------------------------------------------
 
-void Fill(HDC dc, const RECT& r, TColor colour) {
-    SetDCBrushColor(dc, Rgb(colour));
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
-void Fill(HDC dc, int l, int t, int r, int b, TColor colour) { Fill(dc, RECT{l, t, r, b}, colour); }
-
-// A polyline in `colour`; its last point is not drawn.
-void Lines(HDC dc, TColor colour, std::initializer_list<POINT> points) {
-    win::Pen pen(CreatePen(PS_SOLID, 1, Rgb(colour)));
-    win::SavedDC saved(dc);
-    SelectObject(dc, pen.Get());
-    std::vector<POINT> p(points);
-    Polyline(dc, p.data(), static_cast<int>(p.size()));
-}
-
-// Rectangle, RoundRect or Ellipse outlined in `pen`, filled with `brush`.
-template <class Shape>
-void Outlined(HDC dc, TColor pen, TColor brush, Shape shape) {
-    win::Pen p(CreatePen(PS_SOLID, 1, Rgb(pen)));
-    win::Brush b(CreateSolidBrush(Rgb(brush)));
-    win::SavedDC saved(dc);
-    SelectObject(dc, p.Get());
-    SelectObject(dc, b.Get());
-    shape();
-}
+void Fill(HDC dc, int l, int t, int r, int b, TColor colour) { menupainter::Fill(dc, RECT{l, t, r, b}, colour); }
 
 RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 

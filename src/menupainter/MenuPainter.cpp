@@ -10,6 +10,8 @@
 #include "framework/FormLoader.h"
 #include "framework/Menus.h"
 #include "framework/WinText.h"
+#include "menupainter/ControlSubClass.h"
+#include "menupainter/MenuFrame.h"
 #include "menupainter/MenuPainterManager.h"
 
 namespace kelo::menupainter {
@@ -98,12 +100,16 @@ TMenuPainter::TMenuPainter(win::TComponent* owner)
         const win::WindowDC screen(nullptr);
         Colours(screen.Get());
     }
+    windowListener_ = win::TWinControl::AddWindowMadeListener([this](win::TWinControl& c) { WindowMade(c); });
     TMenuPainterManager::Acquire();
 }
 
 TMenuPainter::~TMenuPainter() {
     if (active_ && ownerForm_) HookComponents(*ownerForm_, false, false);
     if (TMenuPainterManager* manager = TMenuPainterManager::Instance()) manager->UnregisterPainter(*this);
+    win::TWinControl::RemoveWindowMadeListener(windowListener_);
+    // Records not handed to another painter give their controls back.
+    records_.clear();
     if (ownerForm_ && ownerForm_->HandleAllocated()) UpdateWindow(ownerForm_->Handle());
     TMenuPainterManager::Release();
 }
@@ -116,6 +122,8 @@ void TMenuPainter::Loaded() {
 void TMenuPainter::Notification(win::TComponent* component, win::TOperation operation) {
     if (TMenuPainterManager* manager = TMenuPainterManager::Instance())
         manager->FormNotification(component, operation);
+    if (operation == win::TOperation::opRemove)
+        std::erase_if(awaiting_, [component](const auto& entry) { return entry.first == component; });
     win::TComponent::Notification(component, operation);
 }
 
@@ -310,9 +318,57 @@ void TMenuPainter::HookMenuItem(win::TMenuItem& item, bool enable) {
     for (win::TMenuItem* sub : subItems) HookMenuItem(*sub, enable);
 }
 
-// Left empty on purpose: the control painters that redirect a control's window
-// procedure to a styling record come with the next step.
-void TMenuPainter::StyleControl(win::TControl&, const SavedLook&) {}
+void TMenuPainter::StyleControl(win::TControl& control, const SavedLook& saved) {
+    auto* windowed = dynamic_cast<win::TWinControl*>(&control);
+    if (!windowed) return;
+    if (!windowed->HandleAllocated()) {
+        // Only the painter's own form is built with the painter in it; the components it
+        // owns tell the painter when they go, so a waiting control is never left behind.
+        if (control.Owner() == ownerForm_) awaiting_.emplace_back(windowed, saved);
+        return;
+    }
+    auto record = std::make_unique<TControlSubClass>(*this, *windowed, saved);
+    // A control is styled once: a window that already has a record keeps it.
+    if (record->Attach()) records_.push_back(std::move(record));
+}
+
+void TMenuPainter::WindowMade(win::TWinControl& control) {
+    const auto found = std::find_if(awaiting_.begin(), awaiting_.end(),
+                                    [&control](const auto& entry) { return entry.first == &control; });
+    if (found == awaiting_.end()) return;
+    const SavedLook saved = found->second;
+    awaiting_.erase(found);
+    if (active_) StyleControl(control, saved);
+}
+
+void TMenuPainter::ForgetRecord(const TControlSubClass& record) {
+    const auto found = std::find_if(records_.begin(), records_.end(),
+                                    [&record](const auto& owned) { return owned.get() == &record; });
+    if (found == records_.end()) return;
+    // Out of the list first: freeing may run messages that look at the list.
+    std::unique_ptr<TControlSubClass> freed = std::move(*found);
+    records_.erase(found);
+}
+
+void TMenuPainter::AdoptRecords(std::vector<std::unique_ptr<TControlSubClass>> records) {
+    for (auto& record : records) {
+        record->SetPainter(*this);
+        records_.push_back(std::move(record));
+    }
+}
+
+std::vector<std::unique_ptr<TControlSubClass>> TMenuPainter::TakeRecords(const win::TCustomForm* form, bool inside) {
+    std::vector<std::unique_ptr<TControlSubClass>> taken;
+    for (auto it = records_.begin(); it != records_.end();) {
+        if (((*it)->Control().ParentForm() == form) == inside) {
+            taken.push_back(std::move(*it));
+            it = records_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
+}
 
 // ---- the owner-draw events --------------------------------------------------------------
 
@@ -339,6 +395,21 @@ void TMenuPainter::DrawMenuItem(win::TMenuItem* item, win::TCanvas& canvas, cons
     }
     const HDC dc = canvas.Handle();
     PaintMenuItem(dc, rect, (state & ODS_SELECTED) != 0, Look(dc), facts);
+    if (flatMenu_ && !facts.menuBarItem) RequestFrameFor(*item, dc, facts.rightToLeft);
+}
+
+void TMenuPainter::RequestFrameFor(const win::TMenuItem& item, HDC dc, bool rightToLeft) {
+    const HMENU menu = item.ParentHandle();
+    if (!menu) return;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const bool same = item.SubmenuHandle() ? GetSubMenu(menu, i) == item.SubmenuHandle()
+                                               : GetMenuItemID(menu, i) == item.Command();
+        if (!same) continue;
+        const HWND form = ownerForm_ && ownerForm_->HandleAllocated() ? ownerForm_->Handle() : nullptr;
+        RequestMenuFrame(dc, form, menu, static_cast<UINT>(i), rightToLeft);
+        return;
+    }
 }
 
 void TMenuPainter::MeasureMenuItem(win::TMenuItem* item, win::TCanvas& canvas, int& width, int& height) {

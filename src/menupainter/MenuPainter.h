@@ -5,7 +5,9 @@
 // and releasing of menu items' owner-draw events.
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Graphics.h"
@@ -18,9 +20,12 @@ class TControl;
 class TCustomForm;
 class TMenu;
 class TMenuItem;
+class TWinControl;
 }  // namespace kelo::win
 
 namespace kelo::menupainter {
+
+class TControlSubClass;
 
 class TMenuPainter : public win::TComponent {
     KELO_CLASS(TMenuPainter, win::TComponent)
@@ -122,6 +127,15 @@ public:
     void DrawMenuItem(win::TMenuItem* item, win::TCanvas& canvas, const RECT& rect, UINT state);
     void MeasureMenuItem(win::TMenuItem* item, win::TCanvas& canvas, int& width, int& height);
 
+    // The records of the controls this painter styles.
+    const std::vector<std::unique_ptr<TControlSubClass>>& Records() const { return records_; }
+    // Frees a record (its window is gone, or it gave its control back).
+    void ForgetRecord(const TControlSubClass& record);
+    // Another painter's records come to this one: their controls stay hooked as they are.
+    void AdoptRecords(std::vector<std::unique_ptr<TControlSubClass>> records);
+    // Takes the records whose control lies (inside) or does not lie (outside) in `form`.
+    std::vector<std::unique_ptr<TControlSubClass>> TakeRecords(const win::TCustomForm* form, bool inside);
+
     // DimLevel, GrayLevel, Font.*, the colours, the switches, StyledContainers and
     // StyledControls (sets of member names), Active and DisableSubclassing.
     bool ReadProperty(const std::string& name, const FormValue& value) override;
@@ -130,10 +144,13 @@ private:
     void SetColour(TColor& property, TColor colour);
     void RedrawMenuBar();
     void HookMenu(win::TMenu& menu, bool enable, bool rebuildMenuBar);
-    // Gives a control the flat look: the control painters take over its window procedure
-    // here; until they exist a qualifying control is only invalidated.
+    // Gives a control the flat look: a record takes over its window procedure, now or,
+    // while the form is still being built, once the control has its window.
     void StyleControl(win::TControl& control, const SavedLook& saved);
+    void WindowMade(win::TWinControl& control);
     MenuItemFacts FactsOf(const win::TMenuItem& item) const;
+    // In flat-menu mode: asks for the frame of the popup window the item was painted in.
+    void RequestFrameFor(const win::TMenuItem& item, HDC dc, bool rightToLeft);
 
     win::TCustomForm* ownerForm_ = nullptr;
     int dimLevel_ = 30;
@@ -150,6 +167,11 @@ private:
     TStyledContainers styledContainers_;
     TStyledControls styledControls_;
     bool active_ = false;
+
+    std::vector<std::unique_ptr<TControlSubClass>> records_;
+    // Controls chosen before their windows were made, with what their records keep.
+    std::vector<std::pair<win::TWinControl*, SavedLook>> awaiting_;
+    int windowListener_ = 0;
 
     WorkingColours colours_;
     bool coloursStale_ = true;

@@ -5,6 +5,8 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "menupainter/ControlSubClass.h"
+#include "menupainter/MenuFrame.h"
 #include "menupainter/MenuPainter.h"
 
 namespace kelo::menupainter {
@@ -48,9 +50,9 @@ void TMenuPainterManager::Release() {
 TMenuPainterManager::TMenuPainterManager() {
     // The hook looks the manager up at each message: the application may still run a
     // copy of its hook list while the last painter goes.
-    hookId_ = win::Application().HookMainWindow([](UINT msg, WPARAM, LPARAM, LRESULT&) {
+    hookId_ = win::Application().HookMainWindow([](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
         TMenuPainterManager* manager = Instance();
-        return manager && manager->ApplicationHook(msg);
+        return manager && manager->ApplicationHook(msg, wParam, lParam);
     });
 }
 
@@ -91,7 +93,8 @@ void TMenuPainterManager::FormNotification(win::TComponent* component, win::TOpe
     }
 }
 
-bool TMenuPainterManager::ApplicationHook(UINT) {
+bool TMenuPainterManager::ApplicationHook(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (current_) ServeMenuFrameRequest(*current_, msg, wParam, lParam);
     if (pending_.empty()) return false;
     const std::vector<win::TComponent*> pending = std::move(pending_);
     pending_.clear();
@@ -146,14 +149,30 @@ void TMenuPainterManager::SwitchPainter(TMenuPainter* leaving) {
         return;
     }
     if (next) {
-        // The current painter's control records outside the leaving painter's form are handed to next here.
+        // The controls outside the leaving painter's form stay flat under the next painter.
+        if (leaving && current_ != next) next->AdoptRecords(current_->TakeRecords(leaving->OwnerForm(), false));
     } else {
         pending_.clear();
         if (!win::Application().MainForm()) return;
-        // The styled forms' controls (except those of the leaving painter's form) get their saved window procedures back here.
+        for (const win::TComponent* listed : styled_) {
+            win::TCustomForm* form = LiveForm(listed);
+            if (form && (!leaving || form != leaving->OwnerForm())) RestoreFormControls(*form);
+        }
         styled_.clear();
     }
     current_ = next;
+}
+
+void TMenuPainterManager::RestoreFormControls(win::TCustomForm& form) {
+    if (!current_) return;
+    // Freeing a record gives its control the window procedure and look it had.
+    auto records = current_->TakeRecords(&form, true);
+    while (!records.empty()) {
+        try {
+            records.pop_back();
+        } catch (...) {
+        }
+    }
 }
 
 }  // namespace kelo::menupainter

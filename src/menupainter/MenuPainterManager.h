@@ -36,12 +36,14 @@ public:
     void UnregisterPainter(TMenuPainter& painter);
     void CollectUnstyledForms();
     void FormNotification(win::TComponent* component, win::TOperation operation);
+    // The current painter's controls on the form get their own look back.
+    void RestoreFormControls(win::TCustomForm& form);
 
 private:
     TMenuPainterManager();
     ~TMenuPainterManager();
 
-    bool ApplicationHook(UINT msg);
+    bool ApplicationHook(UINT msg, WPARAM wParam, LPARAM lParam);
     TMenuPainter* FindOtherPainter(const TMenuPainter* painter) const;
     void SwitchPainter(TMenuPainter* leaving);
     // The listed form if it still exists: forms nobody owns leave without a notification.

@@ -274,7 +274,7 @@ bool TSkinnedPopupMenu::Impl::EnsureBackground(HWND hwnd) {
 
 void TSkinnedPopupMenu::Impl::DrawBorder(HWND hwnd) {
     if (!background) return;
-    const NonClientDC window(hwnd);
+    const win::NonClientDC window(hwnd);
     if (!window.Get()) return;
     const BitmapDC dc(window.Get(), background.Get());
     const int w = size.cx, h = size.cy, b = kPopupBorder;

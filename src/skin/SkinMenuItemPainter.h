@@ -47,22 +47,6 @@ private:
 // A surface kept between paints: made again only when the size changes.
 Offscreen& KeptSurface(std::unique_ptr<Offscreen>& kept, int width, int height);
 
-// GetWindowDC/ReleaseDC: the whole window, frame included.
-class NonClientDC {
-public:
-    explicit NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-    ~NonClientDC() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    NonClientDC(const NonClientDC&) = delete;
-    NonClientDC& operator=(const NonClientDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 // The system's menu font (non-client metrics), bold for default items.
 win::Font CreateMenuFont(bool bold = false);
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour);

@@ -63,7 +63,7 @@ void TCaptionButton::DrawOn(HDC dc) {
 void TCaptionButton::Draw() {
     const int s = window_.State();
     if (s != TSkinnedWindow::kSkinned && s != TSkinnedWindow::kRecolouring) return;
-    const NonClientDC dc(window_.Window());
+    const win::NonClientDC dc(window_.Window());
     if (!dc.Get()) return;
     // The caption under a keyed button comes from the last drawn caption strip.
     if (const Offscreen* caption = window_.captionKeep_.get()) {
@@ -96,7 +96,7 @@ void TSkinnedWindow::PaintFrame() {
     const SIZE size = WindowSize(hwnd_);
     if (!skin || size.cx <= 0 || size.cy <= 0) return;
     try {
-        const NonClientDC window(hwnd_);
+        const win::NonClientDC window(hwnd_);
         if (!window.Get()) return;
         const Offscreen& frame = KeptSurface(frameSurface_, size.cx, size.cy);
         if (!frame) return;
@@ -257,10 +257,9 @@ void TSkinnedWindow::BuildRegion(bool force) {
     }
     if (!region) return;
     // The system owns the region once it is set; it is deleted here only when refused.
-    if (!SetWindowRgn(hwnd_, region, TRUE)) {
-        DeleteObject(region);
-        return;
-    }
+    win::Region owned(region);
+    if (!SetWindowRgn(hwnd_, owned.Get(), TRUE)) return;
+    owned.Release();
     regionSet_ = true;
     regionSize_ = size;
 }

@@ -495,7 +495,7 @@ void TSkinnedMenuBar::DrawButton(TMenuBarButton& button) {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (!background_ || !button.visible || width <= 0 || height <= 0) return;
     try {
-        const NonClientDC window(impl_->window);
+        const win::NonClientDC window(impl_->window);
         if (!window.Get()) return;
         const Offscreen item(width, height);
         if (!item) return;

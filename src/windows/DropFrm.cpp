@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/IniFile.h"
 #include "framework/WinText.h"
+#include "menupainter/MenuPainter.h"
 
 namespace kelo::app {
 
@@ -36,6 +37,7 @@ TFrmDrop::TFrmDrop(win::TComponent* owner, DropContext context)
 }
 
 TFrmDrop* TFrmDrop::Create(win::TComponent* owner, DropContext context) {
+    menupainter::RegisterMenuPainterClasses();
     auto* form = new TFrmDrop(owner, std::move(context));
     form->LoadFromResource(kResourceName);
     return form;

@@ -5,31 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "PainterTestSupport.h"
 #include "menupainter/MenuPainterLook.h"
 
-namespace kelo::menupainter {
-static void PrintTo(const Rect& r, std::ostream* os) {
-    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
-}
-}  // namespace kelo::menupainter
 
 using namespace kelo;
 using namespace kelo::menupainter;
 
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
-
-// A fixed scheme: the XP-like face, highlight and shadow, grey everything else.
-uint32_t FakeSystemColour(int index) {
-    switch (index) {
-        case 15: return Rgb(236, 233, 216);  // clBtnFace
-        case 13: return Rgb(49, 106, 197);   // clHighlight
-        case 16: return Rgb(172, 168, 153);  // clBtnShadow
-        default: return 0xFF000000u | Rgb(90, 90, 90);  // the high byte is not a colour
-    }
-}
-const SystemColours kScheme = FakeSystemColour;
+using test::kScheme;
+using test::Rgb;
 
 InheritsFromTest Ancestry(std::vector<std::string> names) {
     return [names](std::string_view n) {
