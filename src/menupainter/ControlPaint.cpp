@@ -85,6 +85,8 @@ void PaintCombo(const ControlPaintFacts& facts, const ControlColourFacts& f, con
     Lines(dc.Get(), facts.parentColour, std::span(&ring.topLine, 1));
     Frame(dc.Get(), ring.inner, facts.colour);
     Frame(dc.Get(), ring.border, c.ring);
+    // The raised ring leaves the inner line of the platform's sunken edge uncovered.
+    if (raised) Frame(dc.Get(), Inset(ring.border, 1), facts.colour);
     // A simple combo box shows its list instead of a button.
     if (facts.simpleCombo) return;
     const ComboButton b =

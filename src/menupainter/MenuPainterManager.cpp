@@ -86,7 +86,10 @@ void TMenuPainterManager::CollectUnstyledForms() {
 void TMenuPainterManager::FormNotification(win::TComponent* component, win::TOperation operation) {
     if (!current_) return;
     if (operation == win::TOperation::opInsert) {
-        if (!Contains(pending_, component)) pending_.push_back(component);
+        if (Contains(pending_, component)) return;
+        // The list is served at the application window's next message: make sure there is one.
+        if (pending_.empty()) PostMessageW(win::Application().Handle(), WM_NULL, 0, 0);
+        pending_.push_back(component);
     } else {
         Erase(pending_, component);
         Erase(styled_, component);

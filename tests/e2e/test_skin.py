@@ -34,7 +34,7 @@ from kelo_e2e import Env, build_dir_from_args, netpbm, rect_of  # noqa: E402
 BUILD_DIR = None
 
 MAIN_CLASS, SETUP_CLASS, DROP_SETUP_CLASS = "TFrmKeloMain", "TFrmSetup", "TFrmDropSetup"
-NOTICE_CLASS, TRAY_CLASS = "TForm1", "TTrayIconWindow"
+NOTICE_CLASS, TRAY_CLASS, DROP_CLASS = "TForm1", "TTrayIconWindow", "TFrmDrop"
 ALARM_CAPTION, ALARM_TEXT = "提示", "今天上网的时间已经到了!"
 
 WM_CLOSE, WM_RBUTTONDOWN = 0x0010, 0x0204
@@ -212,6 +212,19 @@ class SkinEndToEnd(unittest.TestCase):
             for x, outside in ((left, left - 1), (right - 1, right)):
                 self.assertEqual(screen.at(x, top), screen.at(outside, top), f"the corner at ({x}, {top})")
 
+    def assert_flat_edits(self, dialog, screen):
+        """The edits wear the painter's one-pixel frame: their 3D edge's inner
+        line takes the page colour and the outer line a colour of its own."""
+        edits = [rect_of(ln.split("\t")[3]) for ln in (self.drv("children", dialog) or "").splitlines()
+                 if ln.split("\t")[1] == "Edit"]
+        self.assertTrue(edits, "the dialog has edits")
+        for left, top, right, bottom in edits:
+            page = screen.at(right - 3, bottom - 3)
+            with self.subTest("flat edit frame", edit=(left, top, right, bottom)):
+                self.assertEqual([screen.at(left + 1, top + 1), screen.at(right - 2, bottom - 2)], [page] * 2)
+                self.assertNotEqual(screen.at(left, top), page)
+                self.assertEqual(screen.at(left, top), screen.at(right - 1, bottom - 1))
+
     def close_dialog(self, dialog):
         if self.visible(dialog):
             self.click_button(dialog, "取消")
@@ -288,7 +301,9 @@ class SkinEndToEnd(unittest.TestCase):
         self.assertEqual(self.env.window_text(dialog), "设置")
         self.wait_until(lambda: self.drv("foreground") == f"{dialog}\n", what="the dialog in front")
         time.sleep(0.5)
-        self.assert_skinned_frame(dialog, self.shoot("skin-options-dialog.png"))
+        screen = self.shoot("skin-options-dialog.png")
+        self.assert_skinned_frame(dialog, screen)
+        self.assert_flat_edits(dialog, screen)
         self.doCleanups()
         # Back where the user came from: the main window has the focus and shows it.
         deadline = time.monotonic() + 3
@@ -371,6 +386,21 @@ class SkinEndToEnd(unittest.TestCase):
         menu, rows = self.open_menu("skin-tray-menu.png")
         self.assertEqual(menu[:2], (700, 600), "the menu opens at the cursor")
         self.assertEqual(len(rows), 4, f"four items: {rows}")
+        self.env.xdotool("key", "Escape")
+        self.wait_menus_closed()
+
+    def test_55_mini_window_menu_is_painted_flat_inside_the_skins_frame(self):
+        drop = self.env.find_window(DROP_CLASS)
+        left, top, right, bottom = self.rect(drop)
+        self.env.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 3)
+        menu, rows = self.open_menu("flat-mini-window-menu.png")
+        self.assertEqual(len(rows), 4, f"four items and a separator: {rows}")
+        screen = self.shoot()
+        m_left, _, m_right, _ = menu
+        # The icon band on the left, darker than the page the items stand on.
+        band, page = screen.at(m_left + 6, rows[-1]), screen.at(m_right - 8, rows[-1])
+        self.assertNotEqual(band, page, "the icon band stands out")
+        self.assertLess(sum(band), sum(page), "the band is darker than the page")
         self.env.xdotool("key", "Escape")
         self.wait_menus_closed()
 

@@ -11,6 +11,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/Subclass.h"
 #include "menupainter/ControlSubClass.h"
+#include "menupainter/MenuFrame.h"
 #include "menupainter/MenuPainter.h"
 #include "menupainter/MenuPainterManager.h"
 #include "TestSupport.h"
@@ -93,8 +94,12 @@ TEST_F(ControlPainterTest, EditFrameFollowsTheFocusAndComesOffWithThePainter) {
     const COLORREF band = menupainter::ToRgb(menupainter::LightenColor(clBtnFace, 16, SystemColour), SystemColour);
     EXPECT_EQ(WindowPixel(button, 8, 5), band);
 
-    // An inactive painter's controls give the flat look back at their next message.
+    // An inactive painter's controls give the flat look back at their next message, and
+    // that message is answered as the control answers it.
+    SetWindowTextW(edit, L"abc");
     Painter().SetActive(false);
+    EXPECT_EQ(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0), 3);
+    EXPECT_FALSE(Styled(edit));
     PumpFor(200);
     EXPECT_FALSE(Styled(edit));
     EXPECT_FALSE(Styled(button));
@@ -174,6 +179,36 @@ TEST_F(ControlPainterTest, ThePainterGoesBeneathASkinLayerAttachedBeforeIt) {
     SendMessageW(edit, WM_SETFOCUS, 0, 0);
     EXPECT_TRUE(record->State().hot);
     delete dialog;
+}
+
+TEST_F(ControlPainterTest, FlatMenuFrameComesWithTheRequestAndGoesWhenThePopupHides) {
+    Load();
+    const HWND popup = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE, 300,
+                                       300, 120, 90, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(popup);
+    PumpFor(100);
+    // A request for a window that has gone, or for a menu that is not one, paints nothing.
+    const HWND gone = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    EXPECT_TRUE(menupainter::ServeMenuFrameRequest(Painter(), menupainter::kBorderForWindow, 0,
+                                                   reinterpret_cast<LPARAM>(gone)));
+    EXPECT_TRUE(menupainter::ServeMenuFrameRequest(Painter(), menupainter::kBorderForItem, 0,
+                                                   reinterpret_cast<LPARAM>(popup)));
+    EXPECT_FALSE(menupainter::ServeMenuFrameRequest(Painter(), WM_NULL, 0, 0));
+
+    EXPECT_TRUE(menupainter::ServeMenuFrameRequest(Painter(), menupainter::kBorderForWindow, 0,
+                                                   reinterpret_cast<LPARAM>(popup)));
+    const win::Region region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(popup, region.Get()), ERROR);  // cut for the two-pixel shadow
+    EXPECT_FALSE(PtInRegion(region.Get(), 119, 0));
+    EXPECT_TRUE(PtInRegion(region.Get(), 119, 89));
+    const COLORREF frame = WindowPixel(popup, 0, 0);
+    EXPECT_EQ(WindowPixel(popup, 117, 40), frame);
+    EXPECT_EQ(WindowPixel(popup, 40, 87), frame);
+
+    ShowWindow(popup, SW_HIDE);
+    EXPECT_EQ(GetWindowRgn(popup, region.Get()), ERROR);
+    DestroyWindow(popup);
 }
 
 }  // namespace
