@@ -29,6 +29,19 @@ inline std::string ScratchDir() {
     return win::Narrow(dir) + "\\";
 }
 
+// Runs the thread's messages for a while.
+inline void Pump(double seconds) {
+    const double end = Seconds() + seconds;
+    MSG msg;
+    while (Seconds() < end) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    }
+}
+
 inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -38,5 +51,7 @@ inline double Median(std::vector<double> values) {
 int SkinFrame(int runs);
 // The flat menu painter's items and a whole popup: kelo_bench menu [runs].
 int MenuPaint(int runs);
+// The options dialog repainted whole with its controls skinned: kelo_bench controls [runs].
+int SkinControls(int runs);
 
 }  // namespace kelo::bench

@@ -10,7 +10,9 @@
 //     a full repaint of the main window's skinned frame, and a skinned drop-down menu
 //     from the press on the menu bar until it is painted;
 //   kelo_bench menu [runs=200]
-//     one flat menu item, and a whole 6-item popup, measured and painted off screen.
+//     one flat menu item, and a whole 6-item popup, measured and painted off screen;
+//   kelo_bench controls [runs=200]
+//     a whole repaint of the options dialog with every control skinned.
 #include <windows.h>
 #include <psapi.h>
 
@@ -209,10 +211,12 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"startup") return Startup(static_cast<int>(arg(2, 7)));
     if (mode == L"skin") return bench::SkinFrame(static_cast<int>(arg(2, 200)));
     if (mode == L"menu") return bench::MenuPaint(static_cast<int>(arg(2, 200)));
+    if (mode == L"controls") return bench::SkinControls(static_cast<int>(arg(2, 200)));
     std::fprintf(stderr, "usage: kelo_bench accuracy [seconds] [blockEvery] [blockFor]\n"
                          "       kelo_bench footprint [seconds]\n"
                          "       kelo_bench startup [runs]\n"
                          "       kelo_bench skin [runs]\n"
-                         "       kelo_bench menu [runs]\n");
+                         "       kelo_bench menu [runs]\n"
+                         "       kelo_bench controls [runs]\n");
     return 2;
 }

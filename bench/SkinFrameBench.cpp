@@ -20,18 +20,6 @@ namespace kelo::bench {
 
 namespace {
 
-void Pump(double seconds) {
-    const double end = Seconds() + seconds;
-    MSG msg;
-    while (Seconds() < end) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    }
-}
-
 // The menu loop tells the menu's owner when it has nothing left to do: the menu is up
 // and painted. That ends the measurement and the menu.
 class MenuIdleWatch : public win::SubclassHook {

@@ -19,7 +19,9 @@ set(KELO_SKIN_PURE_SOURCES
   ${KELO_SKIN_SRC}/SkinData.cpp
   ${KELO_SKIN_SRC}/NineGrid.cpp
   ${KELO_SKIN_SRC}/SkinControlChoice.cpp
-  ${KELO_SKIN_SRC}/SkinFrameRules.cpp)
+  ${KELO_SKIN_SRC}/SkinFrameRules.cpp
+  ${KELO_SKIN_SRC}/SkinControlRules.cpp
+  ${KELO_SKIN_SRC}/SkinScrollGeometry.cpp)
 target_sources(kelo_core PRIVATE ${KELO_SKIN_PURE_SOURCES})
 
 # Sources of the host programs: they use the pure skin code only.

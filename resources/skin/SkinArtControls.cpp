@@ -134,12 +134,88 @@ void DrawScrollBars() {
     Save("vthumb.bmp", JoinFrames(vertical, false).ToImage(false));
 }
 
+// Tabs, the progress bar and the track-bar thumbs: no window of the program has them, but
+// a dialog that does looks of a piece with the rest.
+void DrawTabsProgressAndThumbs() {
+    // Tabs: normal, selected, hot, disabled, selected and hot; rounded at the top, open below.
+    const Colour tabFills[] = {C(236, 235, 237), kWhite, C(244, 246, 249), C(240, 240, 241), kWhite};
+    const Colour tabEdges[] = {kBorder, kBorder, kBorderFocus, kBorderDisabled, kBorderFocus};
+    std::vector<Canvas> tabs;
+    for (int i = 0; i < 5; ++i) {
+        Canvas t(16, 20, kFace);
+        t.FillRoundRect(0, 0, 16, 21, 3, 0, tabEdges[i]);
+        t.FillRoundRect(1, 1, 15, 21, 2, 0, tabFills[i]);
+        if (i == 1 || i == 4) t.FillRect(2, 1, 14, 2, kAccent);
+        tabs.push_back(t);
+    }
+    Save("tabs.bmp", JoinFrames(tabs, false).ToImage(false));
+    // The page under the tabs: a fine line around white.
+    Canvas page(12, 12, kWhite);
+    page.FillRect(0, 0, 12, 12, kBorder);
+    page.FillRect(1, 1, 11, 11, kWhite);
+    Save("tabborder.bmp", page.ToImage(false));
+
+    // Progress: the track, then the filled part; the chunk is one block of the fill.
+    Canvas track(12, 12, kFace), fill(12, 12, kFace), chunk(8, 12, kFace);
+    track.FillRoundRect(0, 0, 12, 12, 3, 3, kBorder);
+    track.FillRoundRect(1, 1, 11, 11, 2, 2, kTrack);
+    fill.FillRoundRect(0, 0, 12, 12, 3, 3, kBorderFocus);
+    fill.FillRoundRect(1, 1, 11, 11, 2, [](int row) { return Mix(C(120, 150, 186), kAccent, row / 11.0); });
+    chunk.FillRoundRect(1, 1, 7, 11, 1, [](int row) { return Mix(C(120, 150, 186), kAccent, row / 11.0); });
+    Save("progress.bmp", JoinFrames({track, fill}, false).ToImage(false));
+    Save("progresschunk.bmp", chunk.ToImage(false));
+
+    // Track-bar thumbs: normal, pressed, hot, disabled, focused; a plate with a point.
+    const Colour thumbFills[] = {kWhite, C(208, 218, 229), C(232, 238, 245), C(246, 246, 247), kWhite};
+    const Colour thumbEdges[] = {kBorder, kBorderPressed, kBorderFocus, kBorderDisabled, kBorderFocus};
+    std::vector<Canvas> horizontal, vertical;
+    for (int i = 0; i < 5; ++i) {
+        Canvas h(11, 19, kFace);
+        h.FillRoundRect(0, 0, 11, 19, 2, 5, thumbEdges[i]);
+        h.FillRoundRect(1, 1, 10, 18, 1.5, 4, thumbFills[i]);
+        horizontal.push_back(h);
+        Canvas v(19, 11, kFace);
+        v.FillRoundRect(0, 0, 19, 11, 2.5, 2.5, thumbEdges[i]);
+        v.FillRoundRect(1, 1, 18, 10, 1.5, 1.5, thumbFills[i]);
+        vertical.push_back(v);
+    }
+    Save("thumbhorz.bmp", JoinFrames(horizontal, false).ToImage(true));
+    Save("thumbvert.bmp", JoinFrames(vertical, false).ToImage(true));
+}
+
+// Up-down arrows: four states of the first arrow (up or left), then of the second, in the
+// field states' order; the glyphs in the same order on magenta.
+void DrawUpDownParts() {
+    const Colour arrows[] = {kArrow, C(40, 50, 62), C(176, 182, 190), C(52, 64, 78)};
+    for (const bool horizontal : {false, true}) {
+        const int w = horizontal ? 10 : 16, h = horizontal ? 16 : 10;
+        const int gw = horizontal ? 6 : 10, gh = horizontal ? 10 : 6;
+        std::vector<Canvas> plates, glyphs;
+        const int turns[2] = {horizontal ? 1 : 2, horizontal ? 3 : 0};  // left, right / up, down
+        for (int arrow = 0; arrow < 2; ++arrow) {
+            for (int st = 0; st < 4; ++st) {
+                Canvas plate(w, h, kFace);
+                plate.FillRoundRect(0, 0, w, h, 2, 2, kFieldStates[st].edge);
+                plate.FillRoundRect(1, 1, w - 1, h - 1, 1.5, 1.5, kFieldStates[st].fill);
+                plates.push_back(plate);
+                Canvas glyph(gw, gh, kWhite);
+                Chevron(glyph, gw / 2.0, gh / 2.0, 2.5, turns[arrow], 1.4, arrows[st]);
+                glyphs.push_back(glyph);
+            }
+        }
+        Save(horizontal ? "updownh.bmp" : "updownv.bmp", JoinFrames(plates, false).ToImage(false));
+        Save(horizontal ? "updownhglyph.bmp" : "updownvglyph.bmp", JoinFrames(glyphs, false).ToImage(true));
+    }
+}
+
 }  // namespace
 
 void DrawControlParts() {
     DrawComboParts();
     DrawHeaderAndStatusBar();
     DrawScrollBars();
+    DrawTabsProgressAndThumbs();
+    DrawUpDownParts();
 }
 
 void DrawMenuParts() {

@@ -67,6 +67,26 @@ SkinControlChoice ChooseByMapKind(const std::string& kind, const SkinSwitches& s
     return {};
 }
 
+// A bare button by its type (the low four style bits). Group boxes, owner-drawn, user,
+// split and command-link buttons draw themselves in ways the skin's images do not cover.
+K BareButtonKind(uint32_t style) {
+    switch (style & 0xF) {
+        case 0x0:  // BS_PUSHBUTTON
+        case 0x1:  // BS_DEFPUSHBUTTON
+            return K::TSkinButton;
+        case 0x2:  // BS_CHECKBOX
+        case 0x3:  // BS_AUTOCHECKBOX
+        case 0x5:  // BS_3STATE
+        case 0x6:  // BS_AUTO3STATE
+            return K::TSkinCheckBox;
+        case 0x4:  // BS_RADIOBUTTON
+        case 0x9:  // BS_AUTORADIOBUTTON
+            return K::TSkinRadioButton;
+        default:
+            return K::None;
+    }
+}
+
 bool IsScrollable(const ControlFacts& control) {
     constexpr uint32_t kScrollBarStyles = 0x100000 | 0x200000;
     return InheritsAny(control, {"TWinControl"}) &&
@@ -208,12 +228,7 @@ SkinControlChoice ChooseSkinControl(const ControlFacts& control, const SkinSwitc
 
 BareWindowChoice ChooseBareWindowSkin(std::string_view className, uint32_t style) {
     const std::string name = LowerAscii(className);
-    if (name == "button") {
-        if ((style & 7) == 7) return {};
-        if ((style & 3) == 3 || (style & 2) != 0 || (style & 5) == 5) return {K::TSkinCheckBox};
-        if ((style & 9) == 9 || (style & 4) != 0) return {K::TSkinRadioButton};
-        return {K::TSkinButton};
-    }
+    if (name == "button") return {BareButtonKind(style)};
     if (name == "combobox") return (style & 3) != 1 ? BareWindowChoice{K::TSkinComboBox} : BareWindowChoice{};
     if (name == "comboboxex32") return {K::TSkinComboBox, true};
     if (name == "scrollbar") return {K::TSkinSizer};

@@ -100,7 +100,21 @@ bool CopyWithoutMagentaDirect(HDC target, int x, int y, int width, int height, H
 }  // namespace
 
 void CopyWithoutMagenta(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY) {
+    if (width <= 0 || height <= 0) return;
     if (CopyWithoutMagentaDirect(target, x, y, width, height, source, sourceX, sourceY)) return;
+    DibPixels from;
+    if (SelectedDib(source, from)) {
+        // Any other target (a window, a device-dependent bitmap): its pixels come into a DIB,
+        // take the keyed copy there and go back in one transfer.
+        const win::Bitmap back = win::CreateTopDownDib(width, height);
+        if (back) {
+            const SelectedDC backDC(target, back.Get());
+            BitBlt(backDC.Get(), 0, 0, width, height, target, x, y, SRCCOPY);
+            CopyWithoutMagentaDirect(backDC.Get(), 0, 0, width, height, source, sourceX, sourceY);
+            BitBlt(target, x, y, width, height, backDC.Get(), 0, 0, SRCCOPY);
+            return;
+        }
+    }
     // The mask is white where the source is magenta: those pixels keep the target.
     win::Bitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
     const SelectedDC maskDC(source, mask.Get());

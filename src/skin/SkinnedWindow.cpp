@@ -307,8 +307,19 @@ void TSkinnedWindow::ResizeToSkin(bool freshClientRect) {
 // ---- detaching ------------------------------------------------------------------------
 
 void TSkinnedWindow::DetachControls() {
+    hotControl_ = nullptr;
     // Last attached first.
     while (!controls_.empty()) controls_.pop_back();
+}
+
+void TSkinnedWindow::ControlGone(TSkinControl& control) {
+    const auto found = std::find_if(controls_.begin(), controls_.end(),
+                                    [&control](const auto& skin) { return skin.get() == &control; });
+    if (found == controls_.end()) return;
+    if (hotControl_ == &control) hotControl_ = nullptr;
+    // Out of the list before it goes: freeing may run messages that walk the list.
+    std::unique_ptr<TSkinControl> gone = std::move(*found);
+    controls_.erase(found);
 }
 
 bool TSkinnedWindow::HasControlSkin(HWND control) const {
@@ -381,6 +392,9 @@ void TSkinnedWindow::OnDetached(HWND) {
 bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const bool bare = form_ == nullptr;
     switch (msg) {
+    case WM_DESTROY:
+        destroying_ = true;
+        return false;
     case kSkinnedQueryMessage:
         if (wParam != 0) return false;  // a caption button's own action
         result = 1;
@@ -787,7 +801,8 @@ void TSkinnedWindow::WalkControls() {
                                                                  static_cast<uint32_t>(GetWindowLongW(child, GWL_STYLE)));
             HWND target = choice.onFirstChild ? GetWindow(child, GW_CHILD) : child;
             if (choice.kind == SkinControlKind::None || !target) continue;
-            if (auto control = MakeControlSkin(choice.kind, nullptr, target, source_)) controls_.push_back(std::move(control));
+            if (auto control = MakeControlSkin(choice.kind, nullptr, target, false, source_, *this))
+                controls_.push_back(std::move(control));
         }
         return;
     }
@@ -817,7 +832,7 @@ void TSkinnedWindow::WalkControls() {
         facts.dateModeUpDown = (facts.style & 0x0001) != 0 && control->InheritsFrom("TDateTimePicker");
         const SkinControlChoice choice = ChooseSkinControl(facts, switches);
         if (choice.kind == SkinControlKind::None) continue;
-        if (auto skinControl = MakeControlSkin(choice.kind, control, handle, source_))
+        if (auto skinControl = MakeControlSkin(choice.kind, control, handle, choice.keepColour, source_, *this))
             controls_.push_back(std::move(skinControl));
     }
 }

@@ -14,6 +14,7 @@
 #include "framework/Handle.h"
 #include "framework/Subclass.h"
 #include "skin/SkinFrameRules.h"
+#include "skin/SkinControl.h"
 #include "skin/SkinNCObject.h"
 
 namespace kelo::win {
@@ -47,7 +48,7 @@ private:
     TSkinnedWindow& window_;
 };
 
-class TSkinnedWindow : public NCHost, private win::SubclassHook {
+class TSkinnedWindow : public NCHost, public TSkinControlOwner, private win::SubclassHook {
 public:
     enum LifeState { kCreated = 0, kSkinned = 1, kRecolouring = 3, kDetaching = 4, kResizing = 5, kDestroyed = 6 };
     enum Placement { kNormal = 0, kMaximized = 1, kMinimized = 2 };
@@ -83,6 +84,13 @@ public:
     HICON Icon() const { return icon_.Get(); }
     // Whether this window has a skin object for the control's window.
     bool HasControlSkin(HWND control) const;
+    const std::vector<std::unique_ptr<TSkinControl>>& ControlSkins() const { return controls_; }
+
+    // The control skins' owner.
+    void ControlGone(TSkinControl& control) override;
+    TSkinControl* HotControl() const override { return hotControl_; }
+    void SetHotControl(TSkinControl* control) override { hotControl_ = control; }
+    bool Destroying() const override { return destroying_; }
 
     // Paints the skinned frame now (non-client paint).
     void PaintFrame();
@@ -148,6 +156,8 @@ private:
     std::unique_ptr<SkinMenuItemHandlers> systemMenuPaint_;
     std::vector<std::unique_ptr<SkinMenuItemHandlers>> popupMenuPaint_;
     std::vector<std::unique_ptr<TSkinControl>> controls_;
+    TSkinControl* hotControl_ = nullptr;
+    bool destroying_ = false;
     win::UniqueIcon icon_;  // the window's small icon, for the system-menu button
     // Kept between paints: the frame composed off screen, the caption strip being drawn,
     // and the last caption without its buttons (a button redraws over it alone).

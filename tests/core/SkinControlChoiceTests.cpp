@@ -173,11 +173,16 @@ TEST(SkinControlChoiceMap, EveryDefaultLineNamesAKindTheWalkerKnows) {
     }
 }
 
-TEST(SkinControlChoiceBareWindow, ButtonStylesPickTheSkin) {
-    EXPECT_EQ(ChooseBareWindowSkin("Button", 0x50010007), BareWindowChoice{});  // group box
-    EXPECT_EQ(ChooseBareWindowSkin("Button", 0x50010003).kind, K::TSkinCheckBox);
-    EXPECT_EQ(ChooseBareWindowSkin("Button", 0x50010009).kind, K::TSkinRadioButton);
-    EXPECT_EQ(ChooseBareWindowSkin("Button", 0x50010001).kind, K::TSkinButton);
+TEST(SkinControlChoiceBareWindow, ButtonTypePicksTheSkinAndOwnerDrawnButtonsStayUnskinned) {
+    // Every button type, with the style bits a dialog gives its buttons around it.
+    const K byType[16] = {
+        K::TSkinButton,      K::TSkinButton,       K::TSkinCheckBox, K::TSkinCheckBox,  // push, default, check, auto
+        K::TSkinRadioButton, K::TSkinCheckBox,     K::TSkinCheckBox, K::None,           // radio, 3-state, auto, group
+        K::None,             K::TSkinRadioButton,  K::None,          K::None,           // user, auto radio, box, owner-draw
+        K::None,             K::None,              K::None,          K::None,           // split and command-link buttons
+    };
+    for (uint32_t type = 0; type < 16; ++type)
+        EXPECT_EQ(ChooseBareWindowSkin("Button", 0x50010000 | 0x20 | type), BareWindowChoice{byType[type]}) << type;
 }
 
 TEST(SkinControlChoiceBareWindow, OtherClassesByNameAndStyle) {

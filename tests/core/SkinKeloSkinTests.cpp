@@ -105,7 +105,9 @@ TEST_F(KeloSkin, EveryElementTheProgramDrawsIsThere) {
     const SkinPart needed[] = {SkinPart::MenuItem, SkinPart::MenuBackground, SkinPart::Scrollbar,
                                SkinPart::HorzScroll, SkinPart::VertScroll, SkinPart::HorzScrollThumb,
                                SkinPart::VertScrollThumb, SkinPart::ComboButton, SkinPart::SunkEdge,
-                               SkinPart::ExtraImages, SkinPart::Headerbar, SkinPart::StatusBarEdges};
+                               SkinPart::ExtraImages, SkinPart::Headerbar, SkinPart::StatusBarEdges,
+                               SkinPart::Tabs, SkinPart::TrackbarThumbHorz, SkinPart::TrackbarThumbVert,
+                               SkinPart::UpDownVert, SkinPart::UpDownHorz};
     for (SkinPart part : needed) {
         const TSkinElement* e = skin_->Part(part);
         ASSERT_NE(e, nullptr) << SkinPartSection(part);
@@ -114,6 +116,10 @@ TEST_F(KeloSkin, EveryElementTheProgramDrawsIsThere) {
     }
     EXPECT_FALSE(skin_->buttons.checkImage.Empty());
     EXPECT_FALSE(skin_->buttons.radioImage.Empty());
+    EXPECT_FALSE(static_cast<const TSkinBorderElement*>(skin_->Part(SkinPart::Tabs))->image2.Empty());
+    ASSERT_NE(skin_->progress, nullptr);
+    EXPECT_EQ(skin_->progress->image.Width() % 2, 0);
+    EXPECT_FALSE(skin_->progress->image2.Empty());
 }
 
 }  // namespace

@@ -50,6 +50,22 @@ BORDER, CAPTION_HEIGHT = 5, 29
 CLOSE_X, CLOSE_Y, CAPTION_BUTTON = 25, 5, 21   # from the right edge; 21 x 21
 
 
+def history(lines):
+    """A history of half-hour runs, one an hour, as the program writes it."""
+    out = []
+    for i in range(lines):
+        day, hour = divmod(i, 24)
+        start = f"2026-{9 + day // 30:02d}-{1 + day % 30:02d} {hour:02d}:00:00"
+        end = f"2026-{9 + day // 30:02d}-{1 + day % 30:02d} {hour:02d}:30:00"
+        out.append("\x07".join([start, end, "00:30:00", "vm", "Kelo", "198.51.100.2"]))
+    return ("\r\n".join(out) + "\r\n").encode("ascii")
+
+
+HISTORY = history(1000)
+LVM_GETTOPINDEX = 0x1027
+SM_CXVSCROLL, SM_CYVSCROLL = 2, 20
+
+
 class Screen:
     """A screenshot as RGB triples."""
 
@@ -79,6 +95,7 @@ class SkinEndToEnd(unittest.TestCase):
             cls.env.online()
             folder = cls.env.fresh_dir("skin")
             (folder / "Kelo.ini").write_bytes(b"[Setup]\r\nDate=0\r\n")
+            (folder / "Kelo.trv").write_bytes(HISTORY)
             cls.proc = cls.env.start(folder / "Kelo.exe")
             cls.main = cls.env.find_window(MAIN_CLASS, timeout_ms=30000)
             if cls.main is None:
@@ -403,6 +420,33 @@ class SkinEndToEnd(unittest.TestCase):
         self.assertLess(sum(band), sum(page), "the band is darker than the page")
         self.env.xdotool("key", "Escape")
         self.wait_menus_closed()
+
+    # -- a long history in the list -----------------------------------------
+
+    def test_58_long_history_scrolls_with_the_skinned_scroll_bar(self):
+        self.activate(self.main)
+        lists = [ln.split("\t") for ln in (self.drv("children", self.main) or "").splitlines()]
+        found = [(hwnd, rect_of(r)) for hwnd, cls, _, r in lists if cls == "SysListView32"]
+        self.assertEqual(len(found), 1, "the history list")
+        view, (left, top, right, bottom) = found[0]
+        self.assertEqual(self.drv("send", view, LVM_GETTOPINDEX, 0, 0).strip(), "0")
+        # The vertical bar's thumb sits just below its up arrow at the top of the list.
+        bar = int(self.drv("metric", SM_CXVSCROLL))
+        arrow = int(self.drv("metric", SM_CYVSCROLL))
+        x, y = right - 2 - bar // 2, top + 2 + arrow + 3
+        self.env.xdotool("mousemove", x, y, "mousedown", 1)
+        for step in range(1, 6):
+            self.env.xdotool("mousemove", x, y + 30 * step)
+            time.sleep(0.1)
+        self.env.xdotool("mouseup", 1)
+        time.sleep(0.5)
+        first = int(self.drv("send", view, LVM_GETTOPINDEX, 0, 0))
+        screen = self.shoot("skin-long-history.png")
+        self.assertGreater(first, 100, "the drag scrolled far into the history")
+        # The list shows rows from there on: dark text in its upper half.
+        ink = sum(1 for yy in range(top + 30, (top + bottom) // 2) for xx in range(left + 4, right - bar - 4)
+                  if max(screen.at(xx, yy)) < 90)
+        self.assertGreater(ink, 50, "rows after the drag")
 
     # -- the close button ----------------------------------------------------
 

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "skin/SkinManager.h"
+#include "skin/SkinnedWindow.h"
+
 namespace kelo::test {
 
 DibCanvas::DibCanvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
@@ -119,6 +122,44 @@ std::string BuildDir() {
     std::wstring dir(path);
     for (int up = 0; up < 2; ++up) dir = dir.substr(0, dir.find_last_of(L"\\/"));
     return std::string(dir.begin(), dir.end()) + "\\";
+}
+
+bool FullySkinned(HWND hwnd) {
+    const skin::TSkinManager* manager = skin::TSkinManager::Instance();
+    const skin::TSkinnedWindow* window = manager ? manager->FindSkinnedWindow(hwnd) : nullptr;
+    return window && window->State() == skin::TSkinnedWindow::kSkinned;
+}
+
+long ProcessGdiObjects() {
+    if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
+    long found = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++found;
+    return found;
+}
+
+namespace {
+
+// A thread timer has no context of its own: the box it looks for, and what it saw.
+const wchar_t* watchedBoxCaption = nullptr;
+bool watchedBoxSkinned = false;
+
+void CALLBACK PressOkOfWatchedBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowW(L"#32770", watchedBoxCaption);
+    if (!box || !IsWindowVisible(box)) return;
+    if (FullySkinned(box)) watchedBoxSkinned = true;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+bool MessageBoxClosedByTimer(HWND owner, const wchar_t* caption, const wchar_t* text) {
+    watchedBoxCaption = caption;
+    watchedBoxSkinned = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &PressOkOfWatchedBox);
+    MessageBoxW(owner, text, caption, MB_OK);
+    KillTimer(nullptr, timer);
+    return watchedBoxSkinned;
 }
 
 }  // namespace kelo::test

@@ -1,11 +1,14 @@
 #pragma once
-// Drawing into a 32-bit DIB and reading its pixels back, for the skin's GDI tests.
+// Drawing into a 32-bit DIB and reading its pixels back, for the skin's GDI tests, and
+// what the tests of skinned windows share.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/Graphics.h"
 #include "framework/Handle.h"
+#include "skin/SkinControl.h"
 #include "skin/SkinImage.h"
 
 namespace kelo::test {
@@ -38,5 +41,33 @@ std::string EmbeddedSkinFile();
 std::string EncodePng(const skin::SkinImage& image);
 // The build folder: two levels up from the test program (build/win/kelo_win_tests.exe).
 std::string BuildDir();
+
+// The window is listed by the skin manager and the posted message that finishes the
+// attaching has been handled.
+bool FullySkinned(HWND hwnd);
+
+// The skinned window of control-skin tests: it holds one control skin and frees it when
+// told its control is gone.
+class SkinControlOwner : public skin::TSkinControlOwner {
+public:
+    void ControlGone(skin::TSkinControl& control) override {
+        ++gone;
+        if (skin.get() == &control) skin.reset();
+    }
+    skin::TSkinControl* HotControl() const override { return hot; }
+    void SetHotControl(skin::TSkinControl* control) override { hot = control; }
+    bool Destroying() const override { return false; }
+
+    std::unique_ptr<skin::TSkinControl> skin;
+    skin::TSkinControl* hot = nullptr;
+    int gone = 0;
+};
+// The GDI objects the process holds: what GetGuiResources answers, or under Wine, where
+// it answers 0, the objects found by probing the handle table (Wine takes a handle by its
+// table index alone). 0 when neither works.
+long ProcessGdiObjects();
+// Shows a message box owned by `owner` and lets a thread timer press its OK once it is
+// up; true when the box wore the skin while it was open.
+bool MessageBoxClosedByTimer(HWND owner, const wchar_t* caption, const wchar_t* text);
 
 }  // namespace kelo::test

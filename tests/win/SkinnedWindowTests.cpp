@@ -18,6 +18,7 @@
 #include "framework/Form.h"
 #include "framework/Handle.h"
 #include "framework/Menus.h"
+#include "framework/Subclass.h"
 #include "skin/SkinArchive.h"
 #include "skin/SkinManager.h"
 #include "skin/SkinSource.h"
@@ -84,11 +85,7 @@ TSkinnedWindow* Skinned(HWND hwnd) {
     return manager ? manager->FindSkinnedWindow(hwnd) : nullptr;
 }
 
-// Skinned, and the posted attach message handled.
-bool FullySkinned(HWND hwnd) {
-    const TSkinnedWindow* w = Skinned(hwnd);
-    return w && w->State() == TSkinnedWindow::kSkinned;
-}
+using test::FullySkinned;
 
 SIZE ClientSize(HWND hwnd) {
     RECT r;
@@ -370,6 +367,36 @@ TEST_F(SkinnedWindowTest, OpeningAndClosingWindowsLeavesNothingBehind) {
     if (system) EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), system + 5);
     EXPECT_EQ(manager.SkinnedWindowCount(), windows);
     EXPECT_EQ(manager.PopupSkinCount(), popups);
+}
+
+// The controls of a skinned window wear control skins that go with their controls and come
+// off with the window's skin, giving each control its own procedure back.
+TEST_F(SkinnedWindowTest, ControlSkinsGoWithTheirControlsAndComeOffWithTheWindowsSkin) {
+    ShowSkinned();
+    auto dialog = std::make_unique<win::TForm>(nullptr);
+    dialog->LoadFromDescription(kDialogDescription);
+    dialog->Show();
+    const HWND hwnd = dialog->Handle();
+    ASSERT_TRUE(PumpUntil([hwnd] { return FullySkinned(hwnd); }));
+    TSkinnedWindow& window = *Skinned(hwnd);
+    auto* edit = dialog->Find<win::TWinControl>("Edit1");
+    auto* button = dialog->Find<win::TWinControl>("Button1");
+    const HWND editWindow = edit->Handle(), buttonWindow = button->Handle();
+    ASSERT_TRUE(win::HasSubclass(editWindow, win::SubclassId::Skin));
+    ASSERT_TRUE(win::HasSubclass(buttonWindow, win::SubclassId::Skin));
+    const size_t skins = window.ControlSkins().size();
+
+    // The mouse over the button makes it the window's hot control; the button goes.
+    SendMessageW(buttonWindow, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ASSERT_NE(window.HotControl(), nullptr);
+    delete button;
+    EXPECT_EQ(window.ControlSkins().size(), skins - 1);
+    EXPECT_EQ(window.HotControl(), nullptr);
+
+    source_->SetActive(false);
+    EXPECT_TRUE(PumpUntil([editWindow] { return !win::HasSubclass(editWindow, win::SubclassId::Skin); }));
+    SetWindowTextW(editWindow, L"still an edit");
+    EXPECT_EQ(edit->Caption(), L"still an edit");
 }
 
 // A skin file loaded at run time replaces the skin under a skinned window: nothing of the
