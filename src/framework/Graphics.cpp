@@ -1,5 +1,7 @@
 #include "framework/Graphics.h"
 
+#include <algorithm>
+
 #include "core/Errors.h"
 #include "core/FormDescription.h"
 #include "framework/Component.h"
@@ -98,6 +100,21 @@ bool TFont::ReadProperty(const std::string& sub, const FormValue& value) {
     else return false;
     return true;
 }
+
+DibSurface::DibSurface(HDC reference, int width, int height)
+    : bitmap_(CreateTopDownDib(std::max(width, 1), std::max(height, 1))),
+      dc_(CreateCompatibleDC(reference)),
+      width_(width),
+      height_(height) {
+    old_ = SelectObject(dc_, bitmap_.Get());
+}
+
+DibSurface::~DibSurface() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+}
+
+void DibSurface::BlitTo(HDC target, int x, int y) const { BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY); }
 
 MemoryDC::MemoryDC(HDC reference, int width, int height)
     : dc_(CreateCompatibleDC(reference)),

@@ -123,6 +123,24 @@ private:
     HDC dc_;
 };
 
+// A 32-bit top-down DIB selected into a memory DC: compose off screen where pixels are
+// read back or keyed, then one transfer.
+class DibSurface {
+public:
+    DibSurface(HDC reference, int width, int height);
+    ~DibSurface();
+    DibSurface(const DibSurface&) = delete;
+    DibSurface& operator=(const DibSurface&) = delete;
+    HDC Get() const { return dc_; }
+    void BlitTo(HDC target, int x, int y) const;
+
+private:
+    Bitmap bitmap_;
+    HDC dc_;
+    HGDIOBJ old_;
+    int width_, height_;
+};
+
 // A memory DC with a compatible bitmap selected: compose off screen, then one blit.
 class MemoryDC {
 public:

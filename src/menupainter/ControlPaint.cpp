@@ -132,8 +132,11 @@ void PaintCheckBox(const ControlPaintFacts& facts, const ControlColourFacts& f, 
 }
 
 void PaintButton(const ControlPaintFacts& facts, const ControlColourFacts& f, const MenuLook& look) {
-    win::WindowDC dc(facts.hwnd);
+    const win::WindowDC window(facts.hwnd);
     const Rect client = ClientRect(facts.hwnd);
+    // The whole face is composed off screen: the default button's darkened passes read
+    // pixels back, which a window's device context answers slowly.
+    const win::DibSurface dc(window.Get(), client.Width(), client.Height());
     const ButtonColours c = ButtonLook(f, look.colours, kSystem);
     // The parent's colour shows in the rounded corners.
     Fill(dc.Get(), client, facts.parentColour);
@@ -154,6 +157,7 @@ void PaintButton(const ControlPaintFacts& facts, const ControlColourFacts& f, co
     const UINT format = facts.rightToLeft ? 0x20005 : DT_CENTER | DT_VCENTER;
     PaintItemText(dc.Get(), look, facts.caption, format, facts.font, facts.rightToLeft, false, facts.isDefault,
                   facts.enabled, false, RECT{left, top, left + tw, top + th}, L"");
+    dc.BlitTo(window.Get(), client.left, client.top);
 }
 
 void PaintArrowHalf(HDC dc, const Rect& half, bool up, bool hot, const ControlColourFacts& f,

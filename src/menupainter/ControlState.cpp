@@ -14,6 +14,8 @@ bool StepControlState(ControlStateFlags& flags, ControlEvent event, const Contro
             flags.hot = false;
             return true;
         case ControlEvent::Paint:
+            // A frame outside the client area is not touched by the client's painting.
+            return !facts.framedOutside;
         case ControlEvent::PressedState:
         case ControlEvent::DefaultChanged:
         case ControlEvent::TextChanged:

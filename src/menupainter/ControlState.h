@@ -31,7 +31,7 @@ enum class ControlEvent {
 struct ControlStateFacts {
     bool enabled = true;
     bool upDown = false;       // follows the mouse to light the arrow under it
-    bool framedOutside = false; // its flat frame lies on the frame the control draws itself
+    bool framedOutside = false; // its flat frame lies outside the client area, on the control's own frame
 };
 
 struct ControlStateFlags {

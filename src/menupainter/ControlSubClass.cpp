@@ -74,6 +74,8 @@ TControlSubClass::~TControlSubClass() { Unhook(); }
 bool TControlSubClass::Attach() {
     if (!hwnd_ || win::HasSubclass(hwnd_, win::SubclassId::MenuPainter)) return false;
     attached_ = win::AttachSubclass(hwnd_, win::SubclassId::MenuPainter, this);
+    // The flat frame of an edit or a view lies on its own frame: that is painted again too.
+    if (attached_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
     return attached_;
 }
 
@@ -118,9 +120,9 @@ bool TControlSubClass::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 void TControlSubClass::UpdateState(HWND hwnd, UINT msg, WPARAM wParam) {
     const ControlEvent event = msg == WM_MOUSEHOVER ? ControlEvent::MouseEnter : EventOf(kind_, msg, wParam);
     ControlStateFlags flags{state_.hot, state_.mouseDown, state_.spaceDown, spaceRepeat_};
+    const bool framedKind = kind_ == ControlKind::Edit || kind_ == ControlKind::TreeView || kind_ == ControlKind::ListView;
     const ControlStateFacts facts{IsWindowEnabled(hwnd) != FALSE, kind_ == ControlKind::UpDown,
-                                  kind_ == ControlKind::Edit || kind_ == ControlKind::TreeView ||
-                                      kind_ == ControlKind::ListView};
+                                  framedKind && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0};
     const bool repaint = StepControlState(flags, event, facts);
     state_.hot = flags.hot;
     state_.mouseDown = flags.mouseDown;

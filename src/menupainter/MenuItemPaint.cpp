@@ -104,27 +104,6 @@ SIZE Extent(HDC dc, const std::wstring& text) {
     return s;
 }
 
-// The 32-bit off-screen bitmap an item is composed in.
-class Surface {
-public:
-    Surface(HDC reference, int width, int height) {
-        bitmap_ = win::CreateTopDownDib(std::max(width, 1), std::max(height, 1));
-        dc_ = CreateCompatibleDC(reference);
-        old_ = SelectObject(dc_, bitmap_.Get());
-    }
-    ~Surface() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-    HDC Dc() const { return dc_; }
-
-private:
-    win::Bitmap bitmap_;
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 }  // namespace
 
@@ -330,8 +309,8 @@ void PaintMenuItem(HDC dc, const RECT& rect, bool selected, const MenuLook& look
         in.letterHeight = Extent(dc, L"W").cy;
     }
     const ItemLayout l = LayoutMenuItem(in);
-    Surface off(dc, l.bitmapWidth, l.bitmapHeight);
-    HDC mem = off.Dc();
+    const win::DibSurface off(dc, l.bitmapWidth, l.bitmapHeight);
+    HDC mem = off.Get();
     if (look.font) SelectObject(mem, look.font);
 
     const RECT r = ToRect(l.item);

@@ -48,7 +48,7 @@ TEST(ControlState, FocusAndCheckStateMoveTheLight) {
     EXPECT_FALSE(flags.hot);
 }
 
-TEST(ControlState, MouseMovesRepaintOnlyUpDownArrowsAndFramesOnlyFramedControls) {
+TEST(ControlState, MouseMovesRepaintOnlyUpDownArrowsAndAFrameOutsideTheClientOnlyWithTheFrame) {
     ControlStateFlags flags;
     ControlStateFacts plain;
     ControlStateFacts upDown;
@@ -62,6 +62,9 @@ TEST(ControlState, MouseMovesRepaintOnlyUpDownArrowsAndFramesOnlyFramedControls)
     edit.framedOutside = true;
     EXPECT_FALSE(StepControlState(flags, ControlEvent::FramePaint, plain));
     EXPECT_TRUE(StepControlState(flags, ControlEvent::FramePaint, edit));
+    // Painting the client leaves a frame outside it as it was.
+    EXPECT_TRUE(StepControlState(flags, ControlEvent::Paint, plain));
+    EXPECT_FALSE(StepControlState(flags, ControlEvent::Paint, edit));
 }
 
 TEST(ControlState, APressLastsUntilTheButtonIsReleased) {
