@@ -1,11 +1,20 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
+#include "TestSupport.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/WinFileStore.h"
+#include "framework/WinText.h"
 
 namespace kelo::test {
 
@@ -13,6 +22,28 @@ inline constexpr const wchar_t* kDialogTestTitle = L"KeloDialogTest";
 
 // Handles what closed windows left in the queue (a quit request is dropped).
 void DrainMessages();
+
+// The program's main window in a folder of its own, as the dialogs are opened from it.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        win::Application().Initialize(GetModuleHandleW(nullptr));
+        win::Application().SetTitle(kDialogTestTitle);
+        main_ = std::make_unique<app::TFrmKeloMain>(app::MainServices{
+            files_, codec_, clock_, [] { return false; }, dir_.Path(), "kelo-host", ""});
+    }
+    void TearDown() override {
+        app::FrmDrop = nullptr;
+        main_.reset();
+        DrainMessages();
+    }
+
+    TempDir dir_;
+    win::WinFileStore files_;
+    win::GbkCodec codec_;
+    ManualClock clock_;
+    std::unique_ptr<app::TFrmKeloMain> main_;
+};
 // A click on a button or check box as the mouse gives it.
 void ClickButton(HWND button);
 // A key going down and up in a control.

@@ -55,19 +55,8 @@ private:
     std::thread thread_;
 };
 
-class SetupOpening : public ::testing::Test {
+class SetupOpening : public test::MainWindowTest {
 protected:
-    void SetUp() override {
-        win::Application().Initialize(GetModuleHandleW(nullptr));
-        win::Application().SetTitle(test::kDialogTestTitle);
-        main_ = std::make_unique<app::TFrmKeloMain>(app::MainServices{
-            files_, codec_, clock_, [] { return false; }, dir_.Path(), "kelo-host", ""});
-    }
-    void TearDown() override {
-        app::FrmDrop = nullptr;
-        main_.reset();
-        test::DrainMessages();
-    }
     void Click(win::TComponent& form, const char* item) {
         form.Find<win::TMenuItem>(item)->Click();
     }
@@ -79,11 +68,6 @@ protected:
         return found;
     }
 
-    test::TempDir dir_;
-    win::WinFileStore files_;
-    win::GbkCodec codec_;
-    test::ManualClock clock_;
-    std::unique_ptr<app::TFrmKeloMain> main_;
     test::MessageBoxCloser closer_{test::kDialogTestTitle};
 };
 

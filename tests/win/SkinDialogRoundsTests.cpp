@@ -54,18 +54,10 @@ int FlatPaintedChildren(HWND dialog) {
     return count;
 }
 
-class SkinDialogRounds : public ::testing::Test {
+class SkinDialogRounds : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        win::Application().Initialize(GetModuleHandleW(nullptr));
-        win::Application().SetTitle(test::kDialogTestTitle);
-        main_ = std::make_unique<app::TFrmKeloMain>(app::MainServices{
-            files_, codec_, clock_, [] { return false; }, dir_.Path(), "kelo-host", ""});
-        test::DrainMessages();
-    }
-    void TearDown() override {
-        app::FrmDrop = nullptr;
-        main_.reset();
+        test::MainWindowTest::SetUp();
         test::DrainMessages();
     }
 
@@ -91,11 +83,6 @@ protected:
         return seen;
     }
 
-    test::TempDir dir_;
-    win::WinFileStore files_;
-    win::GbkCodec codec_;
-    test::ManualClock clock_;
-    std::unique_ptr<app::TFrmKeloMain> main_;
 };
 
 }  // namespace
