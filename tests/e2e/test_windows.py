@@ -347,7 +347,10 @@ class WindowsEndToEnd(unittest.TestCase):
         self.assertLessEqual(seen, 8.0, "too late: " + timing)
         # The timers run from the main window's creation, a moment before it shows.
         self.assertGreaterEqual(seen, main_at + 3.5, "too early: " + timing)
-        notice = env.find_window(NOTICE_CLASS)
+        # A loaded machine may answer the first lookup before the window is listed again
+        # after the skin's resize; give it a moment.
+        notice = env.find_window(NOTICE_CLASS, timeout_ms=5000)
+        self.assertIsNotNone(notice, "the notice window is there")
         self.assertEqual(env.window_text(notice), "Tincta播报")
         self.shoot("e2e-notice-window.png")
         width, height = self.screen
