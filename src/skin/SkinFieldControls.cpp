@@ -176,6 +176,31 @@ void TSkinEdit::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     TSkinControl::AfterMessage(msg, wParam, lParam);
     // The edit draws its border on WM_NCPAINT: the skin's frame goes over it.
     if (msg == WM_NCPAINT) Paint();
+    // A printed copy (an animation, a drag image) gets the frames too, the inner one in the
+    // background the edit was printed on.
+    if (msg == WM_PRINT && (lParam & PRF_NONCLIENT) && wParam) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        // The edit may leave its client clip on the caller's DC; the frames lie outside it.
+        const win::SavedDC saved(dc);
+        SelectClipRgn(dc, nullptr);
+        printing_ = true;
+        Paint(dc);
+        printing_ = false;
+    }
+}
+
+COLORREF TSkinEdit::PrintedBackground(HDC dc) const {
+    // The brush the parent gives the edit for its background, as the edit asks for it.
+    const bool plain = (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0 || !IsWindowEnabled(hwnd_);
+    const HWND parent = GetParent(hwnd_);
+    const auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessageW(parent, plain ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT,
+                                                                      reinterpret_cast<WPARAM>(dc),
+                                                                      reinterpret_cast<LPARAM>(hwnd_)))
+                              : nullptr;
+    LOGBRUSH logBrush{};
+    if (brush && GetObjectW(brush, sizeof logBrush, &logBrush) == sizeof logBrush && logBrush.lbStyle == BS_SOLID)
+        return logBrush.lbColor;
+    return GetSysColor(plain ? COLOR_BTNFACE : COLOR_WINDOW);
 }
 
 void TSkinEdit::SkinInnerUpDown() {
@@ -205,7 +230,7 @@ void TSkinEdit::Draw(HDC dc, const RECT& rect) {
     Frame(dc, rect, Rgb(skin->colours.buttonShadow));
     RECT inner = rect;
     InflateRect(&inner, -1, -1);
-    Frame(dc, inner, RGB(255, 255, 255));
+    Frame(dc, inner, printing_ ? PrintedBackground(dc) : RGB(255, 255, 255));
 }
 
 // ---------------------------------------------------------------------------------

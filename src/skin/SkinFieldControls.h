@@ -40,9 +40,11 @@ protected:
 private:
     class InnerOwner;
     void SkinInnerUpDown();
+    COLORREF PrintedBackground(HDC dc) const;
 
     std::unique_ptr<InnerOwner> inner_;
     bool lookedInside_ = false;
+    bool printing_ = false;
 };
 
 // Up-down arrows, painted whole off screen: each half from the skin's up-down element for

@@ -553,6 +553,9 @@ class Env:
         if r.returncode == 0:
             return r.stdout
         if r.returncode == 1:
+            if r.stderr.strip():
+                # The driver's reason, for the log of a failing case.
+                print(f"[driver {' '.join(argv)}] {r.stderr.strip()}", file=sys.stderr)
             return None
         raise DriverError(argv, r.returncode, r.stdout, r.stderr)
 

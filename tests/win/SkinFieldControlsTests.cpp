@@ -73,6 +73,24 @@ TEST_F(SkinFieldControlsTest, EditShowsAShadowFrameAroundAWhiteOne) {
     SendMessageW(edit, WM_NCPAINT, 1, 0);
     EXPECT_EQ(RingMisses(edit, 0, shadow), 0);
     EXPECT_EQ(RingMisses(edit, 1, white), 0);
+
+    // Printed, the inner frame takes the edit's own background instead of white.
+    control->SetColor(clYellow);
+    RECT bounds;
+    GetWindowRect(edit, &bounds);
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(edit, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    EXPECT_EQ(GetPixel(memory, width / 2, 0), shadow);
+    EXPECT_EQ(GetPixel(memory, width / 2, 1), RGB(255, 255, 0));
+    EXPECT_EQ(GetPixel(memory, 1, height / 2), RGB(255, 255, 0));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
 }
 
 }  // namespace

@@ -186,11 +186,11 @@ std::wstring captionOf(HWND h)
 std::wstring textOf(HWND h)
 {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &len))
+    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &len))
         return captionOf(h);
     std::wstring buf(len + 1, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(buf.data()), SMTO_NORMAL,
                              kSendTimeoutMs, &got))
         return captionOf(h);
     buf.resize(wcsnlen(buf.c_str(), buf.size()));
@@ -565,7 +565,7 @@ int cmdEndSession(const Args& args)
     if (!exists(*h))
         return kFalse;
     DWORD_PTR allow = 0;
-    if (!SendMessageTimeoutW(*h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+    if (!SendMessageTimeoutW(*h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs,
                              &allow)) {
         err(L"WM_QUERYENDSESSION was not answered");
         return kFalse;
@@ -573,7 +573,7 @@ int cmdEndSession(const Args& args)
     line(num(allow));
     if (allow) {
         DWORD_PTR ignored = 0;
-        if (!SendMessageTimeoutW(*h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+        if (!SendMessageTimeoutW(*h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kSendTimeoutMs,
                                  &ignored)) {
             err(L"WM_ENDSESSION was not answered");
             return kFalse;
@@ -626,7 +626,7 @@ int cmdSend(const Args& args)
     if (!exists(m->hwnd))
         return kFalse;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(m->hwnd, m->msg, m->wp, m->lp, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) {
+    if (!SendMessageTimeoutW(m->hwnd, m->msg, m->wp, m->lp, SMTO_NORMAL, kSendTimeoutMs, &result)) {
         err(L"message was not answered");
         return kFalse;
     }
@@ -660,7 +660,7 @@ int cmdSendBuffer(const Args& args)
     DWORD_PTR result = 0;
     if (remote && WriteProcessMemory(proc, remote, buffer.data(), *bytes, nullptr) &&
         SendMessageTimeoutW(*h, static_cast<UINT>(*m), static_cast<WPARAM>(*w), reinterpret_cast<LPARAM>(remote),
-                            SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) &&
+                            SMTO_NORMAL, kSendTimeoutMs, &result) &&
         ReadProcessMemory(proc, remote, buffer.data(), *bytes, nullptr)) {
         line(std::to_wstring(static_cast<LONG_PTR>(result)));
         std::wstring values;
@@ -741,9 +741,16 @@ int cmdInspect(const Args& args)
     COPYDATASTRUCT request{kInspectTag, static_cast<DWORD>(name.size() * sizeof(wchar_t)),
                            const_cast<wchar_t*>(name.data())};
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(*h, WM_COPYDATA, reinterpret_cast<WPARAM>(me), reinterpret_cast<LPARAM>(&request),
-                        SMTO_ABORTIFHUNG, 10000, &result);
+    const bool delivered = SendMessageTimeoutW(*h, WM_COPYDATA, reinterpret_cast<WPARAM>(me),
+                                               reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
+                                               kSendTimeoutMs, &result) != 0;
+    const DWORD sendError = GetLastError();
     DestroyWindow(me);
+    if (!delivered) {
+        err(L"the window did not take the request about " + name + L" (error " +
+            std::to_wstring(sendError) + L")");
+        return kFalse;
+    }
     if (!g_inspectAnswered || g_inspectReply == L"\x1b") {
         err(L"no answer about " + name);
         return kFalse;
@@ -778,7 +785,7 @@ int cmdFont(const Args& args)
     if (!exists(*h))
         return kFalse;
     DWORD_PTR font = 0;
-    if (!SendMessageTimeoutW(*h, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &font)) {
+    if (!SendMessageTimeoutW(*h, WM_GETFONT, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &font)) {
         err(L"WM_GETFONT was not answered, error " + num(GetLastError()));
         return kFalse;
     }
@@ -928,7 +935,7 @@ int cmdBroadcast(const Args& args)
     if (!msg)
         return kFalse;
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &ignored);
     line(num(msg));
     return kOk;
 }
