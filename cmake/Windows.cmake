@@ -11,7 +11,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Kelo.rc PROPERTIES
 
 file(GLOB KELO_FRAMEWORK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/framework/*.cpp)
 add_library(kelo_framework STATIC ${KELO_FRAMEWORK_SOURCES})
-target_link_libraries(kelo_framework PUBLIC kelo_core comctl32 gdi32 user32 kernel32 shell32)
+target_link_libraries(kelo_framework PUBLIC kelo_core comctl32 gdi32 user32 kernel32 shell32 ole32 oleaut32 uuid)
 target_compile_options(kelo_framework PUBLIC ${KELO_WIN_FLAGS} PRIVATE -Wall -Wextra)
 
 file(GLOB KELO_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)

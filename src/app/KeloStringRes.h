@@ -8,6 +8,8 @@ inline constexpr const wchar_t* kAppTitle = L"Brivo上网计时器";
 inline constexpr const wchar_t* kMainCaption = L"上网计时器——Brivo开发绿色版软件";
 // The maker's web page, opened by "Brivo官方(&H)".
 inline constexpr const wchar_t* kHomePage = L"https://kelo.example.org/";
+// The news page the notice window shows, on the same server.
+inline constexpr const wchar_t* kNewsPage = L"https://kelo.example.org/form2/news.htm";
 
 inline constexpr const wchar_t* kUiFontName = L"宋体";
 inline constexpr int kUiFontHeight = 12;

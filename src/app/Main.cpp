@@ -9,6 +9,7 @@
 #include "app/KeloStringRes.h"
 #include "app/Platform.h"
 #include "core/Errors.h"
+#include "core/MonthTotal.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
 #include "menupainter/MenuPainter.h"
@@ -204,6 +205,7 @@ void TFrmKeloMain::MenuFrmTransClick() {
 // waits for Timer1's next round.
 void TFrmKeloMain::Timer1Timer() {
     if (!Form1 || noticeShown_) return;
+    UpdateNotice();
     Form1->PlaceNearCorner();
     Form1->Show();
     noticeShown_ = true;
@@ -221,6 +223,21 @@ void TFrmKeloMain::UpdateInfoStrip() {
         FrmDrop->SetMonthText(session_->MonthTotalText());
         FrmDrop->SetRunText(run);
     }
+    UpdateNotice();
+}
+
+void TFrmKeloMain::UpdateNotice() {
+    if (!Form1) return;
+    const MeterSettings& settings = session_->Settings();
+    NoticeFigures figures;
+    const auto stored = MonthTotal::Parse(session_->MonthTotalText());
+    figures.monthBeforeRunSeconds = stored ? stored->TotalSeconds() : 0;
+    figures.runSeconds = session_->RunSeconds();
+    figures.monthLimitHours = settings.monthLimit;
+    figures.dayLimitHours = settings.dayLimit;
+    figures.billingDay = settings.billingDay;
+    figures.today = services_.clock.LocalNow().Date();
+    Form1->SetFigures(figures);
 }
 
 void TFrmKeloMain::tmrCheckerTimer() {

@@ -53,6 +53,8 @@ private:
     void RegisterHandlers();
     void FormCreate();
     void UpdateInfoStrip();
+    // The figures of the notice window's own notice.
+    void UpdateNotice();
     void ShowHistory();
     std::wstring HistoryCell(int row, int column) const;
     void tmrCheckerTimer();

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "framework/Form.h"
+#include "framework/WebBrowser.h"
 #include "framework/WinText.h"
 
 namespace kelo::win {
@@ -145,6 +146,8 @@ LRESULT TApplication::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool TApplication::IsFormDialogKey(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    // A web page's own keys (Tab through its links, the arrows) stay the page's.
+    if (TWebBrowser::PreTranslateMessage(msg)) return true;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
     return form && form->DialogKeys() && IsDialogMessageW(root, &msg);

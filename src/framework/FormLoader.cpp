@@ -13,6 +13,7 @@
 #include "framework/StdCtrls.h"
 #include "framework/ComCtrls.h"
 #include "framework/Timer.h"
+#include "framework/WebBrowser.h"
 #include "framework/WinText.h"
 
 namespace kelo::win {
@@ -42,6 +43,7 @@ std::map<std::string, ComponentFactory>& Registry() {
         add.template operator()<TStatusBar>();
         add.template operator()<TDateTimePicker>();
         add.template operator()<TUpDown>();
+        add.template operator()<TWebBrowser>();
         return r;
     }();
     return registry;
