@@ -11,6 +11,7 @@
 #include "core/Errors.h"
 #include "core/MonthTotal.h"
 #include "framework/Application.h"
+#include "framework/IniFile.h"
 #include "framework/WinText.h"
 #include "menupainter/MenuPainter.h"
 #include "skin/SkinSource.h"
@@ -68,6 +69,13 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     ListView1_ = Need<win::TListView>(*this, "ListView1");
     TreeView1_ = Need<win::TTreeView>(*this, "TreeView1");
     DateTimePicker1_ = Need<win::TDateTimePicker>(*this, "DateTimePicker1");
+    MenuWarn_ = Need<win::TMenuItem>(*this, "MenuWarn");
+    MenuAutoRun_ = Need<win::TMenuItem>(*this, "MenuAutoRun");
+    TrayIcon1_ = Need<tray::TTrayIcon>(*this, "TrayIcon1");
+    // The start-with-Windows mark shows what the registry holds each time the menu opens.
+    Need<win::TPopupMenu>(*this, "pMenuMain")->OnPopup = [this](win::TComponent*) {
+        MenuAutoRun_->SetChecked(AutoRunSet());
+    };
     FormCreate();
 }
 
@@ -91,6 +99,29 @@ void TFrmKeloMain::RegisterHandlers() {
     on("Timer2Timer", &TFrmKeloMain::Timer2Timer);
     on("MenuOptionClick", &TFrmKeloMain::MenuOptionClick);
     on("MMenuDropSetupClick", &TFrmKeloMain::MMenuDropSetupClick);
+    on("MenuWarnClick", &TFrmKeloMain::MenuWarnClick);
+    on("MenuAutoRunClick", &TFrmKeloMain::MenuAutoRunClick);
+}
+
+// Switches the warnings between off and the last warning time, stored at once.
+void TFrmKeloMain::MenuWarnClick() {
+    const int32_t minutes = warnings_->Minutes() > 0 ? 0 : lastWarnMinutes_;
+    win::TIniFile(services_.appDir + ini::kFileName).WriteInteger(ini::kSetup, ini::kWarnMinutes, minutes);
+    warnings_->SetMinutes(minutes);
+    MenuWarn_->SetChecked(minutes > 0);
+}
+
+void TFrmKeloMain::MenuAutoRunClick() {
+    SetAutoRun(!AutoRunSet());
+    MenuAutoRun_->SetChecked(AutoRunSet());
+}
+
+void TFrmKeloMain::RaiseWarnings(const std::vector<Warning>& warnings) {
+    for (const Warning warning : warnings) {
+        const std::string text = "再过 " + std::to_string(warnings_->Minutes()) + " 分钟将达到" +
+                                 (warning == Warning::Day ? "每日上网时限" : "本月上网时限");
+        TrayIcon1_->ShowBalloonHint(res::kAppTitle, win::Widen(text));
+    }
 }
 
 // A new options dialog for each opening; what it writes counts from the next start.
@@ -106,6 +137,11 @@ void TFrmKeloMain::FormCreate() {
     session_.emplace(SessionEnvironment{services_.files, services_.codec, services_.clock,
                                         services_.appDir, services_.hostName,
                                         services_.ipAddress});
+    const MeterSettings& settings = session_->Settings();
+    warnings_.emplace(settings.warnMinutes, settings.dayLimit, settings.monthLimit,
+                      MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds());
+    if (settings.warnMinutes > 0) lastWarnMinutes_ = settings.warnMinutes;
+    MenuWarn_->SetChecked(warnings_->Minutes() > 0);
     SYSTEMTIME today;
     GetLocalTime(&today);
     DateTimePicker1_->SetDateTime(today);
@@ -122,6 +158,9 @@ void TFrmKeloMain::FormCreate() {
     // The first connection check is made now, not when the checker's first interval
     // has passed: a machine that is online at start counts from this moment.
     tmrCheckerTimer();
+    if (services_.dataFolderMoved)
+        TrayIcon1_->ShowBalloonHint(res::kAppTitle, L"程序所在的文件夹无法写入，Kelo.ini 和 Kelo.trv 现在保存在 " +
+                                                       win::Widen(services_.appDir));
     for (const std::string& message : session_->StartupMessages())
         win::Application().ShowException(KeloError(message), Handle());
 }
@@ -219,6 +258,10 @@ void TFrmKeloMain::UpdateInfoStrip() {
     const std::string run = FormatDuration(session_->RunSeconds());
     lblMonthStr_->SetCaption(win::Widen(res::kMonthLabel + session_->MonthTotalText()));
     lblCurStr_->SetCaption(win::Widen(res::kRunLabel + run));
+    // The tray tip follows the counter: both figures under the program's name.
+    TrayIcon1_->SetHint(std::wstring(res::kAppTitle) + L"\n" + win::Widen(res::kMonthLabel) + L" " +
+                        win::Widen(session_->MonthTotalText()) + L"\n" + win::Widen(res::kRunLabel) + L" " +
+                        win::Widen(run));
     if (FrmDrop) {
         FrmDrop->SetMonthText(session_->MonthTotalText());
         FrmDrop->SetRunText(run);
@@ -246,6 +289,7 @@ void TFrmKeloMain::tmrCheckerTimer() {
     tmrTime_->SetEnabled(session_->Counting());
     UpdateInfoStrip();
     Checkpoint();
+    RaiseWarnings(warnings_->Check(session_->RunSeconds()));
     RaiseAlarms(alarms);
 }
 
@@ -254,6 +298,7 @@ void TFrmKeloMain::tmrTimeTimer() {
     const auto alarms = session_->OnTick();
     UpdateInfoStrip();
     Checkpoint();
+    RaiseWarnings(warnings_->Check(session_->RunSeconds()));
     RaiseAlarms(alarms);
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/LimitWarnings.h"
 #include "core/UsageSession.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
@@ -17,6 +18,10 @@ class FileStore;
 class TextCodec;
 }  // namespace kelo
 
+namespace kelo::tray {
+class TTrayIcon;
+}
+
 namespace kelo::app {
 
 // What the main window needs of the system; the program passes the real ones, a test or
@@ -29,6 +34,9 @@ struct MainServices {
     std::string appDir;
     std::string hostName;
     std::string ipAddress;
+    // The files have just moved into appDir because the program's own folder cannot be
+    // written: the user is told once where they are.
+    bool dataFolderMoved = false;
 };
 
 // The main window: the information strip with the month total, the run's online time
@@ -78,6 +86,9 @@ private:
     void MenuHelpClick();
     void MenuOptionClick();
     void MMenuDropSetupClick();
+    void MenuWarnClick();
+    void MenuAutoRunClick();
+    void RaiseWarnings(const std::vector<Warning>& warnings);
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
     void WMEndSession(bool ending);
@@ -94,6 +105,11 @@ private:
     win::TMenuItem* MenuShowDrop_ = nullptr;
     win::TMenuItem* MenuFrmTrans_ = nullptr;
     win::TMenuItem* MenuDropTran_ = nullptr;
+    win::TMenuItem* MenuWarn_ = nullptr;
+    win::TMenuItem* MenuAutoRun_ = nullptr;
+    tray::TTrayIcon* TrayIcon1_ = nullptr;
+    std::optional<LimitWarnings> warnings_;
+    int32_t lastWarnMinutes_ = kDefaultWarnMinutes;  // what 限额前提醒 turns back on
     win::TTimer* Timer1_ = nullptr;
     win::TListView* ListView1_ = nullptr;
     win::TTreeView* TreeView1_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "core/Errors.h"
 #include "core/WindowsVersion.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
@@ -105,18 +106,58 @@ bool SystemHasLayeredWindows() {
     return HasLayeredWindows(info.dwPlatformId);
 }
 
-std::string AppDir() {
+namespace {
+
+std::wstring ExePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n < path.size()) {
             path.resize(n);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* kRunValue = L"Kelo";
+
+std::wstring QuotedExePath() { return L"\"" + ExePath() + L"\""; }
+
+}  // namespace
+
+std::string AppDir() {
+    const std::wstring path = ExePath();
     const size_t slash = path.find_last_of(L"\\/");
     return win::Narrow(slash == std::wstring::npos ? L"" : path.substr(0, slash + 1));
+}
+
+bool AutoRunSet() {
+    wchar_t value[2048] = {};
+    DWORD bytes = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+        return false;
+    // Another copy of the program elsewhere is not this one starting with Windows.
+    return CompareStringOrdinal(value, -1, QuotedExePath().c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+void SetAutoRun(bool on) {
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        if (on) {
+            const std::wstring command = QuotedExePath();
+            status = RegSetValueExW(key, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+        } else {
+            status = RegDeleteValueW(key, kRunValue);
+            if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+        }
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS)
+        throw KeloError(on ? "开机时自动运行无法设置(注册表拒绝写入)" : "开机时自动运行无法取消(注册表拒绝写入)");
 }
 
 }  // namespace kelo::app

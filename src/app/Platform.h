@@ -33,4 +33,10 @@ std::optional<win::UniqueHandle> TakeSingleInstanceMutex(const wchar_t* name);
 // The program's directory with its trailing separator, UTF-8.
 std::string AppDir();
 
+// Start with Windows: the current user's Run value of this program, holding the running
+// exe's quoted path. Set only at the user's choice; SetAutoRun throws KeloError when the
+// registry refuses.
+bool AutoRunSet();
+void SetAutoRun(bool on);
+
 }  // namespace kelo::app

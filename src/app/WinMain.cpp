@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/DataFolder.h"
 #include "app/Globals.h"
 #include "app/KeloStringRes.h"
 #include "app/Main.h"
@@ -30,9 +31,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app::SystemClock clock;
     int exitCode = 0;
     win::HandleExceptions(nullptr, [&] {
-        app::TFrmKeloMain main(app::MainServices{files, codec, clock, &app::IsOnline,
-                                                 app::AppDir(), app::GetLocalHostName(),
-                                                 app::GetLocalIP()});
+        // A program folder that cannot be written (under Program Files, on a read-only
+        // share) keeps the files in the user's application data instead.
+        const std::string programDir = app::AppDir();
+        const app::DataFolder data =
+            app::ChooseDataFolder(programDir, app::UserAppDataDir(), app::FolderWritable(programDir));
+        app::TFrmKeloMain main(app::MainServices{files, codec, clock, &app::IsOnline, data.path,
+                                                 app::GetLocalHostName(), app::GetLocalIP(),
+                                                 data.firstUse});
         application.SetMainForm(&main);
         app::FrmKeloMain = &main;
         std::unique_ptr<app::TFrmDrop> drop(app::TFrmDrop::Create(nullptr, main.MiniWindowContext()));

@@ -60,6 +60,7 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now) {
     s.monthLimit = ReadStrictOrDefault(doc, ini::kMonthLimit, kDefaultMonthLimit, st.messages);
     s.dayLimit = ReadStrictOrDefault(doc, ini::kDayLimit, kDefaultDayLimit, st.messages);
     s.billingDay = ReadStrictOrDefault(doc, ini::kBillingDay, kDefaultBillingDay, st.messages);
+    s.warnMinutes = ReadStrictOrDefault(doc, ini::kWarnMinutes, kDefaultWarnMinutes, st.messages);
     s.soundAlarm = doc.ReadBool(ini::kSetup, ini::kSound, false);
     s.useDefaultSound = doc.ReadBool(ini::kSetup, ini::kDefaultSound, true);
 

@@ -29,18 +29,21 @@ inline constexpr const char* kSumTime = "SumTime";
 inline constexpr const char* kCountStart = "Start";
 inline constexpr const char* kPeriod = "Period";
 inline constexpr const char* kLastRun = "LastRun";
+inline constexpr const char* kWarnMinutes = "WarnMinutes";
 }  // namespace ini
 
 // Defaults of section "Setup".
 inline constexpr int32_t kDefaultBillingDay = 21;
 inline constexpr int32_t kDefaultMonthLimit = 120;
 inline constexpr int32_t kDefaultDayLimit = 5;
+inline constexpr int32_t kDefaultWarnMinutes = 10;
 
 // What the main window takes from the settings file at start.
 struct MeterSettings {
     int32_t billingDay = kDefaultBillingDay;
     int32_t monthLimit = kDefaultMonthLimit;  // hours
     int32_t dayLimit = kDefaultDayLimit;      // hours
+    int32_t warnMinutes = kDefaultWarnMinutes;  // before a limit; 0 (or less): no warning
     bool keepTotal = false;
     bool soundAlarm = false;
     bool useDefaultSound = true;

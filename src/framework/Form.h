@@ -28,6 +28,9 @@ public:
     static const std::vector<TCustomForm*>& Forms();
     // The form whose window this is, or nullptr.
     static TCustomForm* FromWindow(HWND hwnd);
+    // Text the form paints itself rather than through controls (one line per row), for
+    // tools that read the screen from outside.
+    virtual std::wstring DrawnText() const { return L""; }
 
     // Builds the form's components from the form description stored as the program's
     // resource of that name, then makes the windows (hidden unless Visible is set).

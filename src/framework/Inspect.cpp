@@ -1,6 +1,7 @@
 #include "framework/Inspect.h"
 
 #include "framework/Control.h"
+#include "framework/Form.h"
 #include "framework/Menus.h"
 #include "framework/WinText.h"
 
@@ -27,6 +28,8 @@ bool AnswerInspect(TComponent& form, WPARAM wParam, LPARAM lParam) {
     std::wstring answer = L"\x1b";
     if (component && aspect.empty()) {
         answer = InspectText(component);
+    } else if (auto* drawing = dynamic_cast<TCustomForm*>(component); drawing && aspect == L"text") {
+        answer = drawing->DrawnText();
     } else if (auto* control = dynamic_cast<TControl*>(component); control && aspect == L"font") {
         const TFont& font = control->Font();
         answer = font.Name() + L"\t" + std::to_wstring(font.Height()) + L"\t" +

@@ -182,6 +182,22 @@ void TTrayIcon::SetHint(const std::wstring& hint) {
     RefreshTrayIcon();
 }
 
+bool TTrayIcon::ShowBalloonHint(const std::wstring& title, const std::wstring& text) {
+    if (!useNewNotifyData_ || !enabled_) return false;
+    NOTIFYICONDATAW balloon = notifyData_;
+    balloon.uFlags = NIF_INFO;
+    const size_t titleLength = std::min(title.size(), std::size(balloon.szInfoTitle) - 1);
+    const size_t textLength = std::min(text.size(), std::size(balloon.szInfo) - 1);
+    std::fill(std::begin(balloon.szInfoTitle), std::end(balloon.szInfoTitle), L'\0');
+    std::fill(std::begin(balloon.szInfo), std::end(balloon.szInfo), L'\0');
+    std::copy_n(title.begin(), titleLength, balloon.szInfoTitle);
+    std::copy_n(text.begin(), textLength, balloon.szInfo);
+    balloon.uTimeout = 10000;
+    balloon.dwInfoFlags = NIIF_INFO;
+    // Sent on its own: the icon's later updates must not bring the balloon back.
+    return shell_.NotifyIcon(NIM_MODIFY, balloon) != FALSE;
+}
+
 void TTrayIcon::SetIconIndex(int index) {
     iconIndex_ = index;
     SetCurrentIcon(IconFor(index));

@@ -88,6 +88,10 @@ public:
     // The hidden window that receives the icon's callbacks and the system's broadcasts.
     HWND MessageWindow() const { return messageWindow_; }
 
+    // A balloon tip from the icon with an information sign (shells of version 5 and later;
+    // false where there are none or the icon is not in the tray).
+    bool ShowBalloonHint(const std::wstring& title, const std::wstring& text);
+
     TNotifyEvent OnMinimizeApp;
     TNotifyEvent OnRestoreApp;
     TNotifyEvent OnLButtonDown;

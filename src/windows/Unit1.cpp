@@ -42,6 +42,13 @@ TForm1::TForm1(win::TComponent* owner) : win::TForm(owner) {
 
 bool TForm1::ShowsOwnNotice() const { return !browser_->PageShown(); }
 
+std::wstring TForm1::DrawnText() const {
+    std::wstring text;
+    if (ShowsOwnNotice())
+        for (const std::string& line : NoticeLines(figures_)) text += win::Widen(line) + L"\n";
+    return text;
+}
+
 void TForm1::SetFigures(const NoticeFigures& figures) {
     figures_ = figures;
     if (ShowsOwnNotice() && HandleAllocated() && IsWindowVisible(Handle())) Invalidate();

@@ -21,6 +21,8 @@ public:
     void SetFigures(const NoticeFigures& figures);
     // Whether the program's own notice is what the window shows.
     bool ShowsOwnNotice() const;
+    // The own notice's lines while it shows.
+    std::wstring DrawnText() const override;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

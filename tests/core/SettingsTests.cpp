@@ -101,16 +101,18 @@ TEST(LoadSettings, StoredValuesAreTaken) {
 
 TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
     Loaded r = Load(
-        "[Setup]\r\nStart=abc\r\nMonthDate=0x10\r\nDate=1\r\nSound=1\r\n"
+        "[Setup]\r\nStart=abc\r\nMonthDate=0x10\r\nDate=1\r\nSound=1\r\nWarnMinutes=5m\r\n"
         "[Date]\r\nSumTime=7:0:0\r\n");
     const MeterSettings& s = r.state.settings;
     EXPECT_EQ(s.billingDay, 21);
     EXPECT_EQ(s.monthLimit, 120);
     EXPECT_EQ(s.dayLimit, 1);
+    EXPECT_EQ(s.warnMinutes, 10);
     EXPECT_TRUE(s.soundAlarm);
     EXPECT_EQ(r.state.monthTotal, "7:0:0");
     const auto& m = r.state.messages;
-    ASSERT_EQ(m.size(), 2u);
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_NE(std::find(m.begin(), m.end(), "'5m' is not a valid integer value"), m.end());
     EXPECT_NE(std::find(m.begin(), m.end(), "'abc' is not a valid integer value"), m.end());
     EXPECT_NE(std::find(m.begin(), m.end(), "'0x10' is not a valid integer value"), m.end());
 }

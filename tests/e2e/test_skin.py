@@ -402,7 +402,7 @@ class SkinEndToEnd(unittest.TestCase):
         self.drv("post", tray, TRAY_CALLBACK, 0, WM_RBUTTONDOWN)
         menu, rows = self.open_menu("skin-tray-menu.png")
         self.assertEqual(menu[:2], (700, 600), "the menu opens at the cursor")
-        self.assertEqual(len(rows), 4, f"four items: {rows}")
+        self.assertEqual(len(rows), 6, f"six items: {rows}")
         self.env.xdotool("key", "Escape")
         self.wait_menus_closed()
 

@@ -18,6 +18,7 @@ text, separators skipped, in the order of the menu's layout.  Each click is
 then checked through the item's check mark as the program reports it.
 """
 
+import datetime
 import re
 import shutil
 import subprocess
@@ -48,7 +49,7 @@ WS_EX_TOPMOST, WS_EX_TOOLWINDOW = 0x00000008, 0x00000080
 
 # Rows of the menus, separators not counted.
 VIEW_SHOW_DROP, VIEW_TRANSLUCENT = 0, 1                    # 查看(&V)
-TRAY_SHOW_DROP, TRAY_SHOW_MAIN, TRAY_TRANSLUCENT, TRAY_EXIT = 0, 1, 2, 3
+TRAY_SHOW_DROP, TRAY_SHOW_MAIN, TRAY_TRANSLUCENT, TRAY_WARN, TRAY_AUTORUN, TRAY_EXIT = 0, 1, 2, 3, 4, 5
 DROP_SHOW_DROP, DROP_SHOW_MAIN, DROP_TRANSLUCENT = 0, 1, 2  # the mini window's menu
 BAR_SETUP, BAR_VIEW = 0, 1
 
@@ -299,7 +300,7 @@ class WindowsEndToEnd(unittest.TestCase):
     def open_tray_menu(self, x=700, y=600, shot_name=None):
         self.env.xdotool("mousemove", x, y)
         self.drv("post", self.tray, TRAY_CALLBACK, 0, WM_RBUTTONDOWN)
-        return self.open_menu_rows(shot_name, expected_rows=4)
+        return self.open_menu_rows(shot_name, expected_rows=6)
 
     def choose_in_tray_menu(self, row):
         menu, rows = self.open_tray_menu()
@@ -375,6 +376,21 @@ class WindowsEndToEnd(unittest.TestCase):
             rows = Grey(png, cl, ct, cr, cb).ink_rows()
             bands = sum(1 for y in range(1, len(rows)) if rows[y] and not rows[y - 1])
             self.assertEqual(bands, 5, "lines of text in the notice window")
+        with self.subTest("own notice's figures"):
+            lines = self.inspect(notice, "!text").split("\n")
+            self.assertEqual(len(lines), 5, lines)
+            month, run = (parse_hms(line.split(": ")[1]) for line in lines[:2])
+            self.assertLessEqual(abs(run - self.run_seconds()), 3, lines)
+            self.assertLessEqual(abs(month - run), 1, "a first run: the month is this run")
+            # The settings file has no limits: 120 hours a month, 5 a day, billed from the 21st.
+            self.assertRegex(lines[2], "^本月限额 120 小时: 还剩 1(19|20):")
+            self.assertRegex(lines[3], "^每日限额 5 小时: 还剩 0[45]:")
+            today = datetime.date.today()
+            start = today.replace(day=21) if today.day >= 21 else \
+                (today.replace(day=1) - datetime.timedelta(days=1)).replace(day=21)
+            following = (start.replace(day=1) + datetime.timedelta(days=32)).replace(day=21)
+            end = following - datetime.timedelta(days=1)
+            self.assertEqual(lines[4], f"计费周期: {start.isoformat()} 至 {end.isoformat()}")
         with self.subTest("size"):
             # The layout's size (client 342x266) takes effect when the system window
             # is made, so the window is made before it is placed: placed earlier it

@@ -10,6 +10,7 @@
 #include "framework/Application.h"
 #include "framework/Timer.h"
 #include "skin/SkinSource.h"
+#include "tray/TrayIcon.h"
 #include "windows/Unit1.h"
 #include "framework/WinFileStore.h"
 
@@ -131,6 +132,76 @@ TEST_F(MainWindowTest, DailyLimitGivesOneMessageBoxAndCountingGoesOn) {
     EXPECT_EQ(closer.Count(), 1);
     EXPECT_EQ(closer.LastText(), L"今天上网的时间已经到了!");
     EXPECT_TRUE(HasText(main, L"本次用时:00:00:05"));
+    EndSession();
+}
+
+// The shell as the tray icon sees it: the balloons it was asked to show.
+class BalloonShell : public tray::TrayShell {
+public:
+    BOOL NotifyIcon(DWORD, NOTIFYICONDATAW& data) override {
+        if (data.uFlags & NIF_INFO) balloons.push_back(data.szInfo);
+        return TRUE;
+    }
+    int MajorVersion() override { return 6; }
+    std::vector<std::wstring> balloons;
+};
+
+TEST_F(MainWindowTest, TrayTipFollowsTheCounterAndTheDayWarningComesOnce) {
+    BalloonShell shell;
+    tray::TrayShell* previous = tray::SetTrayShell(&shell);
+    files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nDate=1\r\nWarnMinutes=59\r\n");
+    app::TFrmKeloMain& main = Start();
+    auto* icon = main.Find<tray::TTrayIcon>("TrayIcon1");
+    online_ = true;
+    Check();
+    for (int i = 0; i < 59; ++i) Tick(1000);
+    EXPECT_EQ(icon->Hint(), L"Brivo上网计时器\n本月用时: 00:00:00\n本次用时: 00:00:59");
+    EXPECT_TRUE(shell.balloons.empty());
+    Tick(1000);
+    EXPECT_EQ(icon->Hint(), L"Brivo上网计时器\n本月用时: 00:00:00\n本次用时: 00:01:00");
+    EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"再过 59 分钟将达到每日上网时限"});
+    for (int i = 0; i < 5; ++i) Tick(1000);
+    EXPECT_EQ(shell.balloons.size(), 1u);
+
+    // 限额前提醒 switches the warnings off and back to 59 minutes, stored at once.
+    auto* item = main.Find<win::TMenuItem>("MenuWarn");
+    EXPECT_TRUE(item->Checked());
+    item->Click();
+    EXPECT_FALSE(item->Checked());
+    EXPECT_NE(Ini().find("WarnMinutes=0\r\n"), std::string::npos);
+    item->Click();
+    EXPECT_NE(Ini().find("WarnMinutes=59\r\n"), std::string::npos);
+    EndSession();
+    main_.reset();  // the icon talks to this shell to its end
+    tray::SetTrayShell(previous);
+}
+
+TEST_F(MainWindowTest, StartWithWindowsItemWritesAndRemovesTheRunValue) {
+    app::TFrmKeloMain& main = Start();
+    auto* menu = main.Find<win::TPopupMenu>("pMenuMain");
+    auto* item = main.Find<win::TMenuItem>("MenuAutoRun");
+    const auto runValue = []() -> std::wstring {
+        wchar_t value[1024] = {};
+        DWORD bytes = sizeof value - sizeof(wchar_t);
+        if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Kelo",
+                         RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+            return L"(none)";
+        return value;
+    };
+    ASSERT_EQ(runValue(), L"(none)") << "nothing is written unless chosen";
+    menu->OnPopup(menu);
+    EXPECT_FALSE(item->Checked());
+    item->Click();
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    EXPECT_EQ(runValue(), L"\"" + std::wstring(exe) + L"\"");
+    EXPECT_TRUE(item->Checked());
+    item->Click();
+    EXPECT_EQ(runValue(), L"(none)");
+    // The mark follows the registry, not the last click, when the menu opens.
+    item->SetChecked(true);
+    menu->OnPopup(menu);
+    EXPECT_FALSE(item->Checked());
     EndSession();
 }
 

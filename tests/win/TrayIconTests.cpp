@@ -154,6 +154,22 @@ TEST_F(TrayIcon, HintIsCutToTheTipOfTheShellsRecordAndAnEmptyOneRemovesIt) {
     }
 }
 
+TEST_F(TrayIcon, BalloonGoesOnceAndOnlyToShellsThatHaveThem) {
+    auto icon = Make();
+    ASSERT_TRUE(icon->ShowBalloonHint(L"Brivo上网计时器", L"再过 10 分钟将达到每日上网时限"));
+    const NOTIFYICONDATAW& balloon = shell_.calls.back().data;
+    EXPECT_EQ(shell_.calls.back().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(std::wstring(balloon.szInfoTitle), L"Brivo上网计时器");
+    EXPECT_EQ(std::wstring(balloon.szInfo), L"再过 10 分钟将达到每日上网时限");
+    // The icon's next update does not show it again.
+    icon->SetHint(L"tip");
+    EXPECT_FALSE(shell_.calls.back().data.uFlags & NIF_INFO);
+
+    shell_.major = 4;
+    EXPECT_FALSE(Make()->ShowBalloonHint(L"t", L"x"));
+}
+
 TEST_F(TrayIcon, IconIndexOutsideTheListShowsTheProgramsIcon) {
     auto* list = new win::TImageList(&owner_);
     AddSolidIcon(*list, RGB(255, 0, 0));

@@ -1,0 +1,214 @@
+#include "core/UsageReport.h"
+
+#include <algorithm>
+
+#include "core/NoticeText.h"
+#include "core/Settings.h"
+
+namespace kelo {
+
+namespace {
+
+constexpr int64_t kSecondsPerDay = 86400;
+
+// Up to 15 hour digits keeps any stored online time far from overflow.
+std::optional<int64_t> ParseDigits(std::string_view text, size_t minDigits, size_t maxDigits) {
+    if (text.size() < minDigits || text.size() > maxDigits) return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The history's online time, "h:mm:ss" with total hours.
+std::optional<int64_t> ParseOnlineTime(std::string_view text) {
+    const size_t first = text.find(':');
+    if (first == std::string_view::npos) return std::nullopt;
+    const size_t second = text.find(':', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const auto h = ParseDigits(text.substr(0, first), 1, 15);
+    const auto m = ParseDigits(text.substr(first + 1, second - first - 1), 2, 2);
+    const auto s = ParseDigits(text.substr(second + 1), 2, 2);
+    if (!h || !m || !s || *m > 59 || *s > 59) return std::nullopt;
+    return *h * 3600 + *m * 60 + *s;
+}
+
+// Seconds since 1970-01-01 00:00 of the wall clock (no time zone: the history holds local
+// times, and a report of local days wants them as read).
+int64_t WallSeconds(const LocalDateTime& t) {
+    return DaysFromCivil(t.Date()) * kSecondsPerDay + int64_t{t.hour} * 3600 +
+           int64_t{t.minute} * 60 + t.second;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// A run's wall-clock interval and online time, ready to be cut at day or period starts.
+// The parts come from rounding the online time's running share at each cut, so the
+// rounding errors never pile up and the parts of all cuts add up to the online time.
+class RunSplit {
+public:
+    explicit RunSplit(const RunSpan& run)
+        : start_(WallSeconds(run.start)),
+          span_(std::max<int64_t>(WallSeconds(run.end) - start_, 0)),
+          total_(std::max<int64_t>(run.onlineSeconds, 0)) {}
+
+    int64_t Start() const { return start_; }
+    // The last second the run touches; a run without length touches its start only.
+    int64_t LastSecond() const { return span_ == 0 ? start_ : start_ + span_ - 1; }
+    int64_t Total() const { return total_; }
+
+    // The run's online seconds within [from, to) of the wall clock.
+    int64_t Within(int64_t from, int64_t to) const {
+        if (span_ == 0) return start_ >= from && start_ < to ? total_ : 0;
+        return ShareUpTo(to) - ShareUpTo(from);
+    }
+
+private:
+    // The online time, rounded, that falls before wall-clock second `at`. Dates run to
+    // year 9999, so span times online time needs more than 64 bits.
+    int64_t ShareUpTo(int64_t at) const {
+        const int64_t elapsed = std::clamp<int64_t>(at - start_, 0, span_);
+        __extension__ typedef unsigned __int128 Wide;
+        const Wide twice = Wide{2} * static_cast<Wide>(total_) * static_cast<Wide>(elapsed);
+        return static_cast<int64_t>((twice + static_cast<Wide>(span_)) /
+                                    (Wide{2} * static_cast<Wide>(span_)));
+    }
+
+    int64_t start_;
+    int64_t span_;
+    int64_t total_;
+};
+
+bool NeedsQuotes(const std::string& field) {
+    if (field.find_first_of(",\"\r\n") != std::string::npos) return true;
+    return !field.empty() && (field.front() == ' ' || field.back() == ' ');
+}
+
+void AppendCsvField(std::string& out, const std::string& field) {
+    if (!NeedsQuotes(field)) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+// A line break inside a field (CR LF, CR or LF) and a tab each become one space, so a
+// pasted table keeps its rows and columns.
+void AppendTabField(std::string& out, const std::string& field) {
+    for (size_t i = 0; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c == '\r' && i + 1 < field.size() && field[i + 1] == '\n') ++i;
+        out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+    }
+}
+
+}  // namespace
+
+std::optional<RunSpan> RunFromFields(const std::vector<std::string>& fields) {
+    if (fields.size() < 3) return std::nullopt;
+    const auto start = ParseDateTime(fields[0]);
+    const auto end = ParseDateTime(fields[1]);
+    const auto online = ParseOnlineTime(fields[2]);
+    if (!start || !end || !online) return std::nullopt;
+    const int64_t span = WallSeconds(*end) - WallSeconds(*start);
+    if (span < 0) return std::nullopt;
+    // A clock set back during the run can leave more online time than wall-clock time.
+    return RunSpan{*start, *end, std::min(*online, span)};
+}
+
+std::vector<DayUsage> DailyUsage(const std::vector<RunSpan>& runs, const CivilDate& first,
+                                 const CivilDate& last) {
+    const int64_t firstDay = DaysFromCivil(first);
+    const int64_t lastDay = DaysFromCivil(last);
+    if (lastDay < firstDay) return {};
+    std::vector<DayUsage> days(static_cast<size_t>(lastDay - firstDay + 1));
+    for (size_t i = 0; i < days.size(); ++i)
+        days[i].date = CivilFromDays(firstDay + static_cast<int64_t>(i));
+
+    for (const RunSpan& run : runs) {
+        const RunSplit split(run);
+        const int64_t runFirst = FloorDiv(split.Start(), kSecondsPerDay);
+        // Only the run's days inside the report are visited, so a run with a wild date
+        // costs no more than any other.
+        const int64_t from = std::max(runFirst, firstDay);
+        const int64_t to = std::min(FloorDiv(split.LastSecond(), kSecondsPerDay), lastDay);
+        for (int64_t day = from; day <= to; ++day) {
+            const int64_t seconds =
+                split.Within(day * kSecondsPerDay, (day + 1) * kSecondsPerDay);
+            DayUsage& usage = days[static_cast<size_t>(day - firstDay)];
+            usage.seconds += seconds;
+            // A run without online time still was a run: it counts on the day it started.
+            if (seconds > 0 || (split.Total() == 0 && day == runFirst)) ++usage.runs;
+        }
+    }
+    return days;
+}
+
+std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const CivilDate& today,
+                                      int32_t billingDay, int count) {
+    if (count <= 0) return {};
+    std::vector<PeriodUsage> periods(static_cast<size_t>(count));
+    CivilDate within = today;
+    for (size_t i = periods.size(); i-- > 0;) {
+        periods[i].first = BillingPeriodStart(within, billingDay);
+        periods[i].last = BillingPeriodEnd(within, billingDay);
+        within = CivilFromDays(DaysFromCivil(periods[i].first) - 1);
+    }
+
+    // The periods follow each other without gaps, so their starts and the end of the
+    // last one are all the cuts.
+    std::vector<int64_t> cuts;
+    cuts.reserve(periods.size() + 1);
+    for (const PeriodUsage& p : periods) cuts.push_back(DaysFromCivil(p.first) * kSecondsPerDay);
+    cuts.push_back((DaysFromCivil(periods.back().last) + 1) * kSecondsPerDay);
+
+    for (const RunSpan& run : runs) {
+        const RunSplit split(run);
+        if (split.LastSecond() < cuts.front() || split.Start() >= cuts.back()) continue;
+        // The period holding the run's start (or the first one, for a run begun earlier).
+        size_t i = static_cast<size_t>(
+            std::upper_bound(cuts.begin(), cuts.end(), split.Start()) - cuts.begin());
+        i = i == 0 ? 0 : i - 1;
+        for (; i < periods.size() && cuts[i] <= split.LastSecond(); ++i)
+            periods[i].seconds += split.Within(cuts[i], cuts[i + 1]);
+    }
+    return periods;
+}
+
+std::string CsvDocument(const std::vector<std::vector<std::string>>& rows) {
+    // The byte-order mark makes spreadsheet programs read the file as UTF-8, not as the
+    // system's code page.
+    std::string out = "\xEF\xBB\xBF";
+    for (const auto& row : rows) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i > 0) out += ',';
+            AppendCsvField(out, row[i]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {
+    std::string out;
+    for (const auto& row : rows) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i > 0) out += '\t';
+            AppendTabField(out, row[i]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace kelo

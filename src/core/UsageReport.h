@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/DateTime.h"
+
+namespace kelo {
+
+// One run of the history as the report counts it.
+struct RunSpan {
+    LocalDateTime start;
+    LocalDateTime end;
+    int64_t onlineSeconds = 0;
+};
+
+// A history record's fields (start, end, online time, ...) as a run; nothing for a record
+// whose start, end or online time cannot be read, or whose end lies before its start.
+std::optional<RunSpan> RunFromFields(const std::vector<std::string>& fields);
+
+// Online time and runs of one calendar day.
+struct DayUsage {
+    CivilDate date;
+    int64_t seconds = 0;
+    int runs = 0;  // runs with online time on that day
+};
+
+// Every day from `first` to `last` (both included), in order. A run that spans midnight
+// is split across its days in proportion to the wall-clock time it spent in each; the
+// parts add up to the run's online time exactly.
+std::vector<DayUsage> DailyUsage(const std::vector<RunSpan>& runs, const CivilDate& first,
+                                 const CivilDate& last);
+
+// Online time of one billing period.
+struct PeriodUsage {
+    CivilDate first;  // the period's first day
+    CivilDate last;   // its last day
+    int64_t seconds = 0;
+};
+
+// The `count` billing periods up to and including the one that contains `today`, oldest
+// first, with the runs split across period starts as across days.
+std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const CivilDate& today,
+                                      int32_t billingDay, int count);
+
+// A CSV document for spreadsheet programs: UTF-8 with a byte-order mark, CR LF line ends,
+// a field quoted (quotes doubled) when it holds a comma, a quote, CR, LF or leading or
+// trailing spaces. The rows' texts are UTF-8.
+std::string CsvDocument(const std::vector<std::vector<std::string>>& rows);
+
+// Rows as tab-separated text with CR LF line ends (tabs and line breaks inside a field
+// become spaces), as the clipboard takes a table.
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows);
+
+}  // namespace kelo
