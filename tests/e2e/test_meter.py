@@ -5,6 +5,8 @@ connection switched on and off through the test's own network namespace.
 """
 
 import re
+import shutil
+import subprocess
 import sys
 import time
 import unittest
@@ -209,6 +211,44 @@ class MeterEndToEnd(unittest.TestCase):
         self.assertIsNotNone(hwnd2)
         self.assertIn(f"本月用时:0:{saved // 60}:{saved % 60}", self.labels(hwnd2))
         self.quit(proc2, hwnd2)
+    def test_a_read_only_program_folder_keeps_the_files_in_application_data(self):
+        env = self.env
+        env.online()
+        self.wait_no_main_window()
+        folder = env.fresh_dir("read-only")
+        stored_ini = b"[Date]\r\nSumTime=1:0:0\r\n"
+        stored_line = b"2026-11-30 08:00:00\x072026-11-30 09:00:00\x0701:00:00\x07pc\x07Kelo\x07198.51.100.9\r\n"
+        (folder / "Kelo.ini").write_bytes(stored_ini)
+        (folder / "Kelo.trv").write_bytes(stored_line)
+        roaming = [p for p in env.prefix.glob("drive_c/users/*/AppData/Roaming") if p.parts[-3] != "Public"]
+        self.assertEqual(len(roaming), 1, roaming)
+        moved = roaming[0] / "Kelo"
+        shutil.rmtree(moved, ignore_errors=True)
+        # Root writes anywhere: only a read-only mount keeps it out, as a share would. Wine's
+        # server opens and renames the files, so the mount goes into its mount namespace.
+        pids = subprocess.run(["ip", "netns", "pids", env.netns], capture_output=True, text=True).stdout.split()
+        server = next(pid for pid in pids if Path(f"/proc/{pid}/comm").read_text().startswith("wineserver"))
+        in_server = ["nsenter", "-t", server, "-m", "--"]
+        subprocess.run(in_server + ["mount", "--bind", str(folder), str(folder)], check=True)
+        try:
+            subprocess.run(in_server + ["mount", "-o", "remount,ro,bind", str(folder)], check=True)
+            proc = env.start(folder / "Kelo.exe")
+            hwnd = env.find_window(MAIN_CLASS, timeout_ms=30000)
+            self.assertIsNotNone(hwnd, "the main window did not appear")
+            self.assertIn("本月用时:1:0:0", self.labels(hwnd), "the stored total came along")
+            self.wait_run_seconds(hwnd, 3, timeout=15)
+            self.quit(proc, hwnd)
+        finally:
+            subprocess.run(in_server + ["umount", str(folder)], check=False)
+        self.assertEqual((folder / "Kelo.ini").read_bytes(), stored_ini, "the originals stay")
+        self.assertEqual((folder / "Kelo.trv").read_bytes(), stored_line)
+        ini = (moved / "Kelo.ini").read_bytes().decode("gbk")
+        self.assertRegex(ini, r"\r\nSumTime=1:0:\d+\r\n")
+        self.assertNotIn("SumTime=1:0:0\r\n", ini, "this run was added")
+        lines = self.history_lines(moved)
+        self.assertEqual(len(lines), 2, "the old run and this one")
+        shutil.rmtree(moved, ignore_errors=True)
+
 
 if __name__ == "__main__":
     BUILD_DIR = build_dir_from_args(sys.argv)
