@@ -53,5 +53,7 @@ int SkinFrame(int runs);
 int MenuPaint(int runs);
 // The options dialog repainted whole with its controls skinned: kelo_bench controls [runs].
 int SkinControls(int runs);
+// The usage report opened over a generated history: kelo_bench report [lines].
+int Report(int lines);
 
 }  // namespace kelo::bench

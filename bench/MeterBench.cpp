@@ -12,7 +12,9 @@
 //   kelo_bench menu [runs=200]
 //     one flat menu item, and a whole 6-item popup, measured and painted off screen;
 //   kelo_bench controls [runs=200]
-//     a whole repaint of the options dialog with every control skinned.
+//     a whole repaint of the options dialog with every control skinned;
+//   kelo_bench report [lines=100000]
+//     the usage report made and painted over a generated history.
 #include <windows.h>
 #include <psapi.h>
 
@@ -212,11 +214,13 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"skin") return bench::SkinFrame(static_cast<int>(arg(2, 200)));
     if (mode == L"menu") return bench::MenuPaint(static_cast<int>(arg(2, 200)));
     if (mode == L"controls") return bench::SkinControls(static_cast<int>(arg(2, 200)));
+    if (mode == L"report") return bench::Report(static_cast<int>(arg(2, 100000)));
     std::fprintf(stderr, "usage: kelo_bench accuracy [seconds] [blockEvery] [blockFor]\n"
                          "       kelo_bench footprint [seconds]\n"
                          "       kelo_bench startup [runs]\n"
                          "       kelo_bench skin [runs]\n"
                          "       kelo_bench menu [runs]\n"
-                         "       kelo_bench controls [runs]\n");
+                         "       kelo_bench controls [runs]\n"
+                         "       kelo_bench report [lines]\n");
     return 2;
 }

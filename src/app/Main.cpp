@@ -17,6 +17,7 @@
 #include "skin/SkinSource.h"
 #include "tray/TrayIcon.h"
 #include "windows/DropSetupFrm.h"
+#include "windows/ReportFrm.h"
 #include "windows/SetupFrm.h"
 #include "windows/Unit1.h"
 
@@ -100,7 +101,17 @@ void TFrmKeloMain::RegisterHandlers() {
     on("MenuOptionClick", &TFrmKeloMain::MenuOptionClick);
     on("MMenuDropSetupClick", &TFrmKeloMain::MMenuDropSetupClick);
     on("MenuWarnClick", &TFrmKeloMain::MenuWarnClick);
+    on("MenuReportClick", &TFrmKeloMain::MenuReportClick);
     on("MenuAutoRunClick", &TFrmKeloMain::MenuAutoRunClick);
+}
+
+// The usage report over the history as it stands, the running run counted up to now.
+void TFrmKeloMain::MenuReportClick() {
+    const LocalDateTime now = services_.clock.LocalNow();
+    const ReportContext context{session_->History(), services_.codec, session_->Settings(), now,
+                                RunSpan{session_->RunStart(), now, session_->RunSeconds()}};
+    TFrmReport report(this, context);
+    report.ShowModal();
 }
 
 // Switches the warnings between off and the last warning time, stored at once.

@@ -87,6 +87,7 @@ private:
     void MenuOptionClick();
     void MMenuDropSetupClick();
     void MenuWarnClick();
+    void MenuReportClick();
     void MenuAutoRunClick();
     void RaiseWarnings(const std::vector<Warning>& warnings);
     void WMSysCommand(WPARAM command, LPARAM lParam);

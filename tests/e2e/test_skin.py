@@ -20,6 +20,7 @@ what they show; a popup menu has a one-pixel grey line (166, 172, 181) around
 a near-white page; the close button under the mouse turns red (196, 72, 72).
 """
 
+import datetime
 import shutil
 import subprocess
 import sys
@@ -352,6 +353,28 @@ class SkinEndToEnd(unittest.TestCase):
         self.env.xdotool("key", "Escape")
         self.wait_until(lambda: not self.shown("#32770"), what="closing of the open-file dialog")
 
+    # -- the usage report from the menu bar ---------------------------------------
+
+    def test_38_view_menu_opens_the_usage_report(self):
+        self.activate(self.main)
+        items = self.bar_items(self.shoot())
+        _, top, _, _ = self.rect(self.main)
+        self.click(items[1], top + CAPTION_HEIGHT + self.menu_bar // 2)
+        menu, rows = self.open_menu("skin-menu-view-report.png")
+        self.click((menu[0] + menu[2]) // 2, rows[2])  # 使用统计(&T)…
+        report = self.env.find_window("TFrmReport", timeout_ms=10000)
+        self.assertIsNotNone(report, "the usage report did not open")
+        self.assertEqual(self.env.window_text(report), "使用统计")
+        # Back to the periods the history of the test fills.
+        today = datetime.date.today()
+        back = (today.year - 2026) * 12 + today.month - 10 + (1 if today.day >= 21 else 0)
+        for _ in range(max(back, 0)):
+            self.click_button(report, "◀ 上一周期")
+        time.sleep(0.5)
+        self.shoot("skin-usage-report.png")
+        self.click_button(report, "关闭")
+        self.wait_until(lambda: not self.visible(report), what="closing of the usage report")
+
     # -- the mini window settings dialog from the menu bar -------------------
 
     def test_40_view_menu_opens_the_mini_window_settings_dialog(self):
@@ -361,11 +384,11 @@ class SkinEndToEnd(unittest.TestCase):
         _, top, _, _ = self.rect(self.main)
         self.click(items[1], top + CAPTION_HEIGHT + self.menu_bar // 2)
         menu, rows = self.open_menu("skin-menu-view.png")
-        self.assertEqual(len(rows), 3, f"查看 holds three items: {rows}")
+        self.assertEqual(len(rows), 4, f"查看 holds four items: {rows}")
         bar_bottom = top + CAPTION_HEIGHT + self.menu_bar
         self.assertIn(menu[1], (bar_bottom - 1, bar_bottom), f"the drop-down {menu} hangs from the bar")
         self.assertTrue(items[0] < menu[0] < items[1], f"the drop-down {menu} starts at 查看 ({items})")
-        self.click((menu[0] + menu[2]) // 2, rows[2])
+        self.click((menu[0] + menu[2]) // 2, rows[3])
         dialog = self.env.find_window(DROP_SETUP_CLASS, timeout_ms=10000)
         self.assertIsNotNone(dialog, "the mini window settings dialog did not open")
         self.addCleanup(self.close_dialog, dialog)

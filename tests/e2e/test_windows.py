@@ -294,7 +294,7 @@ class WindowsEndToEnd(unittest.TestCase):
 
     def choose_in_view_menu(self, row):
         menu, rows = self.open_bar_menu(BAR_VIEW)
-        self.assertEqual(len(rows), 3, f"查看 has three items: {rows}")
+        self.assertEqual(len(rows), 4, f"查看 has four items: {rows}")
         self.click_row(menu, rows, row)
 
     def open_tray_menu(self, x=700, y=600, shot_name=None):
@@ -512,7 +512,7 @@ class WindowsEndToEnd(unittest.TestCase):
                          "translucent at start with 150, whatever Transparence holds")
 
         menu, rows = self.open_bar_menu(BAR_VIEW, "e2e-main-menu-view.png")
-        self.assertEqual(len(rows), 3, "查看 has three items")
+        self.assertEqual(len(rows), 4, "查看 has four items")
         self.click_row(menu, rows, VIEW_SHOW_DROP)
         self.assertFalse(self.checked(main, "MenuDropFrm"))
         self.assertFalse(self.checked(main, "MenuShowDrop"))

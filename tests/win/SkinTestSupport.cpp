@@ -130,14 +130,6 @@ bool FullySkinned(HWND hwnd) {
     return window && window->State() == skin::TSkinnedWindow::kSkinned;
 }
 
-long ProcessGdiObjects() {
-    if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
-    long found = 0;
-    for (UINT_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++found;
-    return found;
-}
-
 namespace {
 
 // A thread timer has no context of its own: the box it looks for, and what it saw.

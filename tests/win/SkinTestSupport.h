@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "TestSupport.h"
 #include "framework/Graphics.h"
 #include "framework/Handle.h"
 #include "skin/SkinControl.h"
@@ -62,10 +63,6 @@ public:
     skin::TSkinControl* hot = nullptr;
     int gone = 0;
 };
-// The GDI objects the process holds: what GetGuiResources answers, or under Wine, where
-// it answers 0, the objects found by probing the handle table (Wine takes a handle by its
-// table index alone). 0 when neither works.
-long ProcessGdiObjects();
 // Shows a message box owned by `owner` and lets a thread timer press its OK once it is
 // up; true when the box wore the skin while it was open.
 bool MessageBoxClosedByTimer(HWND owner, const wchar_t* caption, const wchar_t* text);

@@ -128,4 +128,12 @@ void PumpFor(DWORD ms) {
     }
 }
 
+long ProcessGdiObjects() {
+    if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
+    long found = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++found;
+    return found;
+}
+
 }  // namespace kelo::test

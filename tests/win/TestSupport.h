@@ -59,4 +59,9 @@ std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 std::wstring WindowText(HWND hwnd);
 
+// The GDI objects the process holds: what GetGuiResources answers, or under Wine, where
+// it answers 0, the objects found by probing the handle table (Wine takes a handle by its
+// table index alone). 0 when neither works.
+long ProcessGdiObjects();
+
 }  // namespace kelo::test

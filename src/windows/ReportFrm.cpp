@@ -1,0 +1,354 @@
+#include "windows/ReportFrm.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/Errors.h"
+#include "core/NoticeText.h"
+#include "core/TextCodec.h"
+#include "core/UsageHistory.h"
+#include "framework/WinFileStore.h"
+#include "framework/WinText.h"
+#include "windows/ReportChart.h"
+
+namespace kelo::app {
+
+namespace {
+
+// The report's texts.
+namespace text {
+constexpr const char* kPeriodJoin = " 至 ";
+constexpr const char* kPeriodTotal = "本周期合计 ";
+constexpr const char* kDayLimit = "日限 %d 小时";
+constexpr const char* kMonthLimit = "月限 %d 小时";
+constexpr const char* kPeriodMonth = "%d月";
+constexpr const char* kHistoryHeader[] = {"开始", "结束", "上网秒数", "计算机", "类型", "IP"};
+constexpr const wchar_t* kDefaultFileName = L"Kelo使用记录.csv";
+// Two filters: the first writes the history, the second the day table.
+constexpr wchar_t kFilters[] = L"使用记录 (每次一行) (*.csv)\0*.csv\0每日统计 (*.csv)\0*.csv\0";
+constexpr const char* kNoClipboard = "无法打开剪贴板";
+}  // namespace text
+
+constexpr int kMargin = 8;
+constexpr int kGap = 6;
+constexpr int kTableWidth = 250;
+constexpr int kPeriodCount = 12;
+constexpr UINT kReadOlderRuns = WM_APP + 1;
+constexpr int kMinClientWidth = 520, kMinClientHeight = 380;
+
+template <class T>
+T* Require(const win::TComponent& form, const char* name) {
+    T* component = form.Find<T>(name);
+    if (!component) throw KeloError(std::string("usage report: no ") + name);
+    return component;
+}
+
+std::string Printf(const char* format, int value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+CivilDate AddDays(const CivilDate& date, int64_t days) {
+    return CivilFromDays(DaysFromCivil(date) + days);
+}
+
+// The clipboard opened for the window, closed again however the copy ends.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ~OpenedClipboard() {
+        if (open_) CloseClipboard();
+    }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    bool Open() const { return open_; }
+
+private:
+    bool open_;
+};
+
+}  // namespace
+
+TFrmReport::TFrmReport(win::TComponent* owner, const ReportContext& context)
+    : win::TForm(owner),
+      history_(context.history),
+      codec_(context.codec),
+      settings_(context.settings),
+      now_(context.now),
+      currentRun_(context.currentRun) {
+    RegisterReportClasses();
+    SetDialogKeys(true);
+    auto on = [this](const char* name, void (TFrmReport::*handler)()) {
+        RegisterHandler(name, [this, handler](win::TComponent*) { (this->*handler)(); });
+    };
+    on("btnPrevClick", &TFrmReport::btnPrevClick);
+    on("btnNextClick", &TFrmReport::btnNextClick);
+    on("btnExportClick", &TFrmReport::btnExportClick);
+    on("btnCopyClick", &TFrmReport::btnCopyClick);
+    on("btnCloseClick", &TFrmReport::btnCloseClick);
+    ReadRuns(context);
+    periods_ = PeriodTotals(runs_, now_.Date(), settings_.billingDay, kPeriodCount);
+    LoadFromResource(kResourceName);
+    lvDays_->OnGetCell = [this](int row, int column) { return DayCell(row, column); };
+    ShowPeriodCharts();
+    ShowPeriod(0);
+    LayoutControls();
+    if (unread_ > 0) PostMessageW(Handle(), kReadOlderRuns, 0, 0);
+}
+
+TFrmReport::~TFrmReport() = default;
+
+void TFrmReport::Loaded() {
+    win::TForm::Loaded();
+    DayChart_ = Require<TUsageChart>(*this, "DayChart");
+    PeriodChart_ = Require<TUsageChart>(*this, "PeriodChart");
+    lvDays_ = Require<win::TListView>(*this, "lvDays");
+    lblPeriod_ = Require<win::TLabel>(*this, "lblPeriod");
+    lblTotal_ = Require<win::TLabel>(*this, "lblTotal");
+    btnPrev_ = Require<win::TButton>(*this, "btnPrev");
+    btnNext_ = Require<win::TButton>(*this, "btnNext");
+    btnExport_ = Require<win::TButton>(*this, "btnExport");
+    btnCopy_ = Require<win::TButton>(*this, "btnCopy");
+    btnClose_ = Require<win::TButton>(*this, "btnClose");
+}
+
+// Each stored record is split and read once; the current run's record lags behind the
+// run, so the run as it stands now takes its place. Splitting the records is most of the
+// opening time with a long history, so the window opens with the runs its charts reach,
+// read from the newest back (the history grows in time order), and reads the older ones
+// just after its first paint or when an earlier period is asked for. A record out of
+// time order (a clock set back) counts from then.
+void TFrmReport::ReadRuns(const ReportContext& context) {
+    const size_t stored = context.history.Size() > 0 ? context.history.Size() - 1 : 0;
+    CivilDate oldest = BillingPeriodStart(now_.Date(), settings_.billingDay);
+    for (int i = 1; i < kPeriodCount; ++i) oldest = BillingPeriodStart(AddDays(oldest, -1), settings_.billingDay);
+    const int64_t reach = DaysFromCivil(oldest);
+    runs_.reserve(stored + 1);
+    unread_ = stored;
+    while (unread_ > 0) {
+        const auto run = RunFromFields(context.history.At(unread_ - 1).fields);
+        if (run && DaysFromCivil(run->end.Date()) < reach) break;
+        if (run) runs_.push_back(*run);
+        --unread_;
+    }
+    runs_.push_back(currentRun_);
+}
+
+void TFrmReport::ReadOlderRuns() {
+    if (unread_ == 0) return;
+    for (size_t i = 0; i < unread_; ++i)
+        if (auto run = RunFromFields(history_.At(i).fields)) runs_.push_back(*run);
+    unread_ = 0;
+    periods_ = PeriodTotals(runs_, now_.Date(), settings_.billingDay, kPeriodCount);
+    ShowPeriodCharts();
+}
+
+void TFrmReport::ShowPeriodCharts() {
+    std::vector<ChartBar> bars;
+    for (const PeriodUsage& period : periods_)
+        bars.push_back({win::Widen(Printf(text::kPeriodMonth, period.first.month)), period.seconds});
+    PeriodChart_->SetBars(std::move(bars), int64_t{settings_.monthLimit} * 3600);
+    PeriodChart_->SetLimitCaption(win::Widen(Printf(text::kMonthLimit, settings_.monthLimit)));
+    PeriodChart_->SetValueLabels(true);
+    DayChart_->SetLimitCaption(win::Widen(Printf(text::kDayLimit, settings_.dayLimit)));
+}
+
+void TFrmReport::ShowPeriod(int periodsBack) {
+    periodsBack_ = std::max(0, periodsBack);
+    if (periodsBack_ > 0) ReadOlderRuns();
+    CivilDate first = BillingPeriodStart(now_.Date(), settings_.billingDay);
+    for (int i = 0; i < periodsBack_; ++i)
+        first = BillingPeriodStart(AddDays(first, -1), settings_.billingDay);
+    periodFirst_ = first;
+    periodLast_ = BillingPeriodEnd(first, settings_.billingDay);
+    days_ = DailyUsage(runs_, periodFirst_, periodLast_);
+
+    std::vector<ChartBar> bars;
+    int64_t total = 0;
+    for (const DayUsage& day : days_) {
+        bars.push_back({std::to_wstring(day.date.day), day.seconds});
+        total += day.seconds;
+    }
+    DayChart_->SetBars(std::move(bars), int64_t{settings_.dayLimit} * 3600);
+    PeriodChart_->SetHighlight(periodsBack_ < kPeriodCount ? kPeriodCount - 1 - periodsBack_ : -1);
+    lvDays_->SetItemCount(static_cast<int>(days_.size()));
+    lvDays_->RefreshRows();
+
+    lblPeriod_->SetCaption(
+        win::Widen(FormatDate(periodFirst_) + text::kPeriodJoin + FormatDate(periodLast_)));
+    lblTotal_->SetCaption(win::Widen(text::kPeriodTotal + FormatDuration(total)));
+    // Nothing lies before the earliest run.
+    int64_t earliest = DaysFromCivil(now_.Date());
+    for (const RunSpan& run : runs_) earliest = std::min(earliest, DaysFromCivil(run.start.Date()));
+    btnPrev_->SetEnabled(unread_ > 0 || DaysFromCivil(periodFirst_) > earliest);
+    btnNext_->SetEnabled(periodsBack_ > 0);
+    LayoutControls();
+}
+
+// The charts and the table share what the buttons leave: the day chart a little more
+// than half the height, the table and the periods' chart side by side below it.
+void TFrmReport::LayoutControls() {
+    if (!HandleAllocated() || !btnClose_) return;
+    const int width = ClientWidth(), height = ClientHeight();
+    constexpr int kButtonHeight = 25;
+    btnPrev_->SetBounds(kMargin, kMargin, 96, kButtonHeight);
+    btnNext_->SetBounds(kMargin + 96 + kGap, kMargin, 96, kButtonHeight);
+    const int labelTop = kMargin + (kButtonHeight - lblPeriod_->Height()) / 2;
+    lblPeriod_->SetBounds(btnNext_->Left() + 96 + 12, labelTop, lblPeriod_->Width(), lblPeriod_->Height());
+    lblTotal_->SetBounds(std::max(lblPeriod_->Left() + lblPeriod_->Width() + 12,
+                                  width - kMargin - lblTotal_->Width()),
+                         labelTop, lblTotal_->Width(), lblTotal_->Height());
+
+    const int buttonTop = height - kMargin - kButtonHeight;
+    btnClose_->SetBounds(width - kMargin - 84, buttonTop, 84, kButtonHeight);
+    btnCopy_->SetBounds(btnClose_->Left() - kGap - 84, buttonTop, 84, kButtonHeight);
+    btnExport_->SetBounds(btnCopy_->Left() - kGap - 96, buttonTop, 96, kButtonHeight);
+
+    const int top = kMargin + kButtonHeight + kGap;
+    const int bottom = buttonTop - kGap;
+    const int dayHeight = std::max(0, (bottom - top - kGap) * 55 / 100);
+    DayChart_->SetBounds(kMargin, top, width - 2 * kMargin, dayHeight);
+    const int lowerTop = top + dayHeight + kGap;
+    const int lowerHeight = std::max(0, bottom - lowerTop);
+    lvDays_->SetBounds(kMargin, lowerTop, kTableWidth, lowerHeight);
+    PeriodChart_->SetBounds(kMargin + kTableWidth + kGap, lowerTop,
+                            std::max(0, width - 2 * kMargin - kTableWidth - kGap), lowerHeight);
+    Invalidate();
+}
+
+std::wstring TFrmReport::DayCell(int row, int column) const {
+    if (row < 0 || static_cast<size_t>(row) >= days_.size()) return {};
+    const DayUsage& day = days_[static_cast<size_t>(row)];
+    switch (column) {
+    case 0: return win::Widen(FormatDate(day.date));
+    case 1: return win::Widen(FormatDuration(day.seconds));
+    case 2: return std::to_wstring(day.runs);
+    default: return {};
+    }
+}
+
+std::vector<std::vector<std::string>> TFrmReport::DayTableRows() const {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> header;
+    for (const win::TListColumn& column : lvDays_->Columns()) header.push_back(win::Narrow(column.caption));
+    rows.push_back(std::move(header));
+    for (size_t row = 0; row < days_.size(); ++row) {
+        std::vector<std::string> cells;
+        for (size_t column = 0; column < lvDays_->Columns().size(); ++column)
+            cells.push_back(win::Narrow(DayCell(static_cast<int>(row), static_cast<int>(column))));
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+// A record that cannot be read as a run keeps its texts, without online seconds.
+std::vector<std::vector<std::string>> TFrmReport::HistoryRows() const {
+    std::vector<std::vector<std::string>> rows;
+    rows.emplace_back(std::begin(text::kHistoryHeader), std::end(text::kHistoryHeader));
+    const size_t count = history_.Size();
+    for (size_t i = 0; i < count; ++i) {
+        const std::vector<std::string> fields = history_.At(i).fields;
+        std::vector<std::string> row(kRecordFields);
+        for (size_t f = 0; f < row.size() && f < fields.size(); ++f) row[f] = codec_.ToUtf8(fields[f]);
+        const bool current = i + 1 == count;
+        const std::optional<RunSpan> run = current ? currentRun_ : RunFromFields(fields);
+        if (run) {
+            row[0] = FormatDateTime(run->start);
+            row[1] = FormatDateTime(run->end);
+            row[2] = std::to_string(run->onlineSeconds);
+        } else {
+            row[2].clear();
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void TFrmReport::ExportHistoryCsv(const std::wstring& path) const {
+    win::WinFileStore().Replace(win::Narrow(path), CsvDocument(HistoryRows()));
+}
+
+void TFrmReport::ExportDaysCsv(const std::wstring& path) const {
+    win::WinFileStore().Replace(win::Narrow(path), CsvDocument(DayTableRows()));
+}
+
+void TFrmReport::CopyDayTable() {
+    const std::wstring tabbed = win::Widen(TabSeparated(DayTableRows()));
+    const size_t bytes = (tabbed.size() + 1) * sizeof(wchar_t);
+    OpenedClipboard clipboard(Handle());
+    if (!clipboard.Open()) throw KeloError(text::kNoClipboard);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) throw KeloError(text::kNoClipboard);
+    if (void* target = GlobalLock(memory)) {
+        std::memcpy(target, tabbed.c_str(), bytes);
+        GlobalUnlock(memory);
+    }
+    EmptyClipboard();
+    // The clipboard owns the memory once it has taken it.
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+        GlobalFree(memory);
+        throw KeloError(text::kNoClipboard);
+    }
+}
+
+void TFrmReport::btnPrevClick() { ShowPeriod(periodsBack_ + 1); }
+
+void TFrmReport::btnNextClick() { ShowPeriod(periodsBack_ - 1); }
+
+void TFrmReport::btnExportClick() {
+    std::wstring file(32768, L'\0');
+    std::wcscpy(file.data(), text::kDefaultFileName);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = text::kFilters;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrDefExt = L"csv";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog)) return;
+    file.resize(std::wcslen(file.c_str()));
+    if (dialog.nFilterIndex == 2) ExportDaysCsv(file);
+    else ExportHistoryCsv(file);
+}
+
+void TFrmReport::btnCopyClick() { CopyDayTable(); }
+
+void TFrmReport::btnCloseClick() { Close(); }
+
+LRESULT TFrmReport::WMReadOlderRuns() {
+    if (unread_ == 0) return 0;
+    ReadOlderRuns();
+    ShowPeriod(periodsBack_);
+    return 0;
+}
+
+LRESULT TFrmReport::WMSize(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = win::TForm::WndProc(WM_SIZE, wParam, lParam);
+    LayoutControls();
+    return result;
+}
+
+// Smaller than this, the charts have no room for their scales.
+LRESULT TFrmReport::WMGetMinMaxInfo(MINMAXINFO* info) {
+    RECT r{0, 0, kMinClientWidth, kMinClientHeight};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)));
+    info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+    return 0;
+}
+
+LRESULT TFrmReport::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE: return WMSize(wParam, lParam);
+    case WM_GETMINMAXINFO: return WMGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+    case kReadOlderRuns: return WMReadOlderRuns();
+    default: return win::TForm::WndProc(msg, wParam, lParam);
+    }
+}
+
+}  // namespace kelo::app

@@ -1,0 +1,183 @@
+// The usage report over a generated history of several months: the day table of a
+// billing period (a run over midnight counted on both days, the current run as it stands
+// now), paging between periods, copying and exporting the table, and no GDI objects left
+// behind by many openings.
+#include <gtest/gtest.h>
+
+#include "ScreenCapture.h"
+#include "TestSupport.h"
+#include "core/UsageHistory.h"
+#include "framework/Application.h"
+#include "framework/WinText.h"
+#include "windows/ReportFrm.h"
+
+using namespace kelo;
+
+namespace {
+
+// One hour a day at ten from 2025-11-01 to 2026-03-09, one more run from 23:00 on
+// 2026-03-01 to 01:00 the next day, and the current run from nine on 2026-03-10, whose
+// stored record has no end yet.
+struct ReportFrm : ::testing::Test {
+    void SetUp() override {
+        win::Application().Initialize(GetModuleHandleW(nullptr));
+        std::string file;
+        auto add = [&](const std::string& start, const std::string& end, const std::string& online) {
+            UsageRecord record{{start, end, online, codec.FromUtf8("书房"), kRecordType, "192.0.2.7"}};
+            file += JoinHistoryLine(record) + "\r\n";
+        };
+        for (int64_t d = DaysFromCivil({2025, 11, 1}); d <= DaysFromCivil({2026, 3, 9}); ++d) {
+            const std::string date = FormatDate(CivilFromDays(d));
+            add(date + " 10:00:00", date + " 11:00:00", "01:00:00");
+        }
+        add("2026-03-01 23:00:00", "2026-03-02 01:00:00", "02:00:00");
+        history.Load(file);
+        history.Append({{"2026-03-10 09:00:00", "", "", codec.FromUtf8("书房"), kRecordType, ""}});
+    }
+    app::ReportContext Context() {
+        MeterSettings settings;
+        settings.billingDay = 21;
+        settings.dayLimit = 2;
+        return {history, codec, settings, now, {{2026, 3, 10, 9, 0, 0}, now, 3 * 3600}};
+    }
+    template <class T>
+    static T* Child(const app::TFrmReport& report, const char* name) {
+        T* child = report.Find<T>(name);
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    // The cell as the list view shows it (asked from the window, not from the form).
+    static std::wstring Cell(const app::TFrmReport& report, int row, int column) {
+        wchar_t buffer[64] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = 64;
+        SendMessageW(Child<win::TListView>(report, "lvDays")->Handle(), LVM_GETITEMTEXTW, row,
+                     reinterpret_cast<LPARAM>(&item));
+        return buffer;
+    }
+    std::wstring Row(const app::TFrmReport& report, int row) {
+        return Cell(report, row, 0) + L"|" + Cell(report, row, 1) + L"|" + Cell(report, row, 2);
+    }
+
+    win::GbkCodec codec;
+    UsageHistory history;
+    LocalDateTime now{2026, 3, 10, 12, 0, 0};
+};
+
+TEST_F(ReportFrm, DayTableCountsTheCurrentPeriodDayByDay) {
+    app::TFrmReport report(nullptr, Context());
+    auto* list = Child<win::TListView>(report, "lvDays");
+    ASSERT_EQ(list->ItemCount(), 28) << "2026-02-21 to 2026-03-20";
+    EXPECT_EQ(Row(report, 0), L"2026-02-21|01:00:00|1");
+    EXPECT_EQ(Row(report, 8), L"2026-03-01|02:00:00|2") << "the hour before midnight";
+    EXPECT_EQ(Row(report, 9), L"2026-03-02|02:00:00|2") << "the hour after midnight";
+    EXPECT_EQ(Row(report, 17), L"2026-03-10|03:00:00|1") << "the current run up to now";
+    EXPECT_EQ(Row(report, 18), L"2026-03-11|00:00:00|0");
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-02-21 至 2026-03-20");
+    EXPECT_FALSE(IsWindowEnabled(Child<win::TButton>(report, "btnNext")->Handle()));
+    const auto& periods = report.Periods();
+    ASSERT_EQ(periods.size(), 12u);
+    EXPECT_EQ(periods.back().seconds, (17 + 2 + 3) * 3600);
+}
+
+TEST_F(ReportFrm, PagingShowsTheEarlierPeriodAndBack) {
+    app::TFrmReport report(nullptr, Context());
+    Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(Child<win::TListView>(report, "lvDays")->ItemCount(), 31);
+    EXPECT_EQ(Row(report, 0), L"2026-01-21|01:00:00|1");
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-01-21 至 2026-02-20");
+    EXPECT_TRUE(IsWindowEnabled(Child<win::TButton>(report, "btnNext")->Handle()));
+    // The history begins in the period from 2025-10-21: no earlier one to page to.
+    for (int i = 0; i < 3; ++i) Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(Row(report, 0), L"2025-10-21|00:00:00|0");
+    EXPECT_FALSE(IsWindowEnabled(Child<win::TButton>(report, "btnPrev")->Handle()));
+    for (int i = 0; i < 4; ++i) Child<win::TButton>(report, "btnNext")->Click();
+    EXPECT_EQ(report.PeriodsBack(), 0);
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-02-21 至 2026-03-20");
+}
+
+// A year later the stored runs lie before the twelve periods the charts show: they are
+// read after the window opens, or as soon as an earlier period is asked for.
+TEST_F(ReportFrm, OlderRunsCountWhenAskedForOrOnceShown) {
+    now = {2027, 3, 10, 12, 0, 0};
+    app::ReportContext context = Context();
+    context.currentRun.start.year = 2027;
+    app::TFrmReport report(nullptr, context);
+    EXPECT_EQ(Row(report, 17), L"2027-03-10|03:00:00|1");
+    EXPECT_TRUE(IsWindowEnabled(Child<win::TButton>(report, "btnPrev")->Handle()));
+    for (int i = 0; i < 12; ++i) Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(Row(report, 8), L"2026-03-01|02:00:00|2");
+    test::PumpFor(20);
+    EXPECT_EQ(Row(report, 9), L"2026-03-02|02:00:00|2") << "read once, not again once shown";
+    EXPECT_EQ(report.Periods().back().seconds, 3 * 3600);
+}
+
+TEST_F(ReportFrm, CopyPutsTheDayTableOnTheClipboard) {
+    app::TFrmReport report(nullptr, Context());
+    Child<win::TButton>(report, "btnCopy")->Click();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    std::wstring copied;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        copied = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    const std::wstring start = L"日期\t上网时间\t次数\r\n2026-02-21\t01:00:00\t1\r\n2026-02-22\t01";
+    EXPECT_EQ(copied.substr(0, start.size()), start);
+    EXPECT_NE(copied.find(L"\r\n2026-03-20\t00:00:00\t0\r\n"), std::wstring::npos);
+}
+
+TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
+    test::TempDir dir;
+    app::TFrmReport report(nullptr, Context());
+    const std::string runsPath = dir.Path() + "runs.csv", daysPath = dir.Path() + "days.csv";
+    report.ExportHistoryCsv(win::Widen(runsPath));
+    const std::string runs = test::ReadFileBytes(runsPath);
+    const std::string first = "\xEF\xBB\xBF开始,结束,上网秒数,计算机,类型,IP\r\n"
+                              "2025-11-01 10:00:00,2025-11-01 11:00:00,3600,书房,Kelo,192.0.2.7\r\n";
+    EXPECT_EQ(runs.substr(0, first.size()), first);
+    const std::string last = "2026-03-10 09:00:00,2026-03-10 12:00:00,10800,书房,Kelo,\r\n";
+    ASSERT_GE(runs.size(), last.size());
+    EXPECT_EQ(runs.substr(runs.size() - last.size()), last) << "the current run as it stands now";
+
+    report.ExportDaysCsv(win::Widen(daysPath));
+    const std::string days = "\xEF\xBB\xBF日期,上网时间,次数\r\n2026-02-21,01:00:00,1\r\n2026-02-22,01:00:00,1\r\n";
+    EXPECT_EQ(test::ReadFileBytes(daysPath).substr(0, days.size()), days);
+    // A folder that does not exist: an error naming the file, and nothing written.
+    const std::string missing = dir.Path() + "nowhere\\days.csv";
+    try {
+        report.ExportDaysCsv(win::Widen(missing));
+        ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(ReportFrm, OpeningAndClosingLeavesNoGdiObjects) {
+    {
+        // Once shown and painted, as a picture to look at.
+        app::TFrmReport report(nullptr, Context());
+        ShowWindow(report.Handle(), SW_SHOWNA);
+        RedrawWindow(report.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        test::PumpFor(100);
+        EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
+                                         test::ScreenshotDir() + "usage-report.png"));
+    }
+    test::PumpFor(50);
+    const long wrapped = win::LiveGdiObjects();
+    const long system = test::ProcessGdiObjects();
+    for (int round = 0; round < 20; ++round) {
+        app::TFrmReport report(nullptr, Context());
+        Child<win::TButton>(report, "btnPrev")->Click();
+        // Painted hidden: a shown window costs seconds to take down under Wine.
+        for (const char* chart : {"DayChart", "PeriodChart"})
+            SendMessageW(Child<win::TWinControl>(report, chart)->Handle(), WM_PAINT, 0, 0);
+    }
+    test::PumpFor(50);
+    EXPECT_EQ(win::LiveGdiObjects(), wrapped);
+    if (system) EXPECT_LE(test::ProcessGdiObjects(), system + 5);
+}
+
+}  // namespace
