@@ -1,6 +1,5 @@
 // kelo_bench report [lines]: how long the usage report takes to open over a long history,
-// from making the window to its first full paint, and the reading of the older runs that
-// follows it.
+// from making the window to its first full paint, and how much of it reading the runs is.
 #include <windows.h>
 
 #include <cstdio>
@@ -70,11 +69,11 @@ int Report(int lines) {
     // Reading the runs alone: what the window does once before anything is shown.
     const double readStart = Seconds();
     size_t readable = 0;
-    for (size_t i = 0; i + 1 < history.Size(); ++i)
-        if (RunFromFields(history.At(i).fields)) ++readable;
+    for (size_t i = 0; i < history.StoredCount(); ++i)
+        if (RunFromLine(history.StoredLine(i))) ++readable;
     const double readMs = (Seconds() - readStart) * 1000;
 
-    std::vector<double> times, rest;
+    std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
         const double start = Seconds();
         auto report = std::make_unique<app::TFrmReport>(nullptr, context);
@@ -82,11 +81,6 @@ int Report(int lines) {
         RedrawWindow(report->Handle(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         times.push_back((Seconds() - start) * 1000);
-        // The runs older than the charts reach are read once the window shows.
-        const double restStart = Seconds();
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        rest.push_back((Seconds() - restStart) * 1000);
         report.reset();
         Pump(0.05);
     }
@@ -94,8 +88,7 @@ int Report(int lines) {
                 readable, kRuns);
     std::printf("  median %.1f ms, worst %.1f ms (goal < 100 ms)\n", Median(times),
                 *std::max_element(times.begin(), times.end()));
-    std::printf("  then the older runs read and the window updated: median %.1f ms\n", Median(rest));
-    std::printf("  (reading the whole history alone: %.1f ms)\n", readMs);
+    std::printf("  (of which reading the runs of the history: %.1f ms)\n", readMs);
     return 0;
 }
 

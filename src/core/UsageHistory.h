@@ -33,6 +33,12 @@ public:
     void Append(UsageRecord record);
     size_t Size() const { return lines_.size() + appended_.size(); }
     UsageRecord At(size_t i) const;
+    // The records read from the file come first; their lines can be looked at in place
+    // (without the line break), as long as the history is not loaded again.
+    size_t StoredCount() const { return lines_.size(); }
+    std::string_view StoredLine(size_t i) const {
+        return std::string_view(loaded_).substr(lines_[i].first, lines_[i].second);
+    }
     // The last appended record (the current run's).
     UsageRecord& Last() { return appended_.back(); }
 

@@ -114,16 +114,34 @@ void AppendTabField(std::string& out, const std::string& field) {
 
 }  // namespace
 
-std::optional<RunSpan> RunFromFields(const std::vector<std::string>& fields) {
-    if (fields.size() < 3) return std::nullopt;
-    const auto start = ParseDateTime(fields[0]);
-    const auto end = ParseDateTime(fields[1]);
-    const auto online = ParseOnlineTime(fields[2]);
+namespace {
+
+std::optional<RunSpan> RunFromTexts(std::string_view startText, std::string_view endText,
+                                    std::string_view onlineText) {
+    const auto start = ParseDateTime(startText);
+    const auto end = ParseDateTime(endText);
+    const auto online = ParseOnlineTime(onlineText);
     if (!start || !end || !online) return std::nullopt;
     const int64_t span = WallSeconds(*end) - WallSeconds(*start);
     if (span < 0) return std::nullopt;
     // A clock set back during the run can leave more online time than wall-clock time.
     return RunSpan{*start, *end, std::min(*online, span)};
+}
+
+}  // namespace
+
+std::optional<RunSpan> RunFromFields(const std::vector<std::string>& fields) {
+    if (fields.size() < 3) return std::nullopt;
+    return RunFromTexts(fields[0], fields[1], fields[2]);
+}
+
+std::optional<RunSpan> RunFromLine(std::string_view line) {
+    const size_t endAt = line.find('\a');
+    if (endAt == std::string_view::npos) return std::nullopt;
+    const size_t onlineAt = line.find('\a', endAt + 1);
+    if (onlineAt == std::string_view::npos) return std::nullopt;
+    const std::string_view online = line.substr(onlineAt + 1, line.find('\a', onlineAt + 1) - (onlineAt + 1));
+    return RunFromTexts(line.substr(0, endAt), line.substr(endAt + 1, onlineAt - endAt - 1), online);
 }
 
 std::vector<DayUsage> DailyUsage(const std::vector<RunSpan>& runs, const CivilDate& first,

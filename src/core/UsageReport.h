@@ -19,6 +19,8 @@ struct RunSpan {
 // A history record's fields (start, end, online time, ...) as a run; nothing for a record
 // whose start, end or online time cannot be read, or whose end lies before its start.
 std::optional<RunSpan> RunFromFields(const std::vector<std::string>& fields);
+// The same read straight from a history line (fields joined by BEL), without splitting it.
+std::optional<RunSpan> RunFromLine(std::string_view line);
 
 // Online time and runs of one calendar day.
 struct DayUsage {

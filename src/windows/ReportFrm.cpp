@@ -35,7 +35,6 @@ constexpr int kMargin = 8;
 constexpr int kGap = 6;
 constexpr int kTableWidth = 250;
 constexpr int kPeriodCount = 12;
-constexpr UINT kReadOlderRuns = WM_APP + 1;
 constexpr int kMinClientWidth = 520, kMinClientHeight = 380;
 
 template <class T>
@@ -96,7 +95,6 @@ TFrmReport::TFrmReport(win::TComponent* owner, const ReportContext& context)
     ShowPeriodCharts();
     ShowPeriod(0);
     LayoutControls();
-    if (unread_ > 0) PostMessageW(Handle(), kReadOlderRuns, 0, 0);
 }
 
 TFrmReport::~TFrmReport() = default;
@@ -115,35 +113,18 @@ void TFrmReport::Loaded() {
     btnClose_ = Require<win::TButton>(*this, "btnClose");
 }
 
-// Each stored record is split and read once; the current run's record lags behind the
-// run, so the run as it stands now takes its place. Splitting the records is most of the
-// opening time with a long history, so the window opens with the runs its charts reach,
-// read from the newest back (the history grows in time order), and reads the older ones
-// just after its first paint or when an earlier period is asked for. A record out of
-// time order (a clock set back) counts from then.
+// Each stored record is read once, straight from its line; the current run's record lags
+// behind the run, so the run as it stands now takes its place.
 void TFrmReport::ReadRuns(const ReportContext& context) {
-    const size_t stored = context.history.Size() > 0 ? context.history.Size() - 1 : 0;
-    CivilDate oldest = BillingPeriodStart(now_.Date(), settings_.billingDay);
-    for (int i = 1; i < kPeriodCount; ++i) oldest = BillingPeriodStart(AddDays(oldest, -1), settings_.billingDay);
-    const int64_t reach = DaysFromCivil(oldest);
+    const UsageHistory& history = context.history;
+    const size_t stored = history.Size() > 0 ? history.Size() - 1 : 0;
     runs_.reserve(stored + 1);
-    unread_ = stored;
-    while (unread_ > 0) {
-        const auto run = RunFromFields(context.history.At(unread_ - 1).fields);
-        if (run && DaysFromCivil(run->end.Date()) < reach) break;
+    for (size_t i = 0; i < stored; ++i) {
+        const auto run = i < history.StoredCount() ? RunFromLine(history.StoredLine(i))
+                                                   : RunFromFields(history.At(i).fields);
         if (run) runs_.push_back(*run);
-        --unread_;
     }
     runs_.push_back(currentRun_);
-}
-
-void TFrmReport::ReadOlderRuns() {
-    if (unread_ == 0) return;
-    for (size_t i = 0; i < unread_; ++i)
-        if (auto run = RunFromFields(history_.At(i).fields)) runs_.push_back(*run);
-    unread_ = 0;
-    periods_ = PeriodTotals(runs_, now_.Date(), settings_.billingDay, kPeriodCount);
-    ShowPeriodCharts();
 }
 
 void TFrmReport::ShowPeriodCharts() {
@@ -158,7 +139,6 @@ void TFrmReport::ShowPeriodCharts() {
 
 void TFrmReport::ShowPeriod(int periodsBack) {
     periodsBack_ = std::max(0, periodsBack);
-    if (periodsBack_ > 0) ReadOlderRuns();
     CivilDate first = BillingPeriodStart(now_.Date(), settings_.billingDay);
     for (int i = 0; i < periodsBack_; ++i)
         first = BillingPeriodStart(AddDays(first, -1), settings_.billingDay);
@@ -183,7 +163,7 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     // Nothing lies before the earliest run.
     int64_t earliest = DaysFromCivil(now_.Date());
     for (const RunSpan& run : runs_) earliest = std::min(earliest, DaysFromCivil(run.start.Date()));
-    btnPrev_->SetEnabled(unread_ > 0 || DaysFromCivil(periodFirst_) > earliest);
+    btnPrev_->SetEnabled(DaysFromCivil(periodFirst_) > earliest);
     btnNext_->SetEnabled(periodsBack_ > 0);
     LayoutControls();
 }
@@ -320,13 +300,6 @@ void TFrmReport::btnCopyClick() { CopyDayTable(); }
 
 void TFrmReport::btnCloseClick() { Close(); }
 
-LRESULT TFrmReport::WMReadOlderRuns() {
-    if (unread_ == 0) return 0;
-    ReadOlderRuns();
-    ShowPeriod(periodsBack_);
-    return 0;
-}
-
 LRESULT TFrmReport::WMSize(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = win::TForm::WndProc(WM_SIZE, wParam, lParam);
     LayoutControls();
@@ -346,7 +319,6 @@ LRESULT TFrmReport::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SIZE: return WMSize(wParam, lParam);
     case WM_GETMINMAXINFO: return WMGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
-    case kReadOlderRuns: return WMReadOlderRuns();
     default: return win::TForm::WndProc(msg, wParam, lParam);
     }
 }

@@ -69,8 +69,6 @@ protected:
 
 private:
     void ReadRuns(const ReportContext& context);
-    void ReadOlderRuns();
-    LRESULT WMReadOlderRuns();
     void ShowPeriodCharts();
     void LayoutControls();
     LRESULT WMSize(WPARAM wParam, LPARAM lParam);
@@ -87,8 +85,7 @@ private:
     MeterSettings settings_;
     LocalDateTime now_;
     RunSpan currentRun_;
-    std::vector<RunSpan> runs_;  // the readable runs read so far and the current one
-    size_t unread_ = 0;          // stored records [0, unread_) not read yet
+    std::vector<RunSpan> runs_;  // the readable runs and the current one
     std::vector<PeriodUsage> periods_;  // the last twelve, oldest first
     int periodsBack_ = 0;
     CivilDate periodFirst_, periodLast_;

@@ -36,6 +36,18 @@ TEST(UsageReportRun, UnreadableRecordIsNoRun) {
         EXPECT_FALSE(RunFromFields({start, end, online})) << online;
 }
 
+TEST(UsageReportRun, ALineReadsAsItsFields) {
+    const auto run = RunFromLine("2024-03-01 10:00:00\a2024-03-01 12:30:00\a02:00:05\ahost\aKelo\a10.0.0.1");
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->end, (LocalDateTime{2024, 3, 1, 12, 30, 0}));
+    EXPECT_EQ(run->onlineSeconds, 7205);
+    // Three fields are enough; fewer, or an online time with more after it in its field, are not.
+    EXPECT_EQ(RunFromLine("2024-03-01 10:00:00\a2024-03-01 10:00:09\a00:00:09")->onlineSeconds, 9);
+    EXPECT_FALSE(RunFromLine("2024-03-01 10:00:00\a2024-03-01 11:00:00"));
+    EXPECT_FALSE(RunFromLine("2024-03-01 10:00:00\a\a00:10:00\a"));
+    EXPECT_FALSE(RunFromLine("2024-03-01 10:00:00\a2024-03-01 11:00:00\a00:10:00x\a"));
+}
+
 TEST(UsageReportRun, EndBeforeStartIsNoRun) {
     EXPECT_FALSE(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 09:59:59", "00:00:00"}));
 }

