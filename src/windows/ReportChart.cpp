@@ -192,9 +192,14 @@ void TUsageChart::PaintLimit(HDC dc, const Plot& plot) const {
     const int y = plot.Y(limitSeconds_);
     Line(dc, a.left + 1, y, a.right, y, kLimitColor, PS_DASH);
     if (limitCaption_.empty()) return;
+    // The caption stands in the title row as a legend: over the plot it would cover bars.
     const SIZE size = TextSize(dc, limitCaption_);
-    const int above = y - size.cy - 2;
-    Text(dc, a.right - size.cx - 2, above >= a.top - 2 ? above : y + 3, limitCaption_, kLimitColor);
+    const int x = a.right - size.cx;
+    // A chart too narrow for both keeps its title; the line speaks for itself.
+    if (x - 22 < kPad + TextSize(dc, Caption()).cx + 8) return;
+    Text(dc, x, kPad - 2, limitCaption_, kLimitColor);
+    const int sampleY = kPad - 2 + size.cy / 2;
+    Line(dc, x - 22, sampleY, x - 4, sampleY, kLimitColor, PS_DASH);
 }
 
 void TUsageChart::PaintWindow(HDC dc) {
