@@ -32,14 +32,8 @@ bool TSkinButton::BeforeMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result
     // Without a button image the control keeps its own look, its pressed look included, so
     // the mouse stays its own too.
     if (!HasImage()) return true;
+    if (TakeWholePaint(msg, wParam, result)) return false;
     switch (msg) {
-        case WM_PAINT:
-            PaintWhole(wParam);
-            result = 0;
-            return false;
-        case WM_ERASEBKGND:
-            result = 1;
-            return false;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             // The system button never sees the press, so it never clicks on its own release.

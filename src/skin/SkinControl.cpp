@@ -158,6 +158,17 @@ void TSkinControl::PaintWhole(WPARAM wParam) {
     Paint(paint.Get());
 }
 
+bool TSkinControl::TakeWholePaint(UINT msg, WPARAM wParam, LRESULT& result) {
+    if (msg == WM_ERASEBKGND) {
+        result = 1;  // every pixel is the skin's
+        return true;
+    }
+    if (msg != WM_PAINT) return false;
+    PaintWhole(wParam);
+    result = 0;
+    return true;
+}
+
 void TSkinControl::Repaint() {
     if (!hwnd_ || !GetParent(hwnd_)) return;
     InvalidateRect(hwnd_, nullptr, FALSE);

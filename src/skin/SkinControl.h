@@ -90,6 +90,9 @@ protected:
     void Paint(HDC dc = nullptr);
     // WM_PAINT of a control the skin draws whole: into the message's DC, or a BeginPaint one.
     void PaintWhole(WPARAM wParam);
+    // For a control the skin draws whole: takes WM_PAINT (painting it) and WM_ERASEBKGND
+    // from the control, with their results; false for every other message.
+    bool TakeWholePaint(UINT msg, WPARAM wParam, LRESULT& result);
     // Invalidates the control without erasing and has it painted at once.
     void Repaint();
 

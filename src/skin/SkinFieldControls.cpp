@@ -237,16 +237,8 @@ void TSkinEdit::Draw(HDC dc, const RECT& rect) {
 // TSkinUpDown
 
 bool TSkinUpDown::BeforeMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (Skin() && TakeWholePaint(msg, wParam, result)) return false;
     switch (msg) {
-        case WM_PAINT:
-            if (!Skin()) return true;
-            PaintWhole(wParam);
-            result = 0;
-            return false;
-        case WM_ERASEBKGND:
-            if (!Skin()) return true;
-            result = 1;
-            return false;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             state_ |= kPressed;
@@ -314,12 +306,7 @@ void TSkinUpDown::Draw(HDC dc, const RECT& rect) {
 // TSkinStatusBar
 
 bool TSkinStatusBar::BeforeMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
-    if ((msg != WM_PAINT && msg != WM_ERASEBKGND) || !Skin()) return true;
-    if (msg == WM_PAINT) {
-        PaintWhole(wParam);
-    }
-    result = msg == WM_ERASEBKGND ? 1 : 0;
-    return false;
+    return !(Skin() && TakeWholePaint(msg, wParam, result));
 }
 
 void TSkinStatusBar::Draw(HDC dc, const RECT& rect) {

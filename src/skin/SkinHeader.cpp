@@ -34,19 +34,7 @@ int TSkinHeader::ItemAt(LPARAM clientPoint) const {
 }
 
 bool TSkinHeader::BeforeMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
-    if (!Element()) return true;
-    switch (msg) {
-        case WM_ERASEBKGND:
-            // Every pixel is painted by the skin.
-            result = 1;
-            return false;
-        case WM_PAINT:
-            PaintWhole(wParam);
-            result = 0;
-            return false;
-        default:
-            return true;
-    }
+    return !(Element() && TakeWholePaint(msg, wParam, result));
 }
 
 void TSkinHeader::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -148,17 +148,8 @@ void TSkinTrackBar::Draw(HDC dc, const RECT&) {
 bool TSkinProgress::BeforeMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     const SkinData* skin = Skin();
     if (!skin || !skin->progress || skin->progress->image.Empty()) return true;
-    if (msg == WM_ERASEBKGND) {
-        result = 1;
-        return false;
-    }
-    if (msg == WM_PAINT) {
-        // The bar is the skin's alone.
-        PaintWhole(wParam);
-        result = 0;
-        return false;
-    }
-    return true;
+    // The bar is the skin's alone.
+    return !TakeWholePaint(msg, wParam, result);
 }
 
 void TSkinProgress::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -63,14 +63,9 @@ void TSkinScControl::Draw(HDC dc, const RECT&) {
 
 bool TSkinScControl::BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (!Drawn()) return true;
+    if (TakeWholePaint(msg, wParam, result)) return false;
     result = 0;
     switch (msg) {
-        case WM_ERASEBKGND:
-            result = 1;
-            return false;
-        case WM_PAINT:
-            PaintWhole(wParam);
-            return false;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             return !Press(lParam);
