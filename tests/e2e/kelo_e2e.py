@@ -21,7 +21,8 @@ An ``Env`` gives the tests a Wine session that is completely their own:
         p.kill()                             # a crash, as far as Windows is concerned
 
 ``env.driver(...)`` returns the driver's stdout for exit code 0, None for exit
-code 1 (not found / condition false) and raises DriverError for anything else.
+code 3 (not found / condition false) and raises DriverError for anything else; a
+start that Wine itself fails (exit code 1, no output) is tried again.
 
 The run folder build_dir/e2e/runs/<run> (fresh_dir()s, logs of started
 programs) is removed after a clean exit; it is kept after an exception, with
@@ -49,6 +50,8 @@ REPO_DIR = Path(__file__).resolve().parents[2]
 COMMON_SH = REPO_DIR / "scripts" / "lib" / "common.sh"
 
 WINEDLLOVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+# The driver's exit code for a question answered "no" (not found, condition false).
+DRIVER_FALSE = 3
 
 # Files of a prefix that Wine only ever reads; a per-run copy of the prefix
 # hard-links these instead of copying ~700 MB.
@@ -543,16 +546,21 @@ class Env:
             r.stderr.decode("utf-8", errors="replace"))
 
     def driver(self, *args, timeout: float = 60) -> Optional[str]:
-        """stdout of kelo_driver.exe on exit code 0, None on exit code 1;
+        """stdout of kelo_driver.exe on exit code 0, None on DRIVER_FALSE;
         DriverError on a usage error, a crash or a timeout."""
         argv = [str(a) for a in args]
-        try:
-            r = self.driver_run(*argv, timeout=timeout)
-        except subprocess.TimeoutExpired as e:
-            raise DriverError(argv, None, "", f"timed out after {timeout}s") from e
+        for attempt in range(3):
+            try:
+                r = self.driver_run(*argv, timeout=timeout)
+            except subprocess.TimeoutExpired as e:
+                raise DriverError(argv, None, "", f"timed out after {timeout}s") from e
+            # Exit code 1 with nothing said: Wine could not start the driver this time.
+            if not (r.returncode == 1 and not r.stdout and not r.stderr.strip()):
+                break
+            print(f"[driver {' '.join(argv)}] Wine did not start it; trying again", file=sys.stderr)
         if r.returncode == 0:
             return r.stdout
-        if r.returncode == 1:
+        if r.returncode == DRIVER_FALSE:
             if r.stderr.strip():
                 # The driver's reason, for the log of a failing case.
                 print(f"[driver {' '.join(argv)}] {r.stderr.strip()}", file=sys.stderr)

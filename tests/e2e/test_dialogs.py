@@ -24,7 +24,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args, rect_of  # noqa: E402
+from kelo_e2e import DRIVER_FALSE, Env, build_dir_from_args, rect_of  # noqa: E402
 
 BUILD_DIR = None
 
@@ -170,7 +170,7 @@ class DialogsEndToEnd(unittest.TestCase):
 
     def translucency_off(self):
         self.choose_menu_item("MenuFrmTrans")
-        self.wait_for(lambda: self.env.driver_run("alpha", self.drop).returncode == 1,
+        self.wait_for(lambda: self.env.driver_run("alpha", self.drop).returncode == DRIVER_FALSE,
                       "the mini window stayed translucent")
 
     # -- looking -------------------------------------------------------------

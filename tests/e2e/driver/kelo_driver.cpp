@@ -3,7 +3,8 @@
 //
 // Output is UTF-8, one item per line; tabular output is tab-separated with
 // tabs, newlines and backslashes in texts written as \t, \n, \r and \\.
-// Exit codes: 0 success, 1 not found / condition false, 2 usage error.
+// Exit codes: 0 success, 3 not found / condition false, 2 usage error (Wine itself answers
+// 1 when it cannot start a program).
 
 #include <windows.h>
 #include <wininet.h>
@@ -27,7 +28,9 @@
 namespace {
 
 constexpr int kOk = 0;
-constexpr int kFalse = 1;
+// Not 1: Wine answers 1 itself when it cannot start a program, and the tests must tell
+// that apart from a question answered "no".
+constexpr int kFalse = 3;
 constexpr int kUsage = 2;
 
 constexpr UINT kSendTimeoutMs = 10000;
