@@ -90,9 +90,18 @@ trap 'exit 143' TERM
 
 # The driver answers through a file: a Wine process it starts (the desktop's, for one)
 # would keep a pipe open long after the driver itself has ended.
+# Exit code 1 with nothing said means Wine could not start the driver that time (the
+# driver's own failures say why and exit 2 or 3): it is tried again, twice at most.
 driver() {
-  local rc=0
-  wine "$build/kelo_driver.exe" "$@" </dev/null >"$work/driver.out" 2>"$work/driver.err" || rc=$?
+  local rc _
+  for _ in 1 2 3; do
+    rc=0
+    wine "$build/kelo_driver.exe" "$@" </dev/null >"$work/driver.out" 2>"$work/driver.err" || rc=$?
+    if [ "$rc" != 1 ] || [ -s "$work/driver.out" ] || grep -q '[^[:space:]]' "$work/driver.err"; then
+      break
+    fi
+    echo "run.sh: Wine did not start the driver ($1); trying again" >&2
+  done
   tr -d '\r' <"$work/driver.out"
   return "$rc"
 }
@@ -129,7 +138,8 @@ sleep "$seconds"
 status=0
 kelo_screenshot "$shot" || status=1
 online=$(driver online) || online=unknown
-driver end-session "$hwnd" >/dev/null || fail "the program did not answer the log-off: $(cat "$work/driver.err")"
+driver end-session "$hwnd" >/dev/null ||
+  fail "the program did not answer the log-off (driver exit $?): $(cat "$work/driver.err")"
 ended=0
 for _ in $(seq 1 60); do
   if ! kelo_running; then
