@@ -55,12 +55,16 @@ void line(std::wstring_view w)
     std::string s = utf8(w);
     s.push_back('\n');
     fwrite(s.data(), 1, s.size(), stdout);
+    // Written through at once: a driver ended from outside still leaves what it did say,
+    // and a caller does not take it for a start that never ran.
+    fflush(stdout);
 }
 
 void err(std::wstring_view w)
 {
     std::string s = "kelo_driver: " + utf8(w) + "\n";
     fwrite(s.data(), 1, s.size(), stderr);
+    fflush(stderr);
 }
 
 std::wstring escaped(std::wstring_view w)
