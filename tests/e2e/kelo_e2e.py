@@ -44,7 +44,7 @@ import tempfile
 import time
 import uuid
 from pathlib import Path
-from typing import Iterable, Optional, Sequence
+from typing import Callable, Iterable, Optional, Sequence
 
 REPO_DIR = Path(__file__).resolve().parents[2]
 COMMON_SH = REPO_DIR / "scripts" / "lib" / "common.sh"
@@ -129,11 +129,24 @@ class WineProcess:
     Windows process id; use ``Env.windows_pids()`` for that.
     """
 
-    def __init__(self, env: "Env", popen: subprocess.Popen, exe: Path, log: Path):
+    def __init__(self, env: "Env", popen: subprocess.Popen, exe: Path, log: Path,
+                 restart: Optional[Callable[[], subprocess.Popen]] = None):
         self.env = env
         self.popen = popen
         self.exe = exe
         self.log = log
+        self._restart = restart
+
+    def never_started(self) -> bool:
+        """Whether Wine ended it with exit code 1 before it said anything: Wine could
+        not start the program that time (none of ours ends that way)."""
+        return self.popen.poll() == 1 and not self.output().strip()
+
+    def start_again(self) -> None:
+        """Starts the same program the same way (after never_started())."""
+        if self._restart is None:
+            raise RuntimeError(f"{self.exe.name} cannot be started again")
+        self.popen = self._restart()
 
     @property
     def pid(self) -> int:
@@ -506,11 +519,12 @@ class Env:
         env = self.wine_env()
         if extra_env:
             env.update(extra_env)
-        with open(log, "wb") as out:
-            popen = subprocess.Popen(self.netns_cmd(["wine", str(exe), *args]), env=env,
-                                     cwd=str(cwd or exe.parent), stdin=subprocess.DEVNULL,
-                                     stdout=out, stderr=subprocess.STDOUT)
-        proc = WineProcess(self, popen, exe, log)
+        def launch() -> subprocess.Popen:
+            with open(log, "wb") as out:
+                return subprocess.Popen(self.netns_cmd(["wine", str(exe), *args]), env=env,
+                                        cwd=str(cwd or exe.parent), stdin=subprocess.DEVNULL,
+                                        stdout=out, stderr=subprocess.STDOUT)
+        proc = WineProcess(self, launch(), exe, log, launch)
         self._procs.append(proc)
         return proc
 
@@ -574,7 +588,18 @@ class Env:
         if title is not None:
             args += ["--title", title]
         out = self.driver(*args, timeout=timeout_ms / 1000 + 60)
+        if not out and timeout_ms > 0 and self._start_again_what_never_started():
+            out = self.driver(*args, timeout=timeout_ms / 1000 + 60)
         return int(out.split()[0]) if out else None
+
+    def _start_again_what_never_started(self) -> bool:
+        """A window waited for in vain may belong to a program Wine failed to start:
+        such programs are started once more. True when there was one."""
+        again = [p for p in self._procs if p.never_started()]
+        for p in again:
+            print(f"[kelo_e2e] Wine did not start {p.exe.name}; starting it again", file=sys.stderr)
+            p.start_again()
+        return bool(again)
 
     def window_text(self, hwnd: int) -> Optional[str]:
         out = self.driver("text", hwnd)
