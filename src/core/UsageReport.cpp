@@ -112,6 +112,20 @@ void AppendTabField(std::string& out, const std::string& field) {
     }
 }
 
+// Rows joined field by field with `separator`, each row ended by CR LF.
+template <class AppendField>
+std::string JoinRows(std::string out, const std::vector<std::vector<std::string>>& rows,
+                     char separator, AppendField appendField) {
+    for (const auto& row : rows) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i > 0) out += separator;
+            appendField(out, row[i]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
 }  // namespace
 
 namespace {
@@ -206,27 +220,11 @@ std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const Ci
 std::string CsvDocument(const std::vector<std::vector<std::string>>& rows) {
     // The byte-order mark makes spreadsheet programs read the file as UTF-8, not as the
     // system's code page.
-    std::string out = "\xEF\xBB\xBF";
-    for (const auto& row : rows) {
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) out += ',';
-            AppendCsvField(out, row[i]);
-        }
-        out += "\r\n";
-    }
-    return out;
+    return JoinRows("\xEF\xBB\xBF", rows, ',', AppendCsvField);
 }
 
 std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {
-    std::string out;
-    for (const auto& row : rows) {
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) out += '\t';
-            AppendTabField(out, row[i]);
-        }
-        out += "\r\n";
-    }
-    return out;
+    return JoinRows({}, rows, '\t', AppendTabField);
 }
 
 }  // namespace kelo
