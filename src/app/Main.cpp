@@ -172,8 +172,11 @@ void TFrmKeloMain::FormCreate() {
     if (services_.dataFolderMoved)
         TrayIcon1_->ShowBalloonHint(res::kAppTitle, L"程序所在的文件夹无法写入，Kelo.ini 和 Kelo.trv 现在保存在 " +
                                                        win::Widen(services_.appDir));
+    // What start-up found wrong with the stored files is told in one box.
+    std::string told;
     for (const std::string& message : session_->StartupMessages())
-        win::Application().ShowException(KeloError(message), Handle());
+        told += (told.empty() ? "" : "\n\n") + message;
+    if (!told.empty()) win::Application().ShowException(KeloError(told), Handle());
 }
 
 // The history is a virtual list over the records in memory: rows are asked for only
@@ -358,7 +361,8 @@ bool TFrmKeloMain::FormCloseQuery() {
     try {
         session_->SaveAtExit();
     } catch (const KeloError& e) {
-        win::Application().ShowException(e, Handle());
+        win::Application().ShowException(
+            KeloError(std::string(e.what()) + "\n\nKelo 继续运行并计时，可以稍后再退出。"), Handle());
         ResumeAfterFailedExit();
         return false;
     }

@@ -12,8 +12,15 @@ public:
     // The whole file, or nothing when it does not exist. Throws KeloError when it exists
     // but cannot be read.
     virtual std::optional<std::string> Read(const std::string& path) = 0;
+    // The same, but a file that another program holds for a moment (a backup tool, an
+    // editor saving) is waited for a few seconds before reading fails. For the start.
+    virtual std::optional<std::string> ReadPatiently(const std::string& path) { return Read(path); }
+    // Removes what the store's own saves left beside the file when they were cut short
+    // (a crash, a power cut), unless a running program still holds it. Nothing else.
+    virtual void RemoveLeftovers(const std::string& /*path*/) {}
     // Replaces the file in one step: the old content or the new one, never a mix.
     // Throws KeloError when the file cannot be written; the old file is then untouched.
+    // A file the user made read-only counts as one that cannot be written.
     virtual void Replace(const std::string& path, const std::string& bytes) = 0;
     // Writes `replacement` over the end of the file from `offset`, provided the file is
     // exactly `offset + expected.size()` bytes long and ends with `expected`; answers

@@ -6,10 +6,15 @@ namespace kelo {
 
 Meter::Meter(Clock& clock, int32_t dayLimitHours, int32_t monthLimitHours,
              int64_t monthBaseSeconds)
-    : clock_(clock),
-      dayLimitSeconds_(static_cast<int64_t>(dayLimitHours) * 3600),
-      monthLimitSeconds_(static_cast<int64_t>(monthLimitHours) * 3600),
-      monthBaseSeconds_(monthBaseSeconds) {}
+    : clock_(clock) {
+    Reconfigure(dayLimitHours, monthLimitHours, monthBaseSeconds);
+}
+
+void Meter::Reconfigure(int32_t dayLimitHours, int32_t monthLimitHours, int64_t monthBaseSeconds) {
+    dayLimitSeconds_ = static_cast<int64_t>(dayLimitHours) * 3600;
+    monthLimitSeconds_ = static_cast<int64_t>(monthLimitHours) * 3600;
+    monthBaseSeconds_ = monthBaseSeconds;
+}
 
 void Meter::Advance() {
     if (!counting_) return;

@@ -26,6 +26,9 @@ public:
     // Takes counting up again after a Stop whose save could not be completed; the
     // counter restarts at the next online check.
     void Resume() { stopped_ = false; }
+    // New limits and month base (the stored settings could be read only after the start);
+    // an alarm already given stays given.
+    void Reconfigure(int32_t dayLimitHours, int32_t monthLimitHours, int64_t monthBaseSeconds);
 
     bool Counting() const { return counting_; }
     int64_t RunSeconds() const { return runSeconds_; }

@@ -19,16 +19,35 @@ CivilDate BillingPeriodStart(const CivilDate& today, int32_t billingDay) {
 
 namespace {
 
-// A strict number that does not convert is told to the user and takes its default.
-int32_t ReadStrictOrDefault(const IniDocument& doc, const char* key, int32_t def,
-                            std::vector<std::string>& messages) {
-    try {
-        return doc.ReadStrictInt(ini::kSetup, key, def);
-    } catch (const ConvertError& e) {
-        messages.push_back(e.what());
+// Stored values that could not be taken, told together in one message at start.
+class BadValues {
+public:
+    // A strict number of section "Setup": one that does not convert, or a limit below
+    // zero (the options dialog never stores one), takes its default.
+    int32_t ReadSetup(const IniDocument& doc, const char* key, int32_t def, bool nonNegative) {
+        const auto stored = doc.Read(ini::kSetup, key);
+        try {
+            const int32_t value = doc.ReadStrictInt(ini::kSetup, key, def);
+            if (!nonNegative || value >= 0) return value;
+            Add(ini::kSetup, key, *stored, "不能是负数，改用默认值 " + std::to_string(def));
+        } catch (const ConvertError&) {
+            Add(ini::kSetup, key, stored.value_or(""), "不是整数，改用默认值 " + std::to_string(def));
+        }
         return def;
     }
-}
+    void Add(const char* section, const char* key, const std::string& stored,
+             const std::string& taken) {
+        lines_ += "\n[" + std::string(section) + "] " + key + "=" + stored + "：" + taken + "。";
+    }
+    void Report(std::string_view fileName, std::vector<std::string>& messages) const {
+        if (lines_.empty()) return;
+        messages.push_back("设置文件 " + std::string(fileName) + " 中有无效的数值，已改用默认值：" +
+                           lines_);
+    }
+
+private:
+    std::string lines_;
+};
 
 // Whether this start begins a new billing period, so the stored total is not carried.
 // Only a period that began after the last saving run started counts: a run that
@@ -53,14 +72,15 @@ bool StartsNewPeriod(const IniDocument& doc, const MeterSettings& s, const Civil
 
 }  // namespace
 
-StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now) {
+StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::string_view fileName) {
     StartupState st;
     MeterSettings& s = st.settings;
+    BadValues bad;
     s.keepTotal = doc.ReadBool(ini::kSetup, ini::kKeepTotal, false);
-    s.monthLimit = ReadStrictOrDefault(doc, ini::kMonthLimit, kDefaultMonthLimit, st.messages);
-    s.dayLimit = ReadStrictOrDefault(doc, ini::kDayLimit, kDefaultDayLimit, st.messages);
-    s.billingDay = ReadStrictOrDefault(doc, ini::kBillingDay, kDefaultBillingDay, st.messages);
-    s.warnMinutes = ReadStrictOrDefault(doc, ini::kWarnMinutes, kDefaultWarnMinutes, st.messages);
+    s.monthLimit = bad.ReadSetup(doc, ini::kMonthLimit, kDefaultMonthLimit, true);
+    s.dayLimit = bad.ReadSetup(doc, ini::kDayLimit, kDefaultDayLimit, true);
+    s.billingDay = bad.ReadSetup(doc, ini::kBillingDay, kDefaultBillingDay, false);
+    s.warnMinutes = bad.ReadSetup(doc, ini::kWarnMinutes, kDefaultWarnMinutes, false);
     s.soundAlarm = doc.ReadBool(ini::kSetup, ini::kSound, false);
     s.useDefaultSound = doc.ReadBool(ini::kSetup, ini::kDefaultSound, true);
 
@@ -70,8 +90,8 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now) {
     } else {
         st.monthTotal = doc.ReadString(ini::kDate, ini::kSumTime, kInitialMonthTotal);
         if (!MonthTotal::Parse(st.monthTotal)) {
-            st.messages.push_back("Kelo.ini 中本月用时 SumTime 的值 '" + st.monthTotal +
-                                  "' 无效，本月用时从 00:00:00 开始计算。");
+            bad.Add(ini::kDate, ini::kSumTime, st.monthTotal,
+                    std::string("不是有效的用时，本月用时从 ") + kInitialMonthTotal + " 开始计算");
             st.monthTotal = kInitialMonthTotal;
         }
     }
@@ -81,6 +101,7 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now) {
     st.countStartStored = countStart.has_value() && !st.totalReset;
     st.countStart = st.countStartStored ? *countStart : now;
     s.soundPath = doc.ReadString(ini::kSetup, ini::kSoundPath, "");
+    bad.Report(fileName, st.messages);
     return st;
 }
 

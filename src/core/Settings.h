@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/DateTime.h"
@@ -64,9 +65,11 @@ struct StartupState {
 // Days outside 1..31 are taken as the nearest of them.
 CivilDate BillingPeriodStart(const CivilDate& today, int32_t billingDay);
 
-// The start-up reading of the settings file. A bad stored number takes its default
-// and reading goes on; every such value adds a message. The value of "SetupBool" is
-// written back into `doc` as read.
-StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now);
+// The start-up reading of the settings file. A bad stored number (not a whole number, or
+// a negative limit) takes its default and reading goes on; all such values together add
+// one message naming `fileName`, each key and the default taken. The value of
+// "SetupBool" is written back into `doc` as read.
+StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now,
+                          std::string_view fileName = ini::kFileName);
 
 }  // namespace kelo

@@ -21,28 +21,52 @@ void WriteIni(FileStore& files, const std::string& path, const IniDocument& doc,
     if (after != before) files.Replace(path, after);
 }
 
-StartupState LoadStartup(const SessionEnvironment& env, const LocalDateTime& now) {
-    const std::string path = env.appDir + ini::kFileName;
-    const std::string before = env.files.Read(path).value_or(std::string());
-    IniDocument doc(env.codec, before);
-    StartupState st = LoadSettings(doc, now);
+// Why a file could not be saved, and what happens to what it should have held.
+std::string HistoryNotSaved(const KeloError& e) {
+    return std::string(e.what()) +
+           "\n本次的使用记录暂时保存在内存中，文件可以写入后自动补上；本月用时照常保存在 Kelo.ini 中。";
+}
+std::string TotalNotSaved(const KeloError& e) {
+    return std::string(e.what()) + "\n本月用时暂时保存在内存中，文件可以写入后自动保存。";
+}
+
+}  // namespace
+
+// Reads the settings at start. A file that another program holds is waited for a few
+// seconds; if it still cannot be read the run counts with the defaults, never writes
+// over it, and takes the stored values at the first save that can read it.
+StartupState UsageSession::LoadStartup() {
+    RemoveLeftovers();
+    const std::string path = IniPath();
+    std::string before;
     try {
-        WriteIni(env.files, path, doc, before);
+        before = env_.files.ReadPatiently(path).value_or(std::string());
+    } catch (const KeloError& e) {
+        IniDocument defaults(env_.codec);
+        StartupState st = LoadSettings(defaults, runStart_, path);
+        st.messages.push_back(std::string(e.what()) +
+                              "\n本次先按默认设置计时，不会改写这个文件；文件可以读取后，本月用时照常保存。");
+        settingsUnread_ = true;
+        totalFailureTold_ = true;
+        return st;
+    }
+    IniDocument doc(env_.codec, before);
+    StartupState st = LoadSettings(doc, runStart_, path);
+    try {
+        WriteIni(env_.files, path, doc, before);
     } catch (const KeloError& e) {
         st.messages.push_back(e.what());
     }
     return st;
 }
 
-}  // namespace
-
 UsageSession::UsageSession(SessionEnvironment env)
     : env_(std::move(env)),
       runStart_(env_.clock.LocalNow()),
-      state_(LoadStartup(env_, runStart_)),
+      state_(LoadStartup()),
       meter_(env_.clock, state_.settings.dayLimit, state_.settings.monthLimit,
              MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds()) {
-    if (!LoadHistory()) historyUnreadable_ = true;
+    if (!LoadHistory(true)) historyUnreadable_ = true;
     UsageRecord start;
     start.fields = {FormatDateTime(runStart_),     "",
                     "",                            env_.codec.FromUtf8(env_.hostName),
@@ -54,12 +78,16 @@ UsageSession::UsageSession(SessionEnvironment env)
 // Reads the stored records in front of the run's. A file that cannot be read (another
 // program holds it) is told about once, at start, and never saved over; every later
 // save tries again.
-bool UsageSession::LoadHistory() {
+bool UsageSession::LoadHistory(bool atStart) {
     std::optional<std::string> bytes;
     try {
-        bytes = env_.files.Read(HistoryPath());
+        bytes = atStart ? env_.files.ReadPatiently(HistoryPath()) : env_.files.Read(HistoryPath());
     } catch (const KeloError& e) {
-        if (!historyUnreadable_) state_.messages.push_back(e.what());
+        if (atStart) {
+            state_.messages.push_back(std::string(e.what()) +
+                                      "\n本次的使用记录暂时保存在内存中，文件可以读取后自动补上。");
+            historyFailureTold_ = true;
+        }
         return false;
     }
     static const std::string kNoFile;
@@ -74,6 +102,11 @@ bool UsageSession::LoadHistory() {
     return true;
 }
 
+void UsageSession::RemoveLeftovers() {
+    env_.files.RemoveLeftovers(IniPath());
+    env_.files.RemoveLeftovers(HistoryPath());
+}
+
 std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
 std::string UsageSession::HistoryPath() const { return env_.appDir + kHistoryFileName; }
 
@@ -82,7 +115,8 @@ std::vector<Alarm> UsageSession::OnTick() { return meter_.Tick(); }
 
 void UsageSession::SaveHistory(bool atExit) {
     if (historyUnreadable_) {
-        if (!LoadHistory()) return;
+        if (!LoadHistory(false))
+            throw KeloError("无法读取文件 \"" + HistoryPath() + "\"，不能在其中添加记录。");
         historyUnreadable_ = false;
     }
     const std::string line = JoinHistoryLine(history_.Last()) + "\r\n";
@@ -108,18 +142,38 @@ bool UsageSession::UpdateHistoryTail(const std::string& line) {
     return true;
 }
 
-void UsageSession::SaveUsage(bool atExit) {
+// Each file is saved on its own: a history that cannot be written never holds the
+// month total back, nor the reverse. What could not be written stays in memory and goes
+// in at the next save.
+UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     const LocalDateTime now = env_.clock.LocalNow();
     const int64_t run = meter_.RunSeconds();
     UsageRecord& current = history_.Last();
     current.fields.resize(std::max<size_t>(current.fields.size(), kRecordFields));
     current.fields[1] = FormatDateTime(now);
     current.fields[2] = FormatDuration(run);
-    SaveHistory(atExit);
+    SaveFailures failures;
+    try {
+        SaveHistory(atExit);
+    } catch (const KeloError& e) {
+        failures.history = HistoryNotSaved(e);
+    }
+    try {
+        SaveTotal(run);
+    } catch (const KeloError& e) {
+        failures.total = TotalNotSaved(e);
+    }
+    if (!failures.history && !failures.total) savedRunSeconds_ = run;
+    if (!failures.history || !failures.total) ++saveCount_;
+    lastSaveFailed_ = failures.history || failures.total;
+    return failures;
+}
 
+void UsageSession::SaveTotal(int64_t run) {
     const std::string path = IniPath();
     const std::string before = env_.files.Read(path).value_or(std::string());
     IniDocument doc(env_.codec, before);
+    if (settingsUnread_) AdoptStoredSettings(doc);
     doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run));
     doc.Write(ini::kDate, ini::kPeriod,
               FormatDate(BillingPeriodStart(runStart_.Date(), state_.settings.billingDay)));
@@ -127,8 +181,32 @@ void UsageSession::SaveUsage(bool atExit) {
     if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
-    savedRunSeconds_ = run;
-    ++saveCount_;
+}
+
+// The settings file reads again after it could not be read at start: the run takes the
+// stored total and settings as the start would have, so what is saved is the stored
+// total plus this run's time.
+void UsageSession::AdoptStoredSettings(IniDocument& doc) {
+    StartupState stored = LoadSettings(doc, runStart_, IniPath());
+    stored.messages.clear();
+    state_ = std::move(stored);
+    meter_.Reconfigure(state_.settings.dayLimit, state_.settings.monthLimit,
+                       MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds());
+    settingsUnread_ = false;
+}
+
+// Tells each file's failure once a run; the rest of a row of failures is kept quiet.
+std::optional<std::string> UsageSession::FailuresToTell(const SaveFailures& failures) {
+    std::string text;
+    auto tell = [&text](const std::optional<std::string>& failure, bool& told) {
+        if (!failure || told) return;
+        told = true;
+        text += (text.empty() ? "" : "\n\n") + *failure;
+    };
+    tell(failures.history, historyFailureTold_);
+    tell(failures.total, totalFailureTold_);
+    if (text.empty()) return std::nullopt;
+    return text;
 }
 
 std::optional<std::string> UsageSession::CheckpointIfDue() {
@@ -136,28 +214,18 @@ std::optional<std::string> UsageSession::CheckpointIfDue() {
     if (now - lastCheckpointMs_ < kCheckpointIntervalMs) return std::nullopt;
     lastCheckpointMs_ = now;
     if (meter_.RunSeconds() == savedRunSeconds_) return std::nullopt;
-    try {
-        SaveUsage(false);
-        lastSaveFailed_ = false;
-        return std::nullopt;
-    } catch (const KeloError& e) {
-        const bool firstOfRow = !lastSaveFailed_;
-        lastSaveFailed_ = true;
-        if (firstOfRow) return std::string(e.what());
-        return std::nullopt;
-    }
+    return FailuresToTell(SaveUsage(false));
 }
 
 void UsageSession::SaveAtExit() {
     meter_.Stop();
     if (meter_.RunSeconds() == 0) return;
-    try {
-        SaveUsage(true);
-        lastSaveFailed_ = false;
-    } catch (const KeloError&) {
-        lastSaveFailed_ = true;
-        throw;
-    }
+    const SaveFailures failures = SaveUsage(true);
+    if (!failures.history && !failures.total) return;
+    std::string text;
+    for (const auto* failure : {&failures.history, &failures.total})
+        if (*failure) text += (text.empty() ? "" : "\n\n") + **failure;
+    throw KeloError(text);
 }
 
 void UsageSession::Resume() { meter_.Resume(); }

@@ -12,6 +12,7 @@ namespace kelo {
 
 class Clock;
 class FileStore;
+class IniDocument;
 class TextCodec;
 
 struct SessionEnvironment {
@@ -50,15 +51,16 @@ public:
     std::vector<Alarm> OnCheck(bool online);
     std::vector<Alarm> OnTick();
 
-    // Saves when a checkpoint is due (every minute of monotonic time while the run has
-    // new online time). Never throws: a failure is kept and retried at the next
-    // checkpoint; the text returned is the failure to show, only for the first of a row
-    // of failures.
+    // Saves when a checkpoint is due (every 14 s of monotonic time while the run has
+    // new online time). Never throws: what could not be written is kept and retried at
+    // the next checkpoint; the text returned is the failure to show, each file's only
+    // the first time it fails in a run.
     std::optional<std::string> CheckpointIfDue();
 
     // The exit save: stops counting, then saves when the run had online time.
-    // Throws KeloError when the save fails; nothing is lost from memory then, and the
-    // counter can be resumed with Resume().
+    // Throws KeloError naming what could not be written (the other file is saved all
+    // the same); nothing is lost from memory then, and the counter can be resumed with
+    // Resume().
     void SaveAtExit();
     void Resume();
 
@@ -67,12 +69,21 @@ public:
     int SaveCount() const { return saveCount_; }
 
 private:
+    struct SaveFailures {
+        std::optional<std::string> history;
+        std::optional<std::string> total;
+    };
     std::string IniPath() const;
     std::string HistoryPath() const;
-    void SaveUsage(bool atExit);
+    void RemoveLeftovers();
+    StartupState LoadStartup();
+    SaveFailures SaveUsage(bool atExit);
     void SaveHistory(bool atExit);
+    void SaveTotal(int64_t runSeconds);
+    void AdoptStoredSettings(IniDocument& doc);
+    std::optional<std::string> FailuresToTell(const SaveFailures& failures);
     bool UpdateHistoryTail(const std::string& line);
-    bool LoadHistory();
+    bool LoadHistory(bool atStart);
 
     // What the run knows of the history file's end: `bytes` lie at `offset` and end
     // the file. Before the run's line is in the file they are the file's last bytes as
@@ -86,6 +97,10 @@ private:
 
     SessionEnvironment env_;
     LocalDateTime runStart_;
+    // Set while the start-up state is read, so declared before it.
+    bool settingsUnread_ = false;  // the settings file could not be read at start
+    bool historyFailureTold_ = false;
+    bool totalFailureTold_ = false;
     StartupState state_;
     UsageHistory history_;
     Meter meter_;
@@ -93,6 +108,7 @@ private:
     int64_t savedRunSeconds_ = 0;
     bool lastSaveFailed_ = false;
     bool historyUnreadable_ = false;
+
     FileTail historyTail_;
     int saveCount_ = 0;
 };

@@ -16,7 +16,57 @@ namespace {
     throw KeloError(std::string(what) + " \"" + path + "\"：" + SystemErrorText(code));
 }
 
+// A file the user made read-only is left as it is: replacing it would drop the mark, and
+// a program running with rights enough would write into it all the same.
+void RefuseReadOnly(const std::wstring& target, const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw KeloError("无法写入文件 \"" + path + "\"：文件是只读的。");
+}
+
+// The temporary file a replacement is written to: "<target>.~<process id>.tmp".
+std::wstring TemporaryPath(const std::wstring& target, DWORD processId) {
+    return target + L".~" + std::to_wstring(processId) + L".tmp";
+}
+
+bool HeldByAnother(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
+
 }  // namespace
+
+std::optional<std::string> WinFileStore::ReadPatiently(const std::string& path) {
+    constexpr int kTries = 30, kPauseMs = 100;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return Read(path);
+        } catch (const KeloError&) {
+            if (attempt == kTries || !HeldByAnother(lastReadError_)) throw;
+        }
+        Sleep(kPauseMs);
+    }
+}
+
+void WinFileStore::RemoveLeftovers(const std::string& path) {
+    const std::wstring target = Widen(path);
+    const std::wstring dir = target.substr(0, target.find_last_of(L"\\/") + 1);
+    const std::wstring prefix = target.substr(dir.size()) + L".~", suffix = L".tmp";
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((target + L".~*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        // Only names this store makes: the target's name, ".~", a process id, ".tmp".
+        const std::wstring name = found.cFileName;
+        if (name.size() <= prefix.size() + suffix.size() || name.size() > prefix.size() + 10 + suffix.size() ||
+            name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::wstring id = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (id.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        if (name == TemporaryPath(prefix.substr(0, prefix.size() - 2), GetCurrentProcessId())) continue;
+        // A save still under way holds its file without sharing: deleting it then fails.
+        DeleteFileW((dir + name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
 
 std::optional<std::string> WinFileStore::Read(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
@@ -25,8 +75,10 @@ std::optional<std::string> WinFileStore::Read(const std::string& path) {
     if (!file) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return std::nullopt;
+        lastReadError_ = code;
         Fail("无法读取文件", path, code);
     }
+    lastReadError_ = 0;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) Fail("无法读取文件", path, GetLastError());
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -45,8 +97,8 @@ std::optional<std::string> WinFileStore::Read(const std::string& path) {
 
 void WinFileStore::Replace(const std::string& path, const std::string& bytes) {
     const std::wstring target = Widen(path);
-    const std::wstring temp =
-        target + L".~" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    RefuseReadOnly(target, path);
+    const std::wstring temp = TemporaryPath(target, GetCurrentProcessId());
     {
         UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -82,6 +134,7 @@ void WinFileStore::Replace(const std::string& path, const std::string& bytes) {
 bool WinFileStore::UpdateTail(const std::string& path, uint64_t offset,
                               const std::string& expected, const std::string& replacement) {
     if (replacement.size() < expected.size() || replacement.size() > MAXDWORD) return false;
+    RefuseReadOnly(Widen(path), path);
     // Readers may look on while the few bytes go in; nobody else writes meanwhile.
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,

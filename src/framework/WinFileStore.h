@@ -5,13 +5,19 @@ namespace kelo::win {
 
 // Files on disk. A replacement is written to a temporary file beside the target,
 // flushed, and moved over the target in one step; a tail update is one write at the
-// file's end, checked against what should be there and flushed.
+// file's end, checked against what should be there and flushed. Neither touches a file
+// whose read-only attribute is set.
 class WinFileStore : public FileStore {
 public:
     std::optional<std::string> Read(const std::string& path) override;
+    std::optional<std::string> ReadPatiently(const std::string& path) override;
+    void RemoveLeftovers(const std::string& path) override;
     void Replace(const std::string& path, const std::string& bytes) override;
     bool UpdateTail(const std::string& path, uint64_t offset, const std::string& expected,
                     const std::string& replacement) override;
+
+private:
+    unsigned long lastReadError_ = 0;  // why the last read could not open its file
 };
 
 }  // namespace kelo::win

@@ -49,6 +49,42 @@ TEST(WinFileStore, FailedReplaceThrowsAndKeepsTheOldFile) {
     EXPECT_THROW(files.Replace(path, "new"), KeloError);
     RemoveDirectoryW(blocker.c_str());
     EXPECT_EQ(test::ReadFileBytes(path), "old");
+
+    // A file the user made read-only is neither replaced nor written into, and stays so.
+    ASSERT_TRUE(SetFileAttributesW(win::Widen(path).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_THROW(files.Replace(path, "new"), KeloError);
+    EXPECT_THROW(files.UpdateTail(path, 0, "old", "older"), KeloError);
+    EXPECT_EQ(test::ReadFileBytes(path), "old");
+    EXPECT_TRUE(GetFileAttributesW(win::Widen(path).c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(win::Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// What a save cut short left beside the files goes at the next start, unless a running
+// save still holds it; nothing else is touched.
+TEST(WinFileStore, LeftoversOfCutShortSavesAreRemoved) {
+    test::TempDir dir;
+    win::WinFileStore files;
+    const std::wstring base = win::Widen(dir.Path());
+    auto make = [&](const wchar_t* name) {
+        HANDLE h = CreateFileW((base + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE) << name;
+        return h;
+    };
+    auto exists = [&](const wchar_t* name) {
+        return GetFileAttributesW((base + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    CloseHandle(make(L"Kelo.ini.~4242.tmp"));
+    CloseHandle(make(L"Kelo.ini.~notes.tmp"));
+    CloseHandle(make(L"Other.ini.~4242.tmp"));
+    HANDLE held = make(L"Kelo.trv.~4343.tmp");
+    files.RemoveLeftovers(dir.Path() + "Kelo.ini");
+    files.RemoveLeftovers(dir.Path() + "Kelo.trv");
+    EXPECT_FALSE(exists(L"Kelo.ini.~4242.tmp"));
+    EXPECT_TRUE(exists(L"Kelo.ini.~notes.tmp"));
+    EXPECT_TRUE(exists(L"Other.ini.~4242.tmp"));
+    EXPECT_TRUE(exists(L"Kelo.trv.~4343.tmp"));
+    CloseHandle(held);
 }
 
 TEST(WinFileStore, UpdateTailWritesOnlyOverTheExpectedEnd) {
@@ -92,6 +128,41 @@ TEST(WinFileStore, HistoryHeldOpenAtStartGetsTheRunsRecordLater) {
     const std::string now = test::ReadFileBytes(dir.Path() + "Kelo.trv");
     EXPECT_EQ(now.find(old + "2026-12-07 09:30:00\a2026-12-07 09:30:00\a00:00:40\apc\aKelo\a\r\n"), 0u)
         << now;
+}
+
+// Another program holds the history for reading only during a run: the month total is
+// saved at every checkpoint and at exit all the same, and the run's line goes in once
+// the file is released.
+TEST(WinFileStore, HistoryHeldAgainstWritingNeverHoldsTheTotalBack) {
+    test::TempDir dir;
+    win::WinFileStore files;
+    win::GbkCodec codec;
+    test::ManualClock clock;
+    const std::string trv = dir.Path() + "Kelo.trv", ini = dir.Path() + "Kelo.ini";
+    const std::string old = "2026-12-01 08:00:00\a2026-12-01 09:00:00\a01:00:00\apc\aKelo\a\r\n";
+    files.Replace(trv, old);
+    files.Replace(ini, "[Date]\r\nSumTime=1:0:0\r\n");
+    UsageSession session(SessionEnvironment{files, codec, clock, dir.Path(), "pc", ""});
+    HANDLE holder = CreateFileW(win::Widen(trv).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    session.OnCheck(true);
+    for (const char* total : {"SumTime=1:0:20", "SumTime=1:0:40"}) {
+        clock.monotonicMs += 20'000;
+        session.OnTick();
+        (void)session.CheckpointIfDue();
+        EXPECT_NE(test::ReadFileBytes(ini).find(total), std::string::npos) << test::ReadFileBytes(ini);
+    }
+    clock.monotonicMs += 5'000;
+    EXPECT_THROW(session.SaveAtExit(), KeloError);
+    EXPECT_NE(test::ReadFileBytes(ini).find("SumTime=1:0:45"), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes(trv), old);
+
+    CloseHandle(holder);
+    session.Resume();
+    session.SaveAtExit();
+    EXPECT_EQ(test::ReadFileBytes(trv), old + "2026-12-07 09:30:00\a2026-12-07 09:30:00\a00:00:45\apc\aKelo\a\r\n");
+    EXPECT_NE(test::ReadFileBytes(ini).find("SumTime=1:0:45"), std::string::npos);
 }
 
 TEST(WinFileStore, PathsWithChineseNamesWork) {
