@@ -1,8 +1,10 @@
 #include "core/IniDocument.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "core/Errors.h"
 #include "core/TextCodec.h"
@@ -14,8 +16,61 @@ namespace {
 
 constexpr size_t npos = static_cast<size_t>(-1);
 constexpr const char* kNewLine = "\r\n";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+
+// What each encoding puts before the text, and how it holds the text.
+struct EncodingForm {
+    IniEncoding encoding;
+    std::string_view byteOrderMark;
+    bool utf16;
+    bool bigEndian;
+};
+constexpr EncodingForm kForms[] = {
+    {IniEncoding::Gbk, "", false, false},
+    {IniEncoding::Utf8Bom, "\xEF\xBB\xBF", false, false},
+    {IniEncoding::Utf16LeBom, "\xFF\xFE", true, false},
+    {IniEncoding::Utf16BeBom, "\xFE\xFF", true, true},
+    {IniEncoding::Utf16Le, "", true, false},
+    {IniEncoding::Utf16Be, "", true, true},
+};
+
+const EncodingForm& FormOf(IniEncoding encoding) {
+    for (const EncodingForm& form : kForms)
+        if (form.encoding == encoding) return form;
+    return kForms[0];
+}
+
+// UTF-16 without a byte-order mark, told by its zero bytes. A settings line is mostly
+// ASCII, so UTF-16 has a zero in every other byte: at odd offsets little-endian, at even
+// offsets big-endian; GBK text has no zero byte at all. More zeros at odd offsets is
+// little-endian, more at even offsets big-endian, none or as many of each GBK, so a few
+// characters with a zero byte of their own (U+4E00) do not outweigh the ASCII around them.
+// The first line decides: the bytes up to the first line-feed byte and one more (the zero
+// of a little-endian line feed, should that line be blank). The program never rewrites
+// that line and appends only text of the same form, so a file it saved is told the same
+// way again.
+IniEncoding EncodingByZeroBytes(std::string_view bytes) {
+    const size_t lf = bytes.find('\n');
+    const size_t end = lf == std::string_view::npos ? bytes.size() : std::min(bytes.size(), lf + 2);
+    size_t zerosAtEven = 0, zerosAtOdd = 0;
+    for (size_t i = 0; i < end; ++i)
+        if (bytes[i] == '\0') ++(i % 2 == 0 ? zerosAtEven : zerosAtOdd);
+    if (zerosAtOdd > zerosAtEven) return IniEncoding::Utf16Le;
+    if (zerosAtEven > zerosAtOdd) return IniEncoding::Utf16Be;
+    return IniEncoding::Gbk;
+}
+
+IniEncoding EncodingOf(std::string_view bytes) {
+    for (const EncodingForm& form : kForms)
+        if (!form.byteOrderMark.empty() && bytes.starts_with(form.byteOrderMark))
+            return form.encoding;
+    return EncodingByZeroBytes(bytes);
+}
+
+// Big-endian UTF-16 and little-endian, one into the other.
+std::string SwapByteOrder(std::string units) {
+    for (size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
+    return units;
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -95,19 +150,17 @@ std::optional<int32_t> TryStrToIntLenient(std::string_view text) {
 }
 
 IniDocument::IniDocument(const TextCodec& codec, std::string_view fileBytes) : codec_(codec) {
+    encoding_ = EncodingOf(fileBytes);
+    const EncodingForm& form = FormOf(encoding_);
+    fileBytes.remove_prefix(form.byteOrderMark.size());
     std::string utf8;
-    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
-        encoding_ = IniEncoding::Utf16LeBom;
-        fileBytes.remove_prefix(kUtf16LeBom.size());
+    if (form.utf16) {
         if (fileBytes.size() % 2 != 0) {
             strayByte_ = std::string(fileBytes.substr(fileBytes.size() - 1));
             fileBytes.remove_suffix(1);
         }
-        utf8 = Utf16LeToUtf8(fileBytes);
+        utf8 = Utf16LeToUtf8(form.bigEndian ? SwapByteOrder(std::string(fileBytes)) : fileBytes);
         fileBytes = utf8;
-    } else if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        encoding_ = IniEncoding::Utf8Bom;
-        fileBytes.remove_prefix(kUtf8Bom.size());
     }
     size_t start = 0;
     while (start < fileBytes.size()) {
@@ -266,12 +319,11 @@ std::string IniDocument::Bytes() const {
         text += line.raw;
         text += line.eol;
     }
-    switch (encoding_) {
-    case IniEncoding::Gbk: return text;
-    case IniEncoding::Utf8Bom: return std::string(kUtf8Bom) + text;
-    case IniEncoding::Utf16LeBom: return std::string(kUtf16LeBom) + Utf8ToUtf16Le(text) + strayByte_;
-    }
-    return text;
+    const EncodingForm& form = FormOf(encoding_);
+    if (!form.utf16) return std::string(form.byteOrderMark) + text;
+    const std::string units = Utf8ToUtf16Le(text);
+    return std::string(form.byteOrderMark) + (form.bigEndian ? SwapByteOrder(units) : units) +
+           strayByte_;
 }
 
 }  // namespace kelo

@@ -12,8 +12,9 @@ namespace kelo {
 class TextCodec;
 
 // How a settings file is stored: GBK text as the program writes it, or the Unicode
-// forms a text editor may save it in, recognised by their byte-order marks.
-enum class IniEncoding { Gbk, Utf8Bom, Utf16LeBom };
+// forms a text editor may save it in, recognised by their byte-order marks or, for
+// UTF-16 without one, by the zero bytes of its mostly ASCII text.
+enum class IniEncoding { Gbk, Utf8Bom, Utf16LeBom, Utf16BeBom, Utf16Le, Utf16Be };
 
 // An INI file held as its lines. Names are matched without regard to case; a new key
 // goes to the end of its section and a new section to the end of the file; lines that

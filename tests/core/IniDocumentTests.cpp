@@ -85,30 +85,48 @@ TEST(IniDocumentEncoding, GbkLinesNotWrittenKeepTheirBytes) {
     EXPECT_EQ(doc.ReadString("Setup", "SoundPath", ""), "C:\\声音\\a.wav");
 }
 
-std::string Utf16Le(const std::u16string& text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
+struct Utf16Form {
+    IniEncoding encoding;
+    bool bigEndian;
+    bool bom;
+};
+constexpr Utf16Form kUtf16Forms[] = {{IniEncoding::Utf16LeBom, false, true},
+                                     {IniEncoding::Utf16BeBom, true, true},
+                                     {IniEncoding::Utf16Le, false, false},
+                                     {IniEncoding::Utf16Be, true, false}};
+
+std::string Utf16(const std::u16string& text, bool bigEndian = false, bool bom = true) {
+    std::string bytes;
+    for (char16_t c : bom ? u"\uFEFF" + text : text) {
+        const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
     }
     return bytes;
 }
 
-// What a text editor's "Unicode" choice saves: read as such, written back as such.
+// What a text editor's "Unicode" choices save, with or without a byte-order mark (then
+// told by the zero bytes of the first line, here a comment holding U+4E00, whose low
+// byte is zero): read as such, written back as such.
 TEST(IniDocumentEncoding, Utf16FileIsReadAndKeepsItsEncoding) {
-    const std::string file = Utf16Le(u"[Setup]\r\nStart=5\r\nSoundPath=D:\\声音.wav\r\n"
-                                     u"[DropForm]\r\nFontName=宋体\r\n");
-    IniDocument doc(kCodec, file);
-    EXPECT_EQ(doc.Encoding(), IniEncoding::Utf16LeBom);
-    EXPECT_EQ(doc.ReadStrictInt("Setup", "Start", 21), 5);
-    EXPECT_EQ(doc.Read("Setup", "SoundPath"), "D:\\声音.wav");
-    EXPECT_EQ(doc.Read("DropForm", "FontName"), "宋体");
-    EXPECT_EQ(doc.Bytes(), file);  // nothing written, nothing changed
+    for (const Utf16Form& form : kUtf16Forms) {
+        const auto utf16 = [&](const std::u16string& text) {
+            return Utf16(text, form.bigEndian, form.bom);
+        };
+        const std::string file = utf16(u";一\r\n[Setup]\r\nStart=5\r\nSoundPath=D:\\声音.wav\r\n"
+                                       u"[DropForm]\r\nFontName=宋体\r\n");
+        IniDocument doc(kCodec, file);
+        EXPECT_EQ(doc.Encoding(), form.encoding);
+        EXPECT_EQ(doc.ReadStrictInt("Setup", "Start", 21), 5);
+        EXPECT_EQ(doc.Read("Setup", "SoundPath"), "D:\\声音.wav");
+        EXPECT_EQ(doc.Read("DropForm", "FontName"), "宋体");
+        EXPECT_EQ(doc.Bytes(), file);  // nothing written, nothing changed
 
-    doc.Write("Date", "SumTime", "1:2:3");
-    doc.Write("DropForm", "FontName", "黑体");
-    EXPECT_EQ(doc.Bytes(), Utf16Le(u"[Setup]\r\nStart=5\r\nSoundPath=D:\\声音.wav\r\n"
-                                   u"[DropForm]\r\nFontName=黑体\r\n\r\n[Date]\r\nSumTime=1:2:3\r\n"));
+        doc.Write("Date", "SumTime", "1:2:3");
+        doc.Write("DropForm", "FontName", "黑体");
+        EXPECT_EQ(doc.Bytes(), utf16(u";一\r\n[Setup]\r\nStart=5\r\nSoundPath=D:\\声音.wav\r\n"
+                                     u"[DropForm]\r\nFontName=黑体\r\n\r\n[Date]\r\nSumTime=1:2:3\r\n"));
+    }
 }
 
 TEST(IniDocumentEncoding, Utf8FileWithByteOrderMarkIsReadAndKeepsItsEncoding) {
@@ -124,11 +142,14 @@ TEST(IniDocumentEncoding, Utf8FileWithByteOrderMarkIsReadAndKeepsItsEncoding) {
 // Whatever an editor left in a UTF-16 file (a lone surrogate, an odd last byte) goes
 // back byte for byte.
 TEST(IniDocumentEncoding, Utf16FileRoundTripsWhatItCannotRead) {
-    std::string file = Utf16Le(u"[Setup]\r\nNote=\xD800x\r\nEmoji=\U0001F600\r\n");
-    file += '\x41';
-    IniDocument doc(kCodec, file);
-    EXPECT_EQ(doc.Read("Setup", "Emoji"), "\U0001F600");
-    EXPECT_EQ(doc.Bytes(), file);
+    for (const Utf16Form& form : kUtf16Forms) {
+        std::string file = Utf16(u"[Setup]\r\nNote=\xD800x\r\nEmoji=\U0001F600\r\n",
+                                 form.bigEndian, form.bom);
+        file += '\x41';
+        IniDocument doc(kCodec, file);
+        EXPECT_EQ(doc.Read("Setup", "Emoji"), "\U0001F600");
+        EXPECT_EQ(doc.Bytes(), file);
+    }
 }
 
 TEST(IniDocumentNumbers, StrictIntegerTakesDecimalOnly) {
