@@ -23,6 +23,10 @@ namespace {
 // Explorer broadcasts it when it has recreated the taskbar; known from the start.
 const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
+// A refused icon is tried again every three seconds for two minutes.
+constexpr UINT kRetryInterval = 3000;
+constexpr int kRetryTicks = 120000 / kRetryInterval;
+
 constexpr size_t kNewTipLength = 127;
 constexpr size_t kOldTipLength = 63;
 
@@ -113,7 +117,8 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner),
       shell_(*CurrentShell()),
       currentIcon_(CopyIcon(Application().Icon())),
-      animationTimer_(std::make_unique<win::TTimer>(nullptr)) {
+      animationTimer_(std::make_unique<win::TTimer>(nullptr)),
+      retryTimer_(std::make_unique<win::TTimer>(nullptr)) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (!GetClassInfoExW(Application().InstanceHandle(), kTrayWindowClass, &wc)) {
@@ -133,6 +138,9 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     animationTimer_->SetEnabled(false);
     animationTimer_->SetOnTimer([this](TComponent*) { StepAnimation(); });
     animationTimer_->SetInterval(1000);
+    retryTimer_->SetEnabled(false);
+    retryTimer_->SetOnTimer([this](TComponent*) { RetryAdd(); });
+    retryTimer_->SetInterval(kRetryInterval);
 
     useNewNotifyData_ = shell_.MajorVersion() >= 5;
     notifyData_.cbSize = useNewNotifyData_ ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
@@ -163,7 +171,9 @@ UINT TTrayIcon::Interval() const { return animationTimer_->Interval(); }
 void TTrayIcon::SetInterval(UINT interval) { animationTimer_->SetInterval(interval); }
 
 void TTrayIcon::SetEnabled(bool enabled) {
-    if (enabled == enabled_ && !forceAdd_) return;
+    // While the shell refuses the icon, Enabled reads false but the icon is still wanted:
+    // switching it off ends the retries, switching it on tries at once.
+    if (enabled == enabled_ && !forceAdd_ && !addPending_) return;
     enabled_ = enabled;
     if (Loading()) return;
     AddToTray();
@@ -183,7 +193,13 @@ void TTrayIcon::SetHint(const std::wstring& hint) {
 }
 
 bool TTrayIcon::ShowBalloonHint(const std::wstring& title, const std::wstring& text) {
-    if (!useNewNotifyData_ || !enabled_) return false;
+    if (!useNewNotifyData_) return false;
+    if (enabled_) return SendBalloon(title, text);
+    keptBalloon_ = Balloon{title, text};
+    return false;
+}
+
+bool TTrayIcon::SendBalloon(const std::wstring& title, const std::wstring& text) {
     NOTIFYICONDATAW balloon = notifyData_;
     balloon.uFlags = NIF_INFO;
     const size_t titleLength = std::min(title.size(), std::size(balloon.szInfoTitle) - 1);
@@ -299,9 +315,42 @@ void TTrayIcon::AddToTray() {
         RemoveFromTray();
         return;
     }
-    // A refused icon stays out; only the flag records it.
-    if (!shell_.NotifyIcon(NIM_ADD, notifyData_)) enabled_ = false;
+    if (shell_.NotifyIcon(NIM_ADD, notifyData_)) {
+        StopRetrying();
+        ShowKeptBalloon();
+    } else {
+        // The taskbar button stays while the icon is refused, so the program can
+        // still be reached.
+        enabled_ = false;
+        StartRetrying();
+    }
     RegisterAppListeners();
+}
+
+// The two minutes count from the first refusal; later refusals within them change nothing.
+void TTrayIcon::StartRetrying() {
+    if (addPending_) return;
+    addPending_ = true;
+    retryTicksLeft_ = kRetryTicks;
+    retryTimer_->SetEnabled(true);
+}
+
+void TTrayIcon::StopRetrying() {
+    addPending_ = false;
+    retryTimer_->SetEnabled(false);
+}
+
+void TTrayIcon::RetryAdd() {
+    // After the last tick only a new taskbar tries again.
+    if (--retryTicksLeft_ <= 0) retryTimer_->SetEnabled(false);
+    SetEnabled(true);
+}
+
+void TTrayIcon::ShowKeptBalloon() {
+    if (!keptBalloon_) return;
+    const Balloon balloon = std::move(*keptBalloon_);
+    keptBalloon_.reset();
+    SendBalloon(balloon.title, balloon.text);
 }
 
 void TTrayIcon::RefreshTrayIcon() {
@@ -426,14 +475,14 @@ void TTrayIcon::TrayCallback(LPARAM notification) {
 }
 
 void TTrayIcon::TaskbarCreated() {
-    if (!enabled_) return;
+    if (!enabled_ && !addPending_) return;
     // The new taskbar has none of our icon: add it although Enabled is already set.
     forceAdd_ = true;
     FlagReset reset(forceAdd_);
     try {
         SetEnabled(true);
     } catch (const std::exception&) {
-        // The icon stays away until the next taskbar; nothing to tell the user.
+        // The icon stays away until the next taskbar or retry; nothing to tell the user.
     }
 }
 

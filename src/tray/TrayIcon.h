@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/Component.h"
@@ -54,7 +55,9 @@ inline constexpr wchar_t kTrayWindowClass[] = L"TTrayIconWindow";
 
 // The program's icon in the taskbar's notification area: clicks on it restore the
 // program or open a popup menu, minimising hides the taskbar button, an image list
-// animates it, and it comes back when the taskbar is recreated.
+// animates it, and it comes back when the taskbar is recreated. A program started at
+// log-on may find no notification area yet: a refused icon is tried again every few
+// seconds for two minutes and whenever a taskbar appears.
 class TTrayIcon : public TComponent {
     KELO_CLASS(TTrayIcon, TComponent)
 public:
@@ -63,6 +66,8 @@ public:
 
     virtual bool Animate() const;
     virtual void SetAnimate(bool animate);
+    // True while the icon is in the notification area (or, before loading, is to go there);
+    // false once switched off or while the shell refuses it.
     bool Enabled() const { return enabled_; }
     virtual void SetEnabled(bool enabled);
     const std::wstring& Hint() const { return hint_; }
@@ -89,7 +94,8 @@ public:
     HWND MessageWindow() const { return messageWindow_; }
 
     // A balloon tip from the icon with an information sign (shells of version 5 and later;
-    // false where there are none or the icon is not in the tray).
+    // false where there are none). While the icon is not in the tray the balloon is kept,
+    // the last one asked for, and shown once the icon gets there; false then as well.
     bool ShowBalloonHint(const std::wstring& title, const std::wstring& text);
 
     TNotifyEvent OnMinimizeApp;
@@ -125,6 +131,8 @@ protected:
 
     void StepAnimation();
     win::TTimer& AnimationTimer() { return *animationTimer_; }
+    // Ticks while a refused icon is being tried again.
+    win::TTimer& RetryTimer() { return *retryTimer_; }
 
 private:
     struct AppListener;
@@ -137,6 +145,11 @@ private:
     void Click(TTrayIconClicks click, const TNotifyEvent& event);
 
     void AddToTray();
+    void StartRetrying();
+    void StopRetrying();
+    void RetryAdd();
+    bool SendBalloon(const std::wstring& title, const std::wstring& text);
+    void ShowKeptBalloon();
     void RefreshTrayIcon();
     void RemoveFromTray();
     void HideApplication();
@@ -156,6 +169,7 @@ private:
     bool useNewNotifyData_ = false;
     win::UniqueIcon currentIcon_;
     std::unique_ptr<win::TTimer> animationTimer_;
+    std::unique_ptr<win::TTimer> retryTimer_;
     HWND messageWindow_ = nullptr;
 
     bool enabled_ = false;
@@ -171,6 +185,16 @@ private:
     TTrayIconClicks popupMenuOn_ = TTrayIconClicks::ticRightClickUp;
     bool hideOnMinimize_ = true;
     bool hideOnStartup_ = false;
+
+    // The icon is wanted but the shell has refused it; tried again on the retry timer's
+    // ticks that are left and at every new taskbar.
+    bool addPending_ = false;
+    int retryTicksLeft_ = 0;
+    struct Balloon {
+        std::wstring title;
+        std::wstring text;
+    };
+    std::optional<Balloon> keptBalloon_;
 
     bool forceAdd_ = false;
     bool popupActive_ = false;

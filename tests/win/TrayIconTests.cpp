@@ -85,10 +85,11 @@ struct FakeShell : tray::TrayShell {
     bool refuseAdd = false;
 };
 
-// Opens the component's animation timer to the tests.
+// Opens the component's timers to the tests.
 class TestTrayIcon : public TTrayIcon {
 public:
     using TTrayIcon::AnimationTimer;
+    using TTrayIcon::RetryTimer;
     using TTrayIcon::TTrayIcon;
 };
 
@@ -317,12 +318,36 @@ TEST_F(TrayIcon, TaskbarCreatedAddsTheIconAgainOnlyWhileEnabled) {
     EXPECT_EQ(shell_.Count(NIM_ADD), 3);
 }
 
-TEST_F(TrayIcon, RefusedIconTurnsEnabledOffAndIsNotRetried) {
+TEST_F(TrayIcon, RefusedIconIsTriedAgainWithItsTipAndTheKeptBalloon) {
     shell_.refuseAdd = true;
     auto icon = Make();
     EXPECT_FALSE(icon->Enabled());
-    SendMessageW(icon->MessageWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ(shell_.Count(NIM_ADD), 1);
+    icon->SetHint(L"Kelo");
+    EXPECT_FALSE(icon->ShowBalloonHint(L"Kelo", L"数据文件夹已改变"));
+    EXPECT_FALSE(shell_.calls.back().data.uFlags & NIF_INFO) << "no balloon without the icon";
+    icon->RetryTimer().Fire();
+    EXPECT_EQ(shell_.Count(NIM_ADD), 2);
+    shell_.refuseAdd = false;
+    icon->RetryTimer().Fire();
+    EXPECT_TRUE(icon->Enabled());
+    EXPECT_FALSE(icon->RetryTimer().Enabled());
+    const auto& calls = shell_.calls;
+    ASSERT_EQ(calls[calls.size() - 2].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(std::wstring(calls[calls.size() - 2].data.szTip), L"Kelo");
+    EXPECT_EQ(calls.back().data.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(std::wstring(calls.back().data.szInfo), L"数据文件夹已改变");
+
+    // Refused for two minutes of ticks: only a new taskbar tries again.
+    shell_.refuseAdd = true;
+    const int addsBefore = shell_.Count(NIM_ADD);
+    auto late = Make();
+    const int ticks = static_cast<int>(120000 / late->RetryTimer().Interval());
+    for (int i = 0; i < ticks + 5; ++i) late->RetryTimer().Fire();
+    EXPECT_FALSE(late->RetryTimer().Enabled());
+    EXPECT_EQ(shell_.Count(NIM_ADD) - addsBefore, 1 + ticks);
+    shell_.refuseAdd = false;
+    SendMessageW(late->MessageWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(late->Enabled());
 }
 
 TEST_F(TrayIcon, EndOfSessionAsksTheHandlerAndRemovesTheIconOnlyWhenItEnds) {
