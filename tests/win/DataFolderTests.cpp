@@ -12,6 +12,18 @@ using namespace kelo;
 
 namespace {
 
+// The moved folder sits inside a temporary folder, which removes only files.
+void RemoveDataFolder(const std::string& dir) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((win::Widen(dir) + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do DeleteFileW((win::Widen(dir) + found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(win::Widen(dir).c_str());
+}
+
 TEST(DataFolder, AWritableProgramFolderKeepsTheFilesAndTheProbeLeavesNothing) {
     test::TempDir program, appData;
     EXPECT_TRUE(app::FolderWritable(program.Path()));
@@ -47,9 +59,34 @@ TEST(DataFolder, AReadOnlyProgramFolderMovesTheFilesOnceAndLeavesTheOriginals) {
     EXPECT_FALSE(later.firstUse);
     EXPECT_EQ(test::ReadFileBytes(later.path + "Kelo.ini"), "[Date]\r\nSumTime=13:0:0\r\n");
     EXPECT_EQ(test::ReadFileBytes(program.Path() + "Kelo.ini"), "[Date]\r\nSumTime=12:0:0\r\n");
-    DeleteFileW(win::Widen(later.path + "Kelo.ini").c_str());
-    DeleteFileW(win::Widen(later.path + "Kelo.trv").c_str());
-    RemoveDirectoryW(win::Widen(later.path).c_str());
+    RemoveDataFolder(later.path);
+}
+
+TEST(DataFolder, AProgramFolderThatMovedOnceStaysMovedWhenItCanBeWrittenAgain) {
+    test::TempDir program, other, appData;
+    win::WinFileStore files;
+    files.Replace(program.Path() + "Kelo.ini", "[Date]\r\nSumTime=12:0:0\r\n");
+
+    // A start on a locked stick counts into the moved files...
+    const app::DataFolder locked = app::ChooseDataFolder(program.Path(), appData.Path(), false);
+    files.Replace(locked.path + "Kelo.ini", "[Date]\r\nSumTime=13:0:0\r\n");
+    files.Replace(locked.path + "Kelo.trv", "run\r\n");
+
+    // ...and the next start, with the lock off, shows what that one counted.
+    const app::DataFolder unlocked = app::ChooseDataFolder(program.Path(), appData.Path(), true);
+    EXPECT_EQ(unlocked.path, locked.path);
+    EXPECT_FALSE(unlocked.firstUse);
+    EXPECT_EQ(test::ReadFileBytes(unlocked.path + "Kelo.trv"), "run\r\n");
+    std::string shouted = program.Path();
+    shouted.pop_back();
+    CharUpperBuffA(shouted.data(), static_cast<DWORD>(shouted.size()));
+    EXPECT_EQ(app::ChooseDataFolder(shouted, appData.Path(), true).path, locked.path)
+        << "the same folder written in capitals and without its separator";
+    EXPECT_EQ(test::ReadFileBytes(program.Path() + "Kelo.ini"), "[Date]\r\nSumTime=12:0:0\r\n");
+
+    // A copy of the program elsewhere, in a folder it can write, keeps its own files.
+    EXPECT_EQ(app::ChooseDataFolder(other.Path(), appData.Path(), true).path, other.Path());
+    RemoveDataFolder(locked.path);
 }
 
 }  // namespace
