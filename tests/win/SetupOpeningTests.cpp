@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -20,12 +21,20 @@ using namespace kelo;
 
 namespace {
 
-// Waits for a shown window of the class, notes where it is, and presses its button
-// with the caption, from a thread of its own (the dialog's loop blocks the test).
+HWND ChildWithText(HWND window, const std::wstring& text) {
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (test::WindowText(c) == text) return c;
+    return nullptr;
+}
+
+// Waits for a shown window of the class, notes where it is, and acts in it as the user
+// would, from a thread of its own (the dialog's loop blocks the test). The action answers
+// whether it could act yet.
 class PressInWindow {
 public:
-    PressInWindow(const wchar_t* windowClass, const wchar_t* button)
-        : class_(windowClass), button_(button), thread_([this] { Run(); }) {}
+    using Action = std::function<bool(HWND window)>;
+    PressInWindow(const wchar_t* windowClass, Action action)
+        : class_(windowClass), action_(std::move(action)), thread_([this] { Run(); }) {}
     ~PressInWindow() {
         stop_ = true;
         thread_.join();
@@ -39,21 +48,41 @@ private:
             HWND w = FindWindowW(class_, nullptr);
             if (!w || !IsWindowVisible(w)) continue;
             GetWindowRect(w, &rect_);
-            for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                if (test::WindowText(c) != button_) continue;
-                PostMessageW(c, BM_CLICK, 0, 0);
-                pressed_ = true;
-                return;
-            }
+            if (!action_(w)) continue;
+            pressed_ = true;
+            return;
         }
     }
     const wchar_t* class_;
-    const wchar_t* button_;
+    Action action_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> pressed_{false};
     RECT rect_{};
     std::thread thread_;
 };
+
+PressInWindow::Action Button(std::wstring caption) {
+    return [caption](HWND w) {
+        HWND button = ChildWithText(w, caption);
+        return button && PostMessageW(button, BM_CLICK, 0, 0);
+    };
+}
+
+// Esc in whichever control the dialog gave the focus; "确定" stands behind it, so a dialog
+// that does not close on Esc stores its values and shows it in the file.
+PressInWindow::Action EscThenOk() {
+    return [](HWND w) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        HWND ok = ChildWithText(w, L"确定");
+        if (!ok || !GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) ||
+            !IsChild(w, info.hwndFocus))
+            return false;
+        PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(info.hwndFocus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+        return PostMessageW(ok, BM_CLICK, 0, 0) != FALSE;
+    };
+}
 
 class SetupOpening : public test::MainWindowTest {
 protected:
@@ -77,7 +106,7 @@ TEST_F(SetupOpening, OptionsOpenModallyAsANewDialogEachTime) {
     main_->Show();
     files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nStart=15\r\n");
     {
-        PressInWindow ok(L"TFrmSetup", L"确定");
+        PressInWindow ok(L"TFrmSetup", Button(L"确定"));
         Click(*main_, "N2");
         EXPECT_TRUE(ok.Pressed());
         EXPECT_EQ(ok.Rect().left, 186);
@@ -91,10 +120,18 @@ TEST_F(SetupOpening, OptionsOpenModallyAsANewDialogEachTime) {
                    "Form=1\r\nDefaultSound=1\r\nSoundPath=\r\n");
 
     files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nStart=3\r\n");
-    PressInWindow cancel(L"TFrmSetup", L"取消");
-    Click(*main_, "N2");
-    EXPECT_TRUE(cancel.Pressed());
+    {
+        PressInWindow cancel(L"TFrmSetup", Button(L"取消"));
+        Click(*main_, "N2");
+        EXPECT_TRUE(cancel.Pressed());
+    }
     EXPECT_EQ(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), "[Setup]\r\nStart=3\r\n");
+
+    PressInWindow esc(L"TFrmSetup", EscThenOk());
+    Click(*main_, "N2");
+    EXPECT_TRUE(esc.Pressed());
+    EXPECT_EQ(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), "[Setup]\r\nStart=3\r\n")
+        << "Esc closes the dialog as 取消";
 }
 
 TEST_F(SetupOpening, MainWindowOpensANewModelessDialogPerRequest) {
@@ -129,7 +166,9 @@ TEST_F(SetupOpening, MiniWindowMenuOpensADialogItOwns) {
     EXPECT_EQ(app::FrmDropSetup, nullptr) << "the dialog went with its owner";
 }
 
-TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogButEnterAndEscCloseNothing) {
+TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogAndEscClosesItAsCancel) {
+    const std::string before = "[DropForm]\r\nFontColor=255\r\n";
+    files_.Replace(dir_.Path() + "Kelo.ini", before);
     Click(*main_, "MMenuDropSetup");
     app::TFrmDropSetup* d = app::FrmDropSetup;
     ASSERT_NE(d, nullptr);
@@ -145,6 +184,12 @@ TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogButEnterAndEscCloseNothing)
     key(edit, VK_TAB);
     EXPECT_EQ(GetFocus(), next);
     key(next, VK_RETURN);
-    key(GetFocus(), VK_ESCAPE);
-    EXPECT_TRUE(IsWindowVisible(d->Handle()));
+    EXPECT_TRUE(IsWindowVisible(d->Handle())) << "Enter closes nothing";
+    SendMessageW(next, CB_SHOWDROPDOWN, TRUE, 0);
+    key(next, VK_ESCAPE);
+    EXPECT_FALSE(SendMessageW(next, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_TRUE(IsWindowVisible(d->Handle())) << "Esc closes the open list first";
+    key(next, VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(d->Handle()));
+    EXPECT_EQ(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), before);
 }
