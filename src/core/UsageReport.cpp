@@ -84,17 +84,27 @@ private:
     int64_t total_;
 };
 
+// A spreadsheet program takes a field beginning so for a formula.
+bool LooksLikeFormula(const std::string& field) {
+    return !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+}
+
 bool NeedsQuotes(const std::string& field) {
     if (field.find_first_of(",\"\r\n") != std::string::npos) return true;
     return !field.empty() && (field.front() == ' ' || field.back() == ' ');
 }
 
+// A formula-like field is written as text: quoted, after an apostrophe. The program's own
+// dates, times and counts never begin like a formula; host names and addresses from the
+// hand-editable history may.
 void AppendCsvField(std::string& out, const std::string& field) {
-    if (!NeedsQuotes(field)) {
+    const bool formula = LooksLikeFormula(field);
+    if (!formula && !NeedsQuotes(field)) {
         out += field;
         return;
     }
     out += '"';
+    if (formula) out += '\'';
     for (char c : field) {
         if (c == '"') out += '"';
         out += c;

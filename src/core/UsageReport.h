@@ -49,7 +49,9 @@ std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const Ci
 
 // A CSV document for spreadsheet programs: UTF-8 with a byte-order mark, CR LF line ends,
 // a field quoted (quotes doubled) when it holds a comma, a quote, CR, LF or leading or
-// trailing spaces. The rows' texts are UTF-8.
+// trailing spaces. A field beginning with "=", "+", "-", "@", a tab or CR, which a
+// spreadsheet would run as a formula, is quoted after an apostrophe. The rows' texts are
+// UTF-8.
 std::string CsvDocument(const std::vector<std::vector<std::string>>& rows);
 
 // Rows as tab-separated text with CR LF line ends (tabs and line breaks inside a field

@@ -177,6 +177,15 @@ TEST(UsageReportText, CsvQuotesOnlyWhatASpreadsheetWouldMisread) {
               "\"trail \",in side,\r\n");
 }
 
+// Host names and addresses come from the hand-editable history: one that a spreadsheet
+// would take for a formula is written as text; the program's own figures stay as they are.
+TEST(UsageReportText, CsvWritesFormulaLikeFieldsAsText) {
+    EXPECT_EQ(CsvDocument({{"=1+2", "+1", "-2", "@SUM(A1)", "\tx", "\rx", "=\"a\",b", "a=b",
+                            "2024-03-01 10:00:00", "3600", "01:00:00"}}),
+              "\xEF\xBB\xBF\"'=1+2\",\"'+1\",\"'-2\",\"'@SUM(A1)\",\"'\tx\",\"'\rx\","
+              "\"'=\"\"a\"\",b\",a=b,2024-03-01 10:00:00,3600,01:00:00\r\n");
+}
+
 TEST(UsageReportText, CsvKeepsChineseTextByteForByte) {
     EXPECT_EQ(CsvDocument({{"本月用时", "12:00:00"}}), "\xEF\xBB\xBF本月用时,12:00:00\r\n");
 }

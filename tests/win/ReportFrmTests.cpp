@@ -130,6 +130,7 @@ TEST_F(ReportFrm, CopyPutsTheDayTableOnTheClipboard) {
 
 TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
     test::TempDir dir;
+    history.Last().fields[3] = "=1+2";  // a host name edited into a formula
     app::TFrmReport report(nullptr, Context());
     const std::string runsPath = dir.Path() + "runs.csv", daysPath = dir.Path() + "days.csv";
     report.ExportHistoryCsv(win::Widen(runsPath));
@@ -137,7 +138,7 @@ TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
     const std::string first = "\xEF\xBB\xBF开始,结束,上网秒数,计算机,类型,IP\r\n"
                               "2025-11-01 10:00:00,2025-11-01 11:00:00,3600,书房,Kelo,192.0.2.7\r\n";
     EXPECT_EQ(runs.substr(0, first.size()), first);
-    const std::string last = "2026-03-10 09:00:00,2026-03-10 12:00:00,10800,书房,Kelo,\r\n";
+    const std::string last = "2026-03-10 09:00:00,2026-03-10 12:00:00,10800,\"'=1+2\",Kelo,\r\n";
     ASSERT_GE(runs.size(), last.size());
     EXPECT_EQ(runs.substr(runs.size() - last.size()), last) << "the current run as it stands now";
 
