@@ -207,22 +207,21 @@ std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const Ci
         within = CivilFromDays(DaysFromCivil(periods[i].first) - 1);
     }
 
-    // The periods follow each other without gaps, so their starts and the end of the
-    // last one are all the cuts.
-    std::vector<int64_t> cuts;
-    cuts.reserve(periods.size() + 1);
-    for (const PeriodUsage& p : periods) cuts.push_back(DaysFromCivil(p.first) * kSecondsPerDay);
-    cuts.push_back((DaysFromCivil(periods.back().last) + 1) * kSecondsPerDay);
+    // The periods follow each other without gaps, so their first days and the day after
+    // the last one bound them all.
+    std::vector<int64_t> bounds;
+    bounds.reserve(periods.size() + 1);
+    for (const PeriodUsage& p : periods) bounds.push_back(DaysFromCivil(p.first));
+    bounds.push_back(DaysFromCivil(periods.back().last) + 1);
 
+    // As the meter adds a run to the month total of the period it started in, so does the
+    // report: the whole run, however far past the period's end it went on.
     for (const RunSpan& run : runs) {
-        const RunSplit split(run);
-        if (split.LastSecond() < cuts.front() || split.Start() >= cuts.back()) continue;
-        // The period holding the run's start (or the first one, for a run begun earlier).
-        size_t i = static_cast<size_t>(
-            std::upper_bound(cuts.begin(), cuts.end(), split.Start()) - cuts.begin());
-        i = i == 0 ? 0 : i - 1;
-        for (; i < periods.size() && cuts[i] <= split.LastSecond(); ++i)
-            periods[i].seconds += split.Within(cuts[i], cuts[i + 1]);
+        const int64_t startDay = DaysFromCivil(run.start.Date());
+        if (startDay < bounds.front() || startDay >= bounds.back()) continue;
+        const size_t i = static_cast<size_t>(
+            std::upper_bound(bounds.begin(), bounds.end(), startDay) - bounds.begin() - 1);
+        periods[i].seconds += std::max<int64_t>(run.onlineSeconds, 0);
     }
     return periods;
 }

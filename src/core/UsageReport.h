@@ -43,7 +43,8 @@ struct PeriodUsage {
 };
 
 // The `count` billing periods up to and including the one that contains `today`, oldest
-// first, with the runs split across period starts as across days.
+// first, each with the whole online time of the runs that started in it, as the meter
+// counts its month total.
 std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const CivilDate& today,
                                       int32_t billingDay, int count);
 

@@ -114,7 +114,8 @@ TEST(UsageReportDaily, PartsOutsideTheRangeAreDropped) {
     EXPECT_EQ(days[0].runs, 1);
 }
 
-TEST(UsageReportPeriods, RunIsSplitAcrossABillingPeriodStart) {
+// As the meter counts it: the whole run in the period in which it started.
+TEST(UsageReportPeriods, RunOverABillingPeriodStartCountsWhereItStarted) {
     const auto periods =
         PeriodTotals({Span("2024-03-20 23:00:00", "2024-03-21 01:00:00", 3601),
                       Span("2024-02-20 23:30:00", "2024-02-21 00:30:00", 3600)},
@@ -122,9 +123,9 @@ TEST(UsageReportPeriods, RunIsSplitAcrossABillingPeriodStart) {
     ASSERT_EQ(periods.size(), 2u);
     EXPECT_EQ(periods[0].first, (CivilDate{2024, 2, 21}));
     EXPECT_EQ(periods[0].last, (CivilDate{2024, 3, 20}));
-    EXPECT_EQ(periods[0].seconds, 1800 + 1801);
+    EXPECT_EQ(periods[0].seconds, 3601);
     EXPECT_EQ(periods[1].first, (CivilDate{2024, 3, 21}));
-    EXPECT_EQ(periods[1].seconds, 1800);
+    EXPECT_EQ(periods[1].seconds, 0);
     EXPECT_TRUE(PeriodTotals({}, {2024, 3, 25}, 21, 0).empty());
 }
 
@@ -149,9 +150,9 @@ TEST(UsageReportPeriods, TwelvePeriodsOverTheYearsEnd) {
     EXPECT_EQ(periods[0].last, (CivilDate{2024, 2, 29}));
     for (size_t i = 1; i < periods.size(); ++i)
         EXPECT_EQ(DaysFromCivil(periods[i].first), DaysFromCivil(periods[i - 1].last) + 1);
-    EXPECT_EQ(periods[10].seconds, 3600);
+    EXPECT_EQ(periods[10].seconds, 7200);
     EXPECT_EQ(periods[11].first, (CivilDate{2025, 1, 1}));
-    EXPECT_EQ(periods[11].seconds, 3600);
+    EXPECT_EQ(periods[11].seconds, 0);
 }
 
 TEST(UsageReportPeriods, TodayOnTheBillingDayStartsTheNewPeriod) {
