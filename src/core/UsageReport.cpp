@@ -47,15 +47,22 @@ int64_t FloorDiv(int64_t a, int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-// A run's wall-clock interval and online time, ready to be cut at day or period starts.
+// The wall-clock seconds over which a run's online time is spread: its length, or none
+// when the clock was set back during the run and its length cannot hold the online time
+// the meter counted; then all of it lies at the run's start.
+int64_t SpreadSpan(int64_t start, int64_t end, int64_t total) {
+    return end - start >= total ? end - start : 0;
+}
+
+// A run's wall-clock interval and online time, ready to be cut at day starts.
 // The parts come from rounding the online time's running share at each cut, so the
 // rounding errors never pile up and the parts of all cuts add up to the online time.
 class RunSplit {
 public:
     explicit RunSplit(const RunSpan& run)
         : start_(WallSeconds(run.start)),
-          span_(std::max<int64_t>(WallSeconds(run.end) - start_, 0)),
-          total_(std::max<int64_t>(run.onlineSeconds, 0)) {}
+          total_(std::max<int64_t>(run.onlineSeconds, 0)),
+          span_(SpreadSpan(start_, WallSeconds(run.end), total_)) {}
 
     int64_t Start() const { return start_; }
     // The last second the run touches; a run without length touches its start only.
@@ -80,8 +87,8 @@ private:
     }
 
     int64_t start_;
-    int64_t span_;
     int64_t total_;
+    int64_t span_;
 };
 
 // A spreadsheet program takes a field beginning so for a formula.
@@ -146,10 +153,9 @@ std::optional<RunSpan> RunFromTexts(std::string_view startText, std::string_view
     const auto end = ParseDateTime(endText);
     const auto online = ParseOnlineTime(onlineText);
     if (!start || !end || !online) return std::nullopt;
-    const int64_t span = WallSeconds(*end) - WallSeconds(*start);
-    if (span < 0) return std::nullopt;
-    // A clock set back during the run can leave more online time than wall-clock time.
-    return RunSpan{*start, *end, std::min(*online, span)};
+    // A clock set back during the run can leave the end before the start, or less
+    // wall-clock time than online time; the online time is still what the meter counted.
+    return RunSpan{*start, *end, *online};
 }
 
 }  // namespace

@@ -48,17 +48,20 @@ TEST(UsageReportRun, ALineReadsAsItsFields) {
     EXPECT_FALSE(RunFromLine("2024-03-01 10:00:00\a2024-03-01 11:00:00\a00:10:00x\a"));
 }
 
-TEST(UsageReportRun, EndBeforeStartIsNoRun) {
-    EXPECT_FALSE(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 09:59:59", "00:00:00"}));
+// The clock was set back during the run: the online time is what the meter counted.
+TEST(UsageReportRun, EndBeforeStartKeepsItsOnlineTime) {
+    EXPECT_EQ(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 09:30:00", "00:40:00"})
+                  ->onlineSeconds,
+              2400);
 }
 
-TEST(UsageReportRun, OnlineTimeBeyondTheRunsLengthIsClamped) {
+TEST(UsageReportRun, OnlineTimeBeyondTheRunsLengthIsKept) {
     EXPECT_EQ(RunFromFields({"2024-03-01 23:50:00", "2024-03-02 00:20:00", "01:00:00"})
                   ->onlineSeconds,
-              1800);
+              3600);
     EXPECT_EQ(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 10:00:00", "00:00:05"})
                   ->onlineSeconds,
-              0);
+              5);
 }
 
 TEST(UsageReportDaily, RunOverMidnightIsSplitInProportionAndSumsExactly) {
@@ -91,6 +94,17 @@ TEST(UsageReportDaily, CountsTheRunsWithTimeOnEachDay) {
     EXPECT_EQ(days[0].seconds, 1800 + 60);
     EXPECT_EQ(days[1].runs, 2);
     EXPECT_EQ(days[1].seconds, 1800 + 10);
+}
+
+// An hour online in half an hour of wall clock, and ten minutes in a run that ended
+// before it began: the clock was set back.
+TEST(UsageReportDaily, OnlineTimeTheWallClockCannotHoldLiesOnTheStartDay) {
+    const auto days = DailyUsage({Span("2024-03-01 23:50:00", "2024-03-02 00:20:00", 3600),
+                                  Span("2024-03-02 00:10:00", "2024-03-01 22:00:00", 600)},
+                                 {2024, 3, 1}, {2024, 3, 2});
+    std::vector<std::pair<int64_t, int>> secondsAndRuns;
+    for (const DayUsage& day : days) secondsAndRuns.emplace_back(day.seconds, day.runs);
+    EXPECT_EQ(secondsAndRuns, (std::vector<std::pair<int64_t, int>>{{3600, 1}, {600, 1}}));
 }
 
 TEST(UsageReportDaily, DaysWithoutRunsArePresent) {
