@@ -47,15 +47,22 @@ int64_t FloorDiv(int64_t a, int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-// A run's wall-clock interval and online time, ready to be cut at day or period starts.
+// The wall-clock seconds over which a run's online time is spread: its length, or none
+// when the clock was set back during the run and its length cannot hold the online time
+// the meter counted; then all of it lies at the run's start.
+int64_t SpreadSpan(int64_t start, int64_t end, int64_t total) {
+    return end - start >= total ? end - start : 0;
+}
+
+// A run's wall-clock interval and online time, ready to be cut at day starts.
 // The parts come from rounding the online time's running share at each cut, so the
 // rounding errors never pile up and the parts of all cuts add up to the online time.
 class RunSplit {
 public:
     explicit RunSplit(const RunSpan& run)
         : start_(WallSeconds(run.start)),
-          span_(std::max<int64_t>(WallSeconds(run.end) - start_, 0)),
-          total_(std::max<int64_t>(run.onlineSeconds, 0)) {}
+          total_(std::max<int64_t>(run.onlineSeconds, 0)),
+          span_(SpreadSpan(start_, WallSeconds(run.end), total_)) {}
 
     int64_t Start() const { return start_; }
     // The last second the run touches; a run without length touches its start only.
@@ -80,21 +87,31 @@ private:
     }
 
     int64_t start_;
-    int64_t span_;
     int64_t total_;
+    int64_t span_;
 };
+
+// A spreadsheet program takes a field beginning so for a formula.
+bool LooksLikeFormula(const std::string& field) {
+    return !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+}
 
 bool NeedsQuotes(const std::string& field) {
     if (field.find_first_of(",\"\r\n") != std::string::npos) return true;
     return !field.empty() && (field.front() == ' ' || field.back() == ' ');
 }
 
+// A formula-like field is written as text: quoted, after an apostrophe. The program's own
+// dates, times and counts never begin like a formula; host names and addresses from the
+// hand-editable history may.
 void AppendCsvField(std::string& out, const std::string& field) {
-    if (!NeedsQuotes(field)) {
+    const bool formula = LooksLikeFormula(field);
+    if (!formula && !NeedsQuotes(field)) {
         out += field;
         return;
     }
     out += '"';
+    if (formula) out += '\'';
     for (char c : field) {
         if (c == '"') out += '"';
         out += c;
@@ -136,10 +153,9 @@ std::optional<RunSpan> RunFromTexts(std::string_view startText, std::string_view
     const auto end = ParseDateTime(endText);
     const auto online = ParseOnlineTime(onlineText);
     if (!start || !end || !online) return std::nullopt;
-    const int64_t span = WallSeconds(*end) - WallSeconds(*start);
-    if (span < 0) return std::nullopt;
-    // A clock set back during the run can leave more online time than wall-clock time.
-    return RunSpan{*start, *end, std::min(*online, span)};
+    // A clock set back during the run can leave the end before the start, or less
+    // wall-clock time than online time; the online time is still what the meter counted.
+    return RunSpan{*start, *end, *online};
 }
 
 }  // namespace
@@ -197,22 +213,21 @@ std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const Ci
         within = CivilFromDays(DaysFromCivil(periods[i].first) - 1);
     }
 
-    // The periods follow each other without gaps, so their starts and the end of the
-    // last one are all the cuts.
-    std::vector<int64_t> cuts;
-    cuts.reserve(periods.size() + 1);
-    for (const PeriodUsage& p : periods) cuts.push_back(DaysFromCivil(p.first) * kSecondsPerDay);
-    cuts.push_back((DaysFromCivil(periods.back().last) + 1) * kSecondsPerDay);
+    // The periods follow each other without gaps, so their first days and the day after
+    // the last one bound them all.
+    std::vector<int64_t> bounds;
+    bounds.reserve(periods.size() + 1);
+    for (const PeriodUsage& p : periods) bounds.push_back(DaysFromCivil(p.first));
+    bounds.push_back(DaysFromCivil(periods.back().last) + 1);
 
+    // As the meter adds a run to the month total of the period it started in, so does the
+    // report: the whole run, however far past the period's end it went on.
     for (const RunSpan& run : runs) {
-        const RunSplit split(run);
-        if (split.LastSecond() < cuts.front() || split.Start() >= cuts.back()) continue;
-        // The period holding the run's start (or the first one, for a run begun earlier).
-        size_t i = static_cast<size_t>(
-            std::upper_bound(cuts.begin(), cuts.end(), split.Start()) - cuts.begin());
-        i = i == 0 ? 0 : i - 1;
-        for (; i < periods.size() && cuts[i] <= split.LastSecond(); ++i)
-            periods[i].seconds += split.Within(cuts[i], cuts[i + 1]);
+        const int64_t startDay = DaysFromCivil(run.start.Date());
+        if (startDay < bounds.front() || startDay >= bounds.back()) continue;
+        const size_t i = static_cast<size_t>(
+            std::upper_bound(bounds.begin(), bounds.end(), startDay) - bounds.begin() - 1);
+        periods[i].seconds += std::max<int64_t>(run.onlineSeconds, 0);
     }
     return periods;
 }

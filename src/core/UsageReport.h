@@ -16,8 +16,9 @@ struct RunSpan {
     int64_t onlineSeconds = 0;
 };
 
-// A history record's fields (start, end, online time, ...) as a run; nothing for a record
-// whose start, end or online time cannot be read, or whose end lies before its start.
+// A history record's fields (start, end, online time, ...) as a run with the online time
+// as stored, also when the clock was set back during the run; nothing for a record whose
+// start, end or online time cannot be read.
 std::optional<RunSpan> RunFromFields(const std::vector<std::string>& fields);
 // The same read straight from a history line (fields joined by BEL), without splitting it.
 std::optional<RunSpan> RunFromLine(std::string_view line);
@@ -31,7 +32,8 @@ struct DayUsage {
 
 // Every day from `first` to `last` (both included), in order. A run that spans midnight
 // is split across its days in proportion to the wall-clock time it spent in each; the
-// parts add up to the run's online time exactly.
+// parts add up to the run's online time exactly. A run whose wall-clock time cannot hold
+// its online time (the clock was set back) counts whole on the day it started.
 std::vector<DayUsage> DailyUsage(const std::vector<RunSpan>& runs, const CivilDate& first,
                                  const CivilDate& last);
 
@@ -43,13 +45,16 @@ struct PeriodUsage {
 };
 
 // The `count` billing periods up to and including the one that contains `today`, oldest
-// first, with the runs split across period starts as across days.
+// first, each with the whole online time of the runs that started in it, as the meter
+// counts its month total.
 std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const CivilDate& today,
                                       int32_t billingDay, int count);
 
 // A CSV document for spreadsheet programs: UTF-8 with a byte-order mark, CR LF line ends,
 // a field quoted (quotes doubled) when it holds a comma, a quote, CR, LF or leading or
-// trailing spaces. The rows' texts are UTF-8.
+// trailing spaces. A field beginning with "=", "+", "-", "@", a tab or CR, which a
+// spreadsheet would run as a formula, is quoted after an apostrophe. The rows' texts are
+// UTF-8.
 std::string CsvDocument(const std::vector<std::vector<std::string>>& rows);
 
 // Rows as tab-separated text with CR LF line ends (tabs and line breaks inside a field

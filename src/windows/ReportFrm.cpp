@@ -106,6 +106,7 @@ void TFrmReport::Loaded() {
     lvDays_ = Require<win::TListView>(*this, "lvDays");
     lblPeriod_ = Require<win::TLabel>(*this, "lblPeriod");
     lblTotal_ = Require<win::TLabel>(*this, "lblTotal");
+    lblNote_ = Require<win::TLabel>(*this, "lblNote");
     btnPrev_ = Require<win::TButton>(*this, "btnPrev");
     btnNext_ = Require<win::TButton>(*this, "btnNext");
     btnExport_ = Require<win::TButton>(*this, "btnExport");
@@ -147,11 +148,10 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     days_ = DailyUsage(runs_, periodFirst_, periodLast_);
 
     std::vector<ChartBar> bars;
-    int64_t total = 0;
-    for (const DayUsage& day : days_) {
-        bars.push_back({std::to_wstring(day.date.day), day.seconds});
-        total += day.seconds;
-    }
+    for (const DayUsage& day : days_) bars.push_back({std::to_wstring(day.date.day), day.seconds});
+    // The days spread a run over the days it ran; the total is the meter's, with each run
+    // in the period it started in.
+    const int64_t total = PeriodTotals(runs_, periodFirst_, settings_.billingDay, 1).front().seconds;
     DayChart_->SetBars(std::move(bars), int64_t{settings_.dayLimit} * 3600);
     PeriodChart_->SetHighlight(periodsBack_ < kPeriodCount ? kPeriodCount - 1 - periodsBack_ : -1);
     lvDays_->SetItemCount(static_cast<int>(days_.size()));
@@ -186,6 +186,9 @@ void TFrmReport::LayoutControls() {
     btnClose_->SetBounds(width - kMargin - 84, buttonTop, 84, kButtonHeight);
     btnCopy_->SetBounds(btnClose_->Left() - kGap - 84, buttonTop, 84, kButtonHeight);
     btnExport_->SetBounds(btnCopy_->Left() - kGap - 96, buttonTop, 96, kButtonHeight);
+    // Under the table, left of the buttons.
+    lblNote_->SetBounds(kMargin, buttonTop + (kButtonHeight - lblNote_->Height()) / 2,
+                        lblNote_->Width(), lblNote_->Height());
 
     const int top = kMargin + kButtonHeight + kGap;
     const int bottom = buttonTop - kGap;

@@ -96,6 +96,7 @@ private:
     win::TListView* lvDays_ = nullptr;
     win::TLabel* lblPeriod_ = nullptr;
     win::TLabel* lblTotal_ = nullptr;
+    win::TLabel* lblNote_ = nullptr;  // how days and period totals count a run
     win::TButton* btnPrev_ = nullptr;
     win::TButton* btnNext_ = nullptr;
     win::TButton* btnExport_ = nullptr;

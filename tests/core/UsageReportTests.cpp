@@ -48,17 +48,20 @@ TEST(UsageReportRun, ALineReadsAsItsFields) {
     EXPECT_FALSE(RunFromLine("2024-03-01 10:00:00\a2024-03-01 11:00:00\a00:10:00x\a"));
 }
 
-TEST(UsageReportRun, EndBeforeStartIsNoRun) {
-    EXPECT_FALSE(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 09:59:59", "00:00:00"}));
+// The clock was set back during the run: the online time is what the meter counted.
+TEST(UsageReportRun, EndBeforeStartKeepsItsOnlineTime) {
+    EXPECT_EQ(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 09:30:00", "00:40:00"})
+                  ->onlineSeconds,
+              2400);
 }
 
-TEST(UsageReportRun, OnlineTimeBeyondTheRunsLengthIsClamped) {
+TEST(UsageReportRun, OnlineTimeBeyondTheRunsLengthIsKept) {
     EXPECT_EQ(RunFromFields({"2024-03-01 23:50:00", "2024-03-02 00:20:00", "01:00:00"})
                   ->onlineSeconds,
-              1800);
+              3600);
     EXPECT_EQ(RunFromFields({"2024-03-01 10:00:00", "2024-03-01 10:00:00", "00:00:05"})
                   ->onlineSeconds,
-              0);
+              5);
 }
 
 TEST(UsageReportDaily, RunOverMidnightIsSplitInProportionAndSumsExactly) {
@@ -93,6 +96,17 @@ TEST(UsageReportDaily, CountsTheRunsWithTimeOnEachDay) {
     EXPECT_EQ(days[1].seconds, 1800 + 10);
 }
 
+// An hour online in half an hour of wall clock, and ten minutes in a run that ended
+// before it began: the clock was set back.
+TEST(UsageReportDaily, OnlineTimeTheWallClockCannotHoldLiesOnTheStartDay) {
+    const auto days = DailyUsage({Span("2024-03-01 23:50:00", "2024-03-02 00:20:00", 3600),
+                                  Span("2024-03-02 00:10:00", "2024-03-01 22:00:00", 600)},
+                                 {2024, 3, 1}, {2024, 3, 2});
+    std::vector<std::pair<int64_t, int>> secondsAndRuns;
+    for (const DayUsage& day : days) secondsAndRuns.emplace_back(day.seconds, day.runs);
+    EXPECT_EQ(secondsAndRuns, (std::vector<std::pair<int64_t, int>>{{3600, 1}, {600, 1}}));
+}
+
 TEST(UsageReportDaily, DaysWithoutRunsArePresent) {
     const auto days = DailyUsage({Span("2024-03-01 10:00:00", "2024-03-01 11:00:00", 3600)},
                                  {2024, 2, 28}, {2024, 3, 2});
@@ -114,7 +128,8 @@ TEST(UsageReportDaily, PartsOutsideTheRangeAreDropped) {
     EXPECT_EQ(days[0].runs, 1);
 }
 
-TEST(UsageReportPeriods, RunIsSplitAcrossABillingPeriodStart) {
+// As the meter counts it: the whole run in the period in which it started.
+TEST(UsageReportPeriods, RunOverABillingPeriodStartCountsWhereItStarted) {
     const auto periods =
         PeriodTotals({Span("2024-03-20 23:00:00", "2024-03-21 01:00:00", 3601),
                       Span("2024-02-20 23:30:00", "2024-02-21 00:30:00", 3600)},
@@ -122,9 +137,9 @@ TEST(UsageReportPeriods, RunIsSplitAcrossABillingPeriodStart) {
     ASSERT_EQ(periods.size(), 2u);
     EXPECT_EQ(periods[0].first, (CivilDate{2024, 2, 21}));
     EXPECT_EQ(periods[0].last, (CivilDate{2024, 3, 20}));
-    EXPECT_EQ(periods[0].seconds, 1800 + 1801);
+    EXPECT_EQ(periods[0].seconds, 3601);
     EXPECT_EQ(periods[1].first, (CivilDate{2024, 3, 21}));
-    EXPECT_EQ(periods[1].seconds, 1800);
+    EXPECT_EQ(periods[1].seconds, 0);
     EXPECT_TRUE(PeriodTotals({}, {2024, 3, 25}, 21, 0).empty());
 }
 
@@ -149,9 +164,9 @@ TEST(UsageReportPeriods, TwelvePeriodsOverTheYearsEnd) {
     EXPECT_EQ(periods[0].last, (CivilDate{2024, 2, 29}));
     for (size_t i = 1; i < periods.size(); ++i)
         EXPECT_EQ(DaysFromCivil(periods[i].first), DaysFromCivil(periods[i - 1].last) + 1);
-    EXPECT_EQ(periods[10].seconds, 3600);
+    EXPECT_EQ(periods[10].seconds, 7200);
     EXPECT_EQ(periods[11].first, (CivilDate{2025, 1, 1}));
-    EXPECT_EQ(periods[11].seconds, 3600);
+    EXPECT_EQ(periods[11].seconds, 0);
 }
 
 TEST(UsageReportPeriods, TodayOnTheBillingDayStartsTheNewPeriod) {
@@ -175,6 +190,15 @@ TEST(UsageReportText, CsvQuotesOnlyWhatASpreadsheetWouldMisread) {
                             "in side", ""}}),
               "\xEF\xBB\xBF\"x,y\",\"say \"\"hi\"\"\",\"two\nlines\",\"cr\rx\",\" lead\","
               "\"trail \",in side,\r\n");
+}
+
+// Host names and addresses come from the hand-editable history: one that a spreadsheet
+// would take for a formula is written as text; the program's own figures stay as they are.
+TEST(UsageReportText, CsvWritesFormulaLikeFieldsAsText) {
+    EXPECT_EQ(CsvDocument({{"=1+2", "+1", "-2", "@SUM(A1)", "\tx", "\rx", "=\"a\",b", "a=b",
+                            "2024-03-01 10:00:00", "3600", "01:00:00"}}),
+              "\xEF\xBB\xBF\"'=1+2\",\"'+1\",\"'-2\",\"'@SUM(A1)\",\"'\tx\",\"'\rx\","
+              "\"'=\"\"a\"\",b\",a=b,2024-03-01 10:00:00,3600,01:00:00\r\n");
 }
 
 TEST(UsageReportText, CsvKeepsChineseTextByteForByte) {

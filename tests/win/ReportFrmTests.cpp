@@ -113,6 +113,21 @@ TEST_F(ReportFrm, RunsBeforeTheChartedPeriodsStillShowWhenPagedTo) {
     EXPECT_EQ(report.Periods().back().seconds, 3 * 3600);
 }
 
+// The current run began an hour before the period start: the day table spreads it over
+// both days, the periods' totals count it whole where it began, as the meter does.
+TEST_F(ReportFrm, PeriodTotalCountsARunWhereItBegan) {
+    now = {2026, 3, 21, 1, 0, 0};
+    app::ReportContext context = Context();
+    context.currentRun = {{2026, 3, 20, 23, 0, 0}, now, 2 * 3600};
+    app::TFrmReport report(nullptr, context);
+    EXPECT_EQ(Row(report, 0), L"2026-03-21|01:00:00|1");
+    EXPECT_EQ(Child<win::TLabel>(report, "lblTotal")->Caption(), L"本周期合计 00:00:00");
+    EXPECT_EQ(report.Periods().back().seconds, 0);
+    Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(Row(report, 27), L"2026-03-20|01:00:00|1");
+    EXPECT_EQ(Child<win::TLabel>(report, "lblTotal")->Caption(), L"本周期合计 21:00:00");
+}
+
 TEST_F(ReportFrm, CopyPutsTheDayTableOnTheClipboard) {
     app::TFrmReport report(nullptr, Context());
     Child<win::TButton>(report, "btnCopy")->Click();
@@ -130,6 +145,7 @@ TEST_F(ReportFrm, CopyPutsTheDayTableOnTheClipboard) {
 
 TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
     test::TempDir dir;
+    history.Last().fields[3] = "=1+2";  // a host name edited into a formula
     app::TFrmReport report(nullptr, Context());
     const std::string runsPath = dir.Path() + "runs.csv", daysPath = dir.Path() + "days.csv";
     report.ExportHistoryCsv(win::Widen(runsPath));
@@ -137,7 +153,7 @@ TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
     const std::string first = "\xEF\xBB\xBF开始,结束,上网秒数,计算机,类型,IP\r\n"
                               "2025-11-01 10:00:00,2025-11-01 11:00:00,3600,书房,Kelo,192.0.2.7\r\n";
     EXPECT_EQ(runs.substr(0, first.size()), first);
-    const std::string last = "2026-03-10 09:00:00,2026-03-10 12:00:00,10800,书房,Kelo,\r\n";
+    const std::string last = "2026-03-10 09:00:00,2026-03-10 12:00:00,10800,\"'=1+2\",Kelo,\r\n";
     ASSERT_GE(runs.size(), last.size());
     EXPECT_EQ(runs.substr(runs.size() - last.size()), last) << "the current run as it stands now";
 
@@ -163,6 +179,14 @@ TEST_F(ReportFrm, OpeningAndClosingLeavesNoGdiObjects) {
         test::PumpFor(100);
         EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
                                          test::ScreenshotDir() + "usage-report.png"));
+        // At its smallest the note under the table still ends before the buttons.
+        report.SetClientSize(0, 0);
+        RedrawWindow(report.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        test::PumpFor(100);
+        const auto* note = Child<win::TLabel>(report, "lblNote");
+        EXPECT_LT(note->Left() + note->Width(), Child<win::TButton>(report, "btnExport")->Left());
+        EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
+                                         test::ScreenshotDir() + "usage-report-small.png"));
     }
     test::PumpFor(50);
     const long wrapped = win::LiveGdiObjects();
