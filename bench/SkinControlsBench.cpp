@@ -18,7 +18,7 @@
 #include "menupainter/MenuPainterManager.h"
 #include "skin/SkinManager.h"
 #include "skin/SkinSource.h"
-#include "skin/SkinnedWindow.h"
+#include "skin/frame/SkinnedWindow.h"
 #include "windows/SetupFrm.h"
 
 namespace kelo::bench {

@@ -13,8 +13,8 @@
 #include "framework/Subclass.h"
 #include "framework/WinFileStore.h"
 #include "skin/SkinManager.h"
-#include "skin/SkinnedMenu.h"
-#include "skin/SkinnedWindow.h"
+#include "skin/menu/SkinnedMenu.h"
+#include "skin/frame/SkinnedWindow.h"
 
 namespace kelo::bench {
 

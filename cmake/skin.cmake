@@ -12,24 +12,24 @@ set(KELO_SKIN_GLYPHS ${KELO_SKIN_GENERATED}/skin/skinmenuglyphs.bmp)
 set(KELO_SKIN_INI ${KELO_SKIN_ART_DIR}/KeloSkin.ini)
 
 set(KELO_SKIN_PURE_SOURCES
-  ${KELO_SKIN_SRC}/Lzh.cpp
-  ${KELO_SKIN_SRC}/SkinArchive.cpp
-  ${KELO_SKIN_SRC}/SkinImage.cpp
-  ${KELO_SKIN_SRC}/SkinIni.cpp
-  ${KELO_SKIN_SRC}/SkinData.cpp
-  ${KELO_SKIN_SRC}/NineGrid.cpp
-  ${KELO_SKIN_SRC}/SkinControlChoice.cpp
-  ${KELO_SKIN_SRC}/SkinFrameRules.cpp
-  ${KELO_SKIN_SRC}/SkinControlRules.cpp
-  ${KELO_SKIN_SRC}/SkinScrollGeometry.cpp)
+  ${KELO_SKIN_SRC}/data/Lzh.cpp
+  ${KELO_SKIN_SRC}/data/SkinArchive.cpp
+  ${KELO_SKIN_SRC}/data/SkinImage.cpp
+  ${KELO_SKIN_SRC}/data/SkinIni.cpp
+  ${KELO_SKIN_SRC}/data/SkinData.cpp
+  ${KELO_SKIN_SRC}/data/NineGrid.cpp
+  ${KELO_SKIN_SRC}/controls/SkinControlChoice.cpp
+  ${KELO_SKIN_SRC}/frame/SkinFrameRules.cpp
+  ${KELO_SKIN_SRC}/controls/SkinControlRules.cpp
+  ${KELO_SKIN_SRC}/controls/SkinScrollGeometry.cpp)
 target_sources(kelo_core PRIVATE ${KELO_SKIN_PURE_SOURCES})
 
 # Sources of the host programs: they use the pure skin code only.
-set(KELO_SKIN_TOOL_CODEC ${KELO_SKIN_SRC}/Lzh.cpp ${KELO_SKIN_SRC}/SkinArchive.cpp ${KELO_SKIN_SRC}/SkinImage.cpp)
+set(KELO_SKIN_TOOL_CODEC ${KELO_SKIN_SRC}/data/Lzh.cpp ${KELO_SKIN_SRC}/data/SkinArchive.cpp ${KELO_SKIN_SRC}/data/SkinImage.cpp)
 set(KELO_SKINART_SOURCES ${KELO_SKIN_ART_DIR}/SkinArt.cpp ${KELO_SKIN_ART_DIR}/SkinArtControls.cpp
   ${KELO_SKIN_ART_DIR}/SkinCanvas.cpp ${KELO_SKIN_TOOL_CODEC})
 set(KELO_SKINPACK_SOURCES ${CMAKE_SOURCE_DIR}/tools/skinpack/SkinPack.cpp ${KELO_SKIN_TOOL_CODEC})
-file(GLOB KELO_SKIN_TOOL_HEADERS CONFIGURE_DEPENDS ${KELO_SKIN_SRC}/*.h ${KELO_SKIN_ART_DIR}/*.h)
+file(GLOB_RECURSE KELO_SKIN_TOOL_HEADERS CONFIGURE_DEPENDS ${KELO_SKIN_SRC}/*.h ${KELO_SKIN_ART_DIR}/*.h)
 
 if(NOT WIN32)
   add_executable(kelo_skinart ${KELO_SKINART_SOURCES})
@@ -77,7 +77,7 @@ if(NOT WIN32)
   target_compile_definitions(kelo_skin_bench PRIVATE KELO_SKIN_FILE="${KELO_SKIN_FILE}")
   add_dependencies(kelo_skin_bench kelo_skin_data)
 else()
-  file(GLOB KELO_SKIN_WIN_SOURCES CONFIGURE_DEPENDS ${KELO_SKIN_SRC}/*.cpp)
+  file(GLOB_RECURSE KELO_SKIN_WIN_SOURCES CONFIGURE_DEPENDS ${KELO_SKIN_SRC}/*.cpp)
   list(REMOVE_ITEM KELO_SKIN_WIN_SOURCES ${KELO_SKIN_PURE_SOURCES})
   target_sources(kelo_app PRIVATE ${KELO_SKIN_WIN_SOURCES})
 

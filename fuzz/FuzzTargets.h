@@ -13,11 +13,11 @@
 #include <string>
 #include <string_view>
 
-#include "skin/Lzh.h"
-#include "skin/SkinArchive.h"
-#include "skin/SkinData.h"
-#include "skin/SkinImage.h"
-#include "skin/SkinIni.h"
+#include "skin/data/Lzh.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/data/SkinData.h"
+#include "skin/data/SkinImage.h"
+#include "skin/data/SkinIni.h"
 
 namespace kelo::skin::fuzz {
 

@@ -39,7 +39,7 @@ fi
 # comparison tracing: its comparisons are on its own tree, never on values libFuzzer
 # could take from the input, and tracing them took two thirds of each run.
 flags=(-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -I"$root/src" -I"$here" -I"$root/tests/core")
-sources=("$root"/src/core/*.cpp "$root"/src/skin/{Lzh,SkinArchive,SkinImage,SkinIni,SkinData}.cpp)
+sources=("$root"/src/core/*.cpp "$root"/src/skin/data/{Lzh,SkinArchive,SkinImage,SkinIni,SkinData}.cpp)
 objects="$out/obj"
 mkdir -p "$objects"
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "skin/SkinImage.h"
+#include "skin/data/SkinImage.h"
 
 namespace kelo::skinart {
 

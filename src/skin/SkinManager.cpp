@@ -4,10 +4,10 @@
 
 #include "framework/Application.h"
 #include "framework/Form.h"
-#include "skin/SkinFrameRules.h"
+#include "skin/frame/SkinFrameRules.h"
 #include "skin/SkinSource.h"
-#include "skin/SkinnedMenu.h"
-#include "skin/SkinnedWindow.h"
+#include "skin/menu/SkinnedMenu.h"
+#include "skin/frame/SkinnedWindow.h"
 
 namespace kelo::skin {
 

@@ -15,8 +15,8 @@
 
 #include "framework/Component.h"
 #include "framework/Handle.h"
-#include "skin/SkinControlChoice.h"
-#include "skin/SkinData.h"
+#include "skin/controls/SkinControlChoice.h"
+#include "skin/data/SkinData.h"
 
 namespace kelo::skin {
 

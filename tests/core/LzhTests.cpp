@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "skin/Lzh.h"
-#include "skin/SkinArchive.h"
+#include "skin/data/Lzh.h"
+#include "skin/data/SkinArchive.h"
 
 using kelo::skin::ELzhError;
 using kelo::skin::TLZH;

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "skin/Lzh.h"
-#include "skin/SkinArchive.h"
+#include "skin/data/Lzh.h"
+#include "skin/data/SkinArchive.h"
 
 using namespace kelo::skin;
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/SkinControlChoice.h"
+#include "skin/controls/SkinControlChoice.h"
 
 using namespace kelo::skin;
 using K = SkinControlKind;

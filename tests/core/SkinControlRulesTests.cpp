@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "skin/SkinControlRules.h"
+#include "skin/controls/SkinControlRules.h"
 
 using namespace kelo::skin;
 

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "skin/SkinArchive.h"
-#include "skin/SkinData.h"
-#include "skin/SkinIni.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/data/SkinData.h"
+#include "skin/data/SkinIni.h"
 
 using namespace kelo;
 using namespace kelo::skin;

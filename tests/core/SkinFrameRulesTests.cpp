@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/SkinFrameRules.h"
+#include "skin/frame/SkinFrameRules.h"
 
 namespace kelo::skin {
 static void PrintTo(const GridRect& r, std::ostream* os) {

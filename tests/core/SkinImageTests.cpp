@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "skin/SkinArchive.h"
-#include "skin/SkinImage.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/data/SkinImage.h"
 
 using namespace kelo::skin;
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "skin/SkinData.h"
+#include "skin/data/SkinData.h"
 
 using namespace kelo::skin;
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "skin/NineGrid.h"
+#include "skin/data/NineGrid.h"
 
 using namespace kelo::skin;
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "skin/SkinScrollGeometry.h"
+#include "skin/controls/SkinScrollGeometry.h"
 
 using namespace kelo::skin;
 

@@ -14,10 +14,10 @@
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
 #include "framework/Subclass.h"
-#include "skin/SkinArchive.h"
-#include "skin/SkinButtons.h"
-#include "skin/SkinData.h"
-#include "skin/SkinPainter.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/controls/SkinButtons.h"
+#include "skin/data/SkinData.h"
+#include "skin/data/SkinPainter.h"
 #include "skin/SkinSource.h"
 
 using namespace kelo;

@@ -23,7 +23,7 @@
 #include "framework/Subclass.h"
 #include "framework/WinFileStore.h"
 #include "skin/SkinManager.h"
-#include "skin/SkinnedWindow.h"
+#include "skin/frame/SkinnedWindow.h"
 #include "windows/DropSetupFrm.h"
 #include "windows/SetupFrm.h"
 

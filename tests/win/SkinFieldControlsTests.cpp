@@ -12,9 +12,9 @@
 #include "framework/Form.h"
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
-#include "skin/SkinArchive.h"
-#include "skin/SkinData.h"
-#include "skin/SkinFieldControls.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/data/SkinData.h"
+#include "skin/controls/SkinFieldControls.h"
 #include "skin/SkinSource.h"
 
 using namespace kelo;

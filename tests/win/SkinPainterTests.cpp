@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SkinTestSupport.h"
-#include "skin/SkinPainter.h"
+#include "skin/data/SkinPainter.h"
 
 using namespace kelo::skin;
 using kelo::test::DibCanvas;

@@ -10,7 +10,7 @@
 
 #include "SkinTestSupport.h"
 #include "framework/Graphics.h"
-#include "skin/SkinPainter.h"
+#include "skin/data/SkinPainter.h"
 #include "skin/SkinSource.h"
 
 using namespace kelo::skin;

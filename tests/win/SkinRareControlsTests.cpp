@@ -11,9 +11,9 @@
 #include "TestSupport.h"
 #include "framework/Application.h"
 #include "framework/Graphics.h"
-#include "skin/SkinArchive.h"
-#include "skin/SkinData.h"
-#include "skin/SkinRareControls.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/data/SkinData.h"
+#include "skin/controls/SkinRareControls.h"
 #include "skin/SkinSource.h"
 
 using namespace kelo;

@@ -14,9 +14,9 @@
 #include "TestSupport.h"
 #include "framework/Handle.h"
 #include "framework/Subclass.h"
-#include "skin/SkinArchive.h"
-#include "skin/SkinScrollBars.h"
-#include "skin/SkinScrollPaint.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/controls/SkinScrollBars.h"
+#include "skin/controls/SkinScrollPaint.h"
 #include "skin/SkinSource.h"
 
 using namespace kelo;

@@ -5,7 +5,7 @@
 
 #include "SkinTestSupport.h"
 #include "TestSupport.h"
-#include "skin/SkinPainter.h"
+#include "skin/data/SkinPainter.h"
 #include "skin/SkinSource.h"
 
 using namespace kelo::skin;

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "skin/SkinManager.h"
-#include "skin/SkinnedWindow.h"
+#include "skin/frame/SkinnedWindow.h"
 
 namespace kelo::test {
 

@@ -9,8 +9,8 @@
 #include "TestSupport.h"
 #include "framework/Graphics.h"
 #include "framework/Handle.h"
-#include "skin/SkinControl.h"
-#include "skin/SkinImage.h"
+#include "skin/controls/SkinControl.h"
+#include "skin/data/SkinImage.h"
 
 namespace kelo::test {
 

@@ -19,10 +19,10 @@
 #include "framework/Handle.h"
 #include "framework/Menus.h"
 #include "framework/Subclass.h"
-#include "skin/SkinArchive.h"
+#include "skin/data/SkinArchive.h"
 #include "skin/SkinManager.h"
 #include "skin/SkinSource.h"
-#include "skin/SkinnedWindow.h"
+#include "skin/frame/SkinnedWindow.h"
 
 using namespace kelo;
 using skin::TSkinManager;

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "skin/Lzh.h"
-#include "skin/SkinArchive.h"
-#include "skin/SkinData.h"
+#include "skin/data/Lzh.h"
+#include "skin/data/SkinArchive.h"
+#include "skin/data/SkinData.h"
 
 using namespace kelo::skin;
 using Clock = std::chrono::steady_clock;

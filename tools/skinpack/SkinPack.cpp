@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "skin/SkinArchive.h"
+#include "skin/data/SkinArchive.h"
 
 namespace {
 

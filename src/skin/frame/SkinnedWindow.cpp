@@ -1,0 +1,854 @@
+#include "skin/frame/SkinnedWindow.h"
+
+#include <dwmapi.h>
+
+#include <algorithm>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/Graphics.h"
+#include "framework/Menus.h"
+#include "skin/controls/SkinControl.h"
+#include "skin/SkinManager.h"
+#include "skin/menu/SkinMenuItemPainter.h"
+#include "skin/SkinSource.h"
+#include "skin/menu/SkinnedMenu.h"
+
+namespace kelo::skin {
+
+namespace {
+
+constexpr UINT_PTR kHoverTimer = 0x534B;           // the skin's hover timer on the window
+constexpr DWORD kCaptionButtonStyles = 0xB0000;    // WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX
+
+// Closing goes the way of the system's own close button, as a system command: a window
+// that does something else on it (the main window goes to the tray) keeps doing so, and
+// the others get WM_CLOSE from the system.
+void PostClose(HWND hwnd) { PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+// Screen coordinates of mouse messages, signed (a second monitor may lie left or above).
+int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
+POINT WindowPointFromScreen(HWND hwnd, LPARAM lParam) {
+    RECT wr;
+    GetWindowRect(hwnd, &wr);
+    return {PointX(lParam) - wr.left, PointY(lParam) - wr.top};
+}
+
+}  // namespace
+
+// ---- non-client objects -------------------------------------------------------------
+
+TNCObject::~TNCObject() {
+    if (host_.HotObject() == this) host_.SetHotObject(nullptr);
+}
+
+void TNCObject::Press() {
+    if (TNCObject* hot = host_.HotObject(); hot && hot != this) hot->Leave();
+    if (!visible) return;
+    host_.SetHotObject(this);
+    state = kPressed;
+    Draw();
+}
+
+void TNCObject::Release() {
+    if (!visible) return;
+    state = kHot;
+    Draw();
+}
+
+void TNCObject::Hover() {
+    TNCObject* hot = host_.HotObject();
+    if (hot == this) return;
+    if (hot) hot->Leave();
+    host_.SetHotObject(this);
+    state = kHot;
+    Draw();
+}
+
+void TNCObject::Leave() {
+    if (!visible) return;
+    if (host_.HotObject() == this) host_.SetHotObject(nullptr);
+    state = kNormal;
+    Draw();
+}
+
+// ---- attaching ------------------------------------------------------------------------
+
+TSkinnedWindow::TSkinnedWindow(HWND window, TSkinSource& source, win::TCustomForm* form)
+    : hwnd_(window), source_(source), form_(form) {}
+
+TSkinnedWindow::~TSkinnedWindow() {
+    *alive_ = false;
+    if (subclassed_) win::DetachSubclass(hwnd_, win::SubclassId::Skin);
+    hot_ = nullptr;
+    pressed_ = nullptr;
+    buttons_.clear();
+    menuBar_.reset();
+}
+
+bool TSkinnedWindow::MainMenuSwitched() const { return source_.SkinControls.test(xcMainMenu); }
+
+void TSkinnedWindow::ReadWindow() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    captionFont_.Reset(CreateFontIndirectW(&metrics.lfCaptionFont));
+    style_ = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    exStyle_ = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
+    rightToLeft_ = (exStyle_ & WS_EX_LAYOUTRTL) != 0 || (exStyle_ & WS_EX_RTLREADING) != 0;
+    text_ = win::WindowText(hwnd_);
+    className_ = win::WindowClassName(hwnd_);
+    GetClientRect(hwnd_, &clientAtAttach_);
+    hasSystemMenu_ = (style_ & WS_SYSMENU) != 0;
+    hasMinimizeBox_ = (style_ & WS_MINIMIZEBOX) != 0;
+    hasMaximizeBox_ = (style_ & WS_MAXIMIZEBOX) != 0;
+    active_ = GetActiveWindow() == hwnd_;
+}
+
+void TSkinnedWindow::ReadPlacement() {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (!GetWindowPlacement(hwnd_, &wp)) return;
+    switch (wp.showCmd) {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE: placement_ = kMinimized; break;
+    case SW_SHOWMAXIMIZED: placement_ = kMaximized; break;
+    default: placement_ = kNormal; break;
+    }
+}
+
+void TSkinnedWindow::BuildIcon() {
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICONSM));
+    if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON));
+    // A copy at the small size, drawn with its own mask and alpha: its soft edges blend
+    // into the caption instead of keeping a fringe of a key colour.
+    icon_.Reset(icon ? static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, 0)) : nullptr);
+}
+
+void TSkinnedWindow::BuildSystemMenu() {
+    systemMenuPaint_.reset();
+    systemMenu_ = std::make_unique<win::TPopupMenu>(nullptr);
+    systemMenu_->SetOwnerDraw(true);
+    HWND hwnd = hwnd_;
+    const std::weak_ptr<bool> alive = alive_;
+    auto add = [&](const wchar_t* caption, int glyph, std::function<void()> click) {
+        auto* item = new win::TMenuItem(systemMenu_.get());
+        item->SetCaption(caption);
+        item->SetTag(glyph);
+        if (click) item->OnClick = [click](win::TComponent*) { click(); };
+        systemMenu_->Items()->Add(item);
+    };
+    add(L" Restore ", 0, [hwnd] { PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0); });
+    if (hasMaximizeBox_) add(L" Maximize ", 1, [hwnd] { PostMessageW(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0); });
+    if (hasMinimizeBox_) add(L" Minimize ", 2, [hwnd] { PostMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); });
+    add(L"-", -1, nullptr);
+    add(L" Close \tShift+F4", 3, [hwnd] {
+        KillTimer(hwnd, kHoverTimer);
+        PostClose(hwnd);
+    });
+    systemMenuPaint_ = std::make_unique<SkinMenuItemHandlers>(source_, *systemMenu_);
+    // The glyphs go over the skin's item drawing, in the glyph column.
+    HIMAGELIST glyphs = source_.MenuGlyphs();
+    const TSkinElement* menuItem = source_.Skin() ? source_.Skin()->Part(SkinPart::MenuItem) : nullptr;
+    const int glyphLeft = 1 + (menuItem ? menuItem->leftWidth : 0);
+    for (win::TMenuItem* item : systemMenu_->Items()->Items()) {
+        if (item->Tag() < 0 || !glyphs || !item->OnDrawItem) continue;
+        item->OnDrawItem = [base = item->OnDrawItem, glyphs, glyphLeft](win::TMenuItem* sender, win::TCanvas& canvas,
+                                                                         const RECT& r, UINT state) {
+            base(sender, canvas, r, state);
+            const UINT style = sender->Enabled() ? ILD_TRANSPARENT : ILD_TRANSPARENT | ILD_BLEND50;
+            ImageList_DrawEx(glyphs, sender->Tag(), canvas.Handle(), r.left + glyphLeft,
+                             r.top + (r.bottom - r.top - 16) / 2, 16, 16, CLR_NONE, CLR_NONE, style);
+        };
+    }
+}
+
+void TSkinnedWindow::DisableSystemFrameRendering() {
+    // With desktop composition the system would draw its own frame under the skin's.
+    const DWMNCRENDERINGPOLICY policy = DWMNCRP_DISABLED;
+    DwmSetWindowAttribute(hwnd_, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
+}
+
+void TSkinnedWindow::ApplyStyleBits(bool withButtons) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    DWORD wanted = style & ~kCaptionButtonStyles;
+    if (withButtons) {
+        wanted |= (hasSystemMenu_ ? WS_SYSMENU : 0) | (hasMinimizeBox_ ? WS_MINIMIZEBOX : 0) |
+                  (hasMaximizeBox_ ? WS_MAXIMIZEBOX : 0);
+    }
+    if (wanted != style) SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(wanted));
+}
+
+void TSkinnedWindow::Attach() {
+    if (attached_) return;
+    attached_ = true;
+    if (form_) {
+        formColour_ = form_->Color();
+        formColourSaved_ = true;
+        if (const SkinData* skin = source_.Skin()) form_->SetColor(skin->colours.buttonFace);
+    }
+    ReadWindow();
+    BuildSystemMenu();
+    ReadPlacement();
+    borderKind_ = BorderKindOf(style_, exStyle_);
+    windowKind_ = FindWindowExW(hwnd_, nullptr, L"MDIClient", nullptr) ? 1 : (exStyle_ & WS_EX_MDICHILD) ? 2 : 0;
+    if (MainMenuSwitched()) {
+        if (GetMenu(hwnd_) && windowKind_ != 2 && borderKind_ != 2) {
+            menuBarHeight_ = GetSystemMetrics(SM_CYMENU);
+            menuBar_ = std::make_unique<TSkinnedMenuBar>(*this, source_, form_ ? form_->Menu() : nullptr, rightToLeft_);
+            menuBar_->BuildItems();
+        }
+        const TSkinManager* manager = TSkinManager::Instance();
+        const bool mdiMaximized = windowKind_ == 2 && manager && manager->MdiMaximized();
+        if (placement_ != kMinimized && !mdiMaximized) ApplyStyleBits(false);
+        ClaimPopupMenus();
+    }
+    BuildCaptionButtons();
+    BuildIcon();
+    DisableSystemFrameRendering();
+    subclassed_ = win::AttachSubclass(hwnd_, win::SubclassId::Skin, this);
+    WalkControls();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void TSkinnedWindow::ClaimPopupMenus() {
+    popupMenuPaint_.clear();
+    if (!form_ || !source_.SkinControls.test(xcPopupMenu)) return;
+    for (win::TComponent* component : form_->Components()) {
+        auto* popup = dynamic_cast<win::TPopupMenu*>(component);
+        if (popup && !SkinRefusedByTag(popup->Tag(), source_.DisableTag))
+            popupMenuPaint_.push_back(std::make_unique<SkinMenuItemHandlers>(source_, *popup));
+    }
+}
+
+void TSkinnedWindow::BuildCaptionButtons() {
+    hot_ = nullptr;
+    pressed_ = nullptr;
+    buttons_.clear();
+    const SkinData* skin = source_.Skin();
+    if (!skin) return;
+    borders_ = SkinBorders(*skin, borderKind_);
+    for (const TSkinCaptionButtonElement& element : skin->captionButtons)
+        buttons_.push_back(std::make_unique<TCaptionButton>(*this, element));
+}
+
+void TSkinnedWindow::DropCaptionButtons() {
+    hot_ = nullptr;
+    pressed_ = nullptr;
+    buttons_.clear();
+}
+
+void TSkinnedWindow::FinishAttach() {
+    if (lifeState_ == kCreated) {
+        const TSkinManager* manager = TSkinManager::Instance();
+        if (windowKind_ == 2 && placement_ == kMaximized && manager && manager->MdiMaximized()) {
+            ApplyStyleBits(true);
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        } else if (placement_ != kMinimized && borderKind_ != 2) {
+            lifeState_ = kResizing;
+            ResizeToSkin();
+            lifeState_ = kSkinned;
+            BuildRegion(true);
+        }
+    }
+    lifeState_ = kSkinned;
+    if (SetTimer(hwnd_, kHoverTimer, 250, nullptr)) hoverTimer_ = true;
+    PaintFrame();
+}
+
+void TSkinnedWindow::ResizeToSkin(bool freshClientRect) {
+    if (placement_ == kMaximized) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return;
+    }
+    if (freshClientRect) GetClientRect(hwnd_, &clientAtAttach_);
+    int width = clientAtAttach_.right + borders_.left + borders_.right;
+    const int height = clientAtAttach_.bottom + borders_.top + borders_.bottom + menuBarHeight_;
+    // A message box keeps its whole caption readable: it grows and its controls move to
+    // stay centred.
+    const std::wstring lowerClass = Lower(className_);
+    if ((lowerClass == L"tmessageform" || lowerClass == L"#32770") && source_.Skin()) {
+        const win::WindowDC screen(nullptr);
+        const win::SavedDC saved(screen.Get());
+        SelectObject(screen.Get(), captionFont_.Get());
+        SIZE space{};
+        GetTextExtentPoint32W(screen.Get(), L" ", 1, &space);
+        const TSkinTitleElement& title = source_.Skin()->title;
+        const int needed = (static_cast<int>(text_.size()) + 7) * space.cx + borders_.left + borders_.right +
+                           title.textShift + title.textRightClip + title.textBackLeft + title.textBackRight;
+        if (needed > width) {
+            const int shift = (needed - width) / 2;
+            for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT r;
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+                SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            width = needed;
+        }
+    }
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+// ---- detaching ------------------------------------------------------------------------
+
+void TSkinnedWindow::DetachControls() {
+    hotControl_ = nullptr;
+    // Last attached first.
+    while (!controls_.empty()) controls_.pop_back();
+}
+
+void TSkinnedWindow::ControlGone(TSkinControl& control) {
+    const auto found = std::find_if(controls_.begin(), controls_.end(),
+                                    [&control](const auto& skin) { return skin.get() == &control; });
+    if (found == controls_.end()) return;
+    if (hotControl_ == &control) hotControl_ = nullptr;
+    // Out of the list before it goes: freeing may run messages that walk the list.
+    std::unique_ptr<TSkinControl> gone = std::move(*found);
+    controls_.erase(found);
+}
+
+bool TSkinnedWindow::HasControlSkin(HWND control) const {
+    return std::any_of(controls_.begin(), controls_.end(),
+                       [control](const auto& skin) { return skin->Handle() == control; });
+}
+
+void TSkinnedWindow::Detach() {
+    if (!attached_) return;
+    lifeState_ = kDetaching;
+    systemMenuPaint_.reset();
+    systemMenu_.reset();
+    if (hoverTimer_) KillTimer(hwnd_, kHoverTimer);
+    hoverTimer_ = false;
+    if (subclassed_) win::DetachSubclass(hwnd_, win::SubclassId::Skin);
+    subclassed_ = false;
+    DetachControls();
+    popupMenuPaint_.clear();
+    if (form_ && formColourSaved_) form_->SetColor(formColour_);
+    ApplyStyleBits(true);
+    // The client area stays where it is on the screen.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    hot_ = nullptr;
+    pressed_ = nullptr;
+    buttons_.clear();
+    if (menuBar_) menuBar_->GiveMenuBack();
+    menuBar_.reset();
+    frameSurface_.reset();
+    stripSurface_.reset();
+    captionKeep_.reset();
+    SetWindowRgn(hwnd_, nullptr, FALSE);
+    regionSet_ = false;
+    const DWMNCRENDERINGPOLICY policy = DWMNCRP_USEWINDOWSTYLE;
+    DwmSetWindowAttribute(hwnd_, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
+    ReadPlacement();
+    if (placement_ == kNormal) {
+        RECT frame = client;
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), GetMenu(hwnd_) != nullptr,
+                           static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+        if (HWND parent = GetParent(hwnd_); parent && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&frame), 2);
+        SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    } else {
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    attached_ = false;
+}
+
+void TSkinnedWindow::OnDetached(HWND) {
+    // The window is gone: nothing of it is given back, only what the skin holds is freed.
+    subclassed_ = false;
+    lifeState_ = kDestroyed;
+    systemMenuPaint_.reset();
+    systemMenu_.reset();
+    hoverTimer_ = false;
+    DetachControls();
+    popupMenuPaint_.clear();
+    if (menuBar_) menuBar_->WindowDestroyed();
+    menuBar_.reset();
+    if (TSkinManager* manager = TSkinManager::Instance()) manager->WindowDestroyed(*this);
+}
+
+// ---- messages -----------------------------------------------------------------------
+
+bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const bool bare = form_ == nullptr;
+    switch (msg) {
+    case WM_DESTROY:
+        destroying_ = true;
+        return false;
+    case kSkinnedQueryMessage:
+        if (wParam != 0) return false;  // a caption button's own action
+        result = 1;
+        return true;
+    case kSkinAttachedMessage:
+        if (lParam != 1000) return false;
+        FinishAttach();
+        result = 0;
+        return true;
+    case WM_STYLECHANGED:
+        if (wParam == static_cast<WPARAM>(GWL_STYLE))
+            style_ = reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew;
+        return false;
+    case WM_ERASEBKGND:
+        if (!bare) return false;
+        result = win::CallNext(hwnd_, msg, wParam, lParam);
+        {
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, source_.ButtonFaceBrush());
+        }
+        result = 1;
+        return true;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        if (!bare) return false;
+        result = win::CallNext(hwnd_, msg, wParam, lParam);
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        if (msg == WM_CTLCOLORSTATIC) result = reinterpret_cast<LRESULT>(source_.ButtonFaceBrush());
+        return true;
+    default: break;
+    }
+    if (!MainMenuSwitched()) return false;
+    if ((style_ & WS_CHILD) && windowKind_ != 2) return false;
+    const bool minimized = placement_ == kMinimized;
+    switch (msg) {
+    case WM_NCCALCSIZE:
+        if (minimized) return false;
+        result = OnNcCalcSize(wParam, lParam);
+        return true;
+    case WM_NCHITTEST:
+        if (minimized) return false;
+        result = OnNcHitTest(lParam);
+        return true;
+    case WM_NCPAINT:
+    case kSkinRepaintMessage:
+        if (minimized) return false;
+        PaintFrame();
+        result = 0;
+        return true;
+    case 0x00AE:  // the themed caption and frame drawing of newer systems
+    case 0x00AF:
+        result = 0;
+        return true;
+    case WM_NCACTIVATE:
+        result = OnNcActivate(wParam, lParam);
+        return true;
+    case WM_SETTEXT:
+    case WM_SETICON:
+        // The system draws its own caption for these; the skin's goes over it at once.
+        result = win::CallNext(hwnd_, msg, wParam, lParam);
+        if (msg == WM_SETTEXT) text_ = win::WindowText(hwnd_);
+        else BuildIcon();
+        PaintFrame();
+        return true;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+        if (minimized) return false;
+        return OnNcMouse(msg, wParam, lParam, result);
+    case WM_TIMER:
+        if (wParam != kHoverTimer) return false;
+        OnHoverTimer();
+        result = 0;
+        return true;
+    case WM_SIZE:
+        result = win::CallNext(hwnd_, msg, wParam, lParam);
+        OnSize(wParam);
+        return true;
+    case WM_GETMINMAXINFO:
+        result = win::CallNext(hwnd_, msg, wParam, lParam);
+        OnGetMinMaxInfo(lParam);
+        return true;
+    case WM_WINDOWPOSCHANGED: ReadPlacement(); return false;
+    case WM_COMMAND:
+        if (lParam == 0 && HIWORD(wParam) == 0) {
+            switch (LOWORD(wParam) & 0xFFF0) {
+            case SC_SIZE: case SC_MOVE: case SC_MINIMIZE: case SC_MAXIMIZE:
+            case SC_NEXTWINDOW: case SC_PREVWINDOW: case SC_CLOSE: case SC_RESTORE:
+                PostMessageW(hwnd_, WM_SYSCOMMAND, LOWORD(wParam), 0);
+                result = 0;
+                return true;
+            default: break;
+            }
+        }
+        return false;
+    case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam, result);
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (msg == WM_SYSKEYDOWN ? !OnSysKeyDown(wParam) : !(wParam == VK_F10 && menuBar_)) return false;
+        result = 0;
+        return true;
+    case WM_MENUCHAR:
+        result = OnMenuChar(wParam, lParam);
+        return result != 0;
+    case WM_MENUSELECT:
+        if (menuBar_) menuBar_->HandleMenuSelect(wParam, lParam);
+        return false;
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: return menuBar_ && menuBar_->HandleOwnerDraw(msg, wParam, lParam, result);
+    case win::CM_MENUCHANGED:
+        result = win::CallNext(hwnd_, msg, wParam, lParam);
+        if (menuBar_ && source_.MenuUpdate) {
+            menuBar_->BuildItems();
+            PaintFrame();
+        }
+        return true;
+    default: return false;
+    }
+}
+
+LRESULT TSkinnedWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
+    const bool mdiChildOff = windowKind_ == 2 && placement_ != kNormal;
+    if (borderKind_ == 2 || mdiChildOff) return win::CallNext(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+    RECT* window = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    const RECT proposed = *window;
+    win::CallNext(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+    RECT client{proposed.left + borders_.left, proposed.top + borders_.top + menuBarHeight_,
+                proposed.right - borders_.right, proposed.bottom - borders_.bottom};
+    if (client.right < client.left) client.right = client.left;
+    if (client.bottom < client.top) client.bottom = client.top;
+    if (!wParam) {
+        *window = client;
+        return 0;
+    }
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    params->rgrc[0] = client;
+    params->rgrc[1] = client;
+    params->rgrc[2] = client;
+    return WVR_VALIDRECTS;
+}
+
+LRESULT TSkinnedWindow::OnNcHitTest(LPARAM lParam) {
+    const LRESULT hit = win::CallNext(hwnd_, WM_NCHITTEST, 0, lParam);
+    if (hit != HTNOWHERE) return hit;
+    const POINT p = WindowPointFromScreen(hwnd_, lParam);
+    if (menuBarHeight_ > 0 && p.y > borders_.top) return HTMENU;
+    if (p.y > 3) return HTCAPTION;
+    return HTNOWHERE;
+}
+
+LRESULT TSkinnedWindow::OnNcActivate(WPARAM wParam, LPARAM) {
+    active_ = wParam != FALSE;
+    if (active_ && lifeState_ == kSkinned && !hoverTimer_) hoverTimer_ = SetTimer(hwnd_, kHoverTimer, 250, nullptr) != 0;
+    if (!active_ && hoverTimer_) {
+        KillTimer(hwnd_, kHoverTimer);
+        hoverTimer_ = false;
+        if (hot_) hot_->Leave();
+    }
+    PaintFrame();
+    return TRUE;
+}
+
+TNCObject* TSkinnedWindow::ObjectAt(POINT p) {
+    for (const auto& button : buttons_)
+        if (button->Contains(p)) return button.get();
+    if (menuBar_)
+        if (TMenuBarButton* item = menuBar_->HitTest(p)) return item;
+    return nullptr;
+}
+
+bool TSkinnedWindow::OnNcMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const POINT p = WindowPointFromScreen(hwnd_, lParam);
+    const POINT screen{PointX(lParam), PointY(lParam)};
+    TNCObject* object = ObjectAt(p);
+    result = 0;
+    switch (msg) {
+    case WM_NCMOUSEMOVE:
+        if (active_ && object) {
+            object->Hover();
+            return true;
+        }
+        if (hot_ && hot_ != pressed_) hot_->Leave();
+        return false;
+    case WM_NCLBUTTONDOWN: {
+        if (!object) {
+            if (wParam == HTCAPTION && placement_ == kMaximized && active_) {
+                result = win::CallNext(hwnd_, msg, HTMENU, lParam);
+                return true;
+            }
+            return false;
+        }
+        if (!active_) SetForegroundWindow(hwnd_);
+        object->Press();
+        pressed_ = object;
+        if (auto* item = dynamic_cast<TMenuBarButton*>(object)) {
+            const std::weak_ptr<bool> alive = alive_;
+            pressed_ = nullptr;
+            menuBar_->OpenItem(*item);
+            if (alive.expired() || !*alive.lock()) return true;
+            if (hot_) hot_->Leave();
+        }
+        return true;
+    }
+    case WM_NCLBUTTONUP: {
+        TNCObject* pressed = std::exchange(pressed_, nullptr);
+        if (!pressed) return false;
+        auto* button = dynamic_cast<TCaptionButton*>(pressed);
+        if (button && object == pressed) {
+            button->Release();
+            RunButtonAction(button->element.action, screen);
+        } else if (pressed == hot_) {
+            pressed->Leave();
+        }
+        return true;
+    }
+    case WM_NCLBUTTONDBLCLK:
+        if (auto* button = dynamic_cast<TCaptionButton*>(object)) {
+            if (button->element.action == 3 || button->element.action == 11) {
+                KillTimer(hwnd_, kHoverTimer);
+                hoverTimer_ = false;
+                PostClose(hwnd_);
+            }
+            return true;
+        }
+        if (object || wParam != HTCAPTION) return object != nullptr;
+        if (placement_ != kNormal) PostMessageW(hwnd_, WM_SYSCOMMAND, SC_RESTORE, 0);
+        else if (hasMaximizeBox_) PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        return true;
+    case WM_NCRBUTTONDOWN:
+        if (wParam != HTCAPTION || windowKind_ == 2) return false;
+        ShowSystemMenu(screen);
+        return true;
+    case WM_NCRBUTTONUP:
+        // The system would open its own system menu from here.
+        return wParam == HTCAPTION && windowKind_ != 2;
+    default: return false;
+    }
+}
+
+void TSkinnedWindow::RunButtonAction(int action, POINT screen) {
+    switch (action) {
+    case 0:
+        KillTimer(hwnd_, kHoverTimer);
+        hoverTimer_ = false;
+        PostClose(hwnd_);
+        break;
+    case 1:
+    case 22:
+        placement_ = placement_ == kMaximized ? kNormal : kMaximized;
+        PostMessageW(hwnd_, WM_SYSCOMMAND, placement_ == kMaximized ? SC_MAXIMIZE : SC_RESTORE, 0);
+        break;
+    case 2:
+    case 23:
+        placement_ = placement_ == kMinimized ? kNormal : kMinimized;
+        PostMessageW(hwnd_, WM_SYSCOMMAND, placement_ == kMinimized ? SC_MINIMIZE : SC_RESTORE, 0);
+        break;
+    case 3:
+    case 11:
+    case 12: ShowSystemMenu({screen.x + 1, screen.y + 1}); break;
+    case 7: case 60: case 8: case 61: case 9: case 62:
+        if (windowKind_ == 1) {
+            HWND client = FindWindowExW(hwnd_, nullptr, L"MDIClient", nullptr);
+            HWND child = client ? reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+            const WPARAM command = (action == 7 || action == 60)   ? SC_MINIMIZE
+                                   : (action == 8 || action == 61) ? SC_RESTORE
+                                                                   : SC_CLOSE;
+            if (child) PostMessageW(child, WM_SYSCOMMAND, command, 0);
+        }
+        break;
+    default: PostMessageW(hwnd_, kSkinnedQueryMessage, static_cast<WPARAM>(action), 0); break;
+    }
+}
+
+void TSkinnedWindow::ShowSystemMenu(POINT screen) {
+    const DWORD now = GetTickCount();
+    if (hasSystemMenuClick_ && now - lastSystemMenuClick_ <= GetDoubleClickTime()) {
+        hasSystemMenuClick_ = false;
+        KillTimer(hwnd_, kHoverTimer);
+        hoverTimer_ = false;
+        PostClose(hwnd_);
+        return;
+    }
+    hasSystemMenuClick_ = true;
+    lastSystemMenuClick_ = now;
+    if (source_.SkinControls.test(xcSystemMenu) && windowKind_ != 2 && systemMenu_) {
+        for (win::TMenuItem* item : systemMenu_->Items()->Items()) {
+            if (item->Tag() == 0) item->SetEnabled(placement_ != kNormal);
+            if (item->Tag() == 1) item->SetEnabled(placement_ != kMaximized);
+            if (item->Tag() == 2) item->SetEnabled(placement_ != kMinimized);
+        }
+        systemMenu_->Popup(screen.x, screen.y);
+        return;
+    }
+    ApplyStyleBits(true);
+    const std::weak_ptr<bool> alive = alive_;
+    const UINT command = static_cast<UINT>(TrackPopupMenu(GetSystemMenu(hwnd_, FALSE),
+                                                          TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
+                                                          hwnd_, nullptr));
+    if (alive.expired() || !IsWindow(hwnd_)) return;
+    if (placement_ != kMinimized) ApplyStyleBits(false);
+    if (command) PostMessageW(hwnd_, WM_SYSCOMMAND, command, 0);
+}
+
+bool TSkinnedWindow::OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+    if (command == SC_KEYMENU) {
+        const TSkinManager* manager = TSkinManager::Instance();
+        if (!menuBar_ || GetCapture() || (manager && manager->PopupTracking())) return false;
+        const auto key = static_cast<wchar_t>(lParam);
+        if (key == L' ' || key == L'-') return false;
+        if (key == 0) {
+            result = 1;  // Alt alone
+            return true;
+        }
+        if (!menuBar_->OpenByAccelerator(key)) return false;
+        result = 0;
+        return true;
+    }
+    if (command == SC_MINIMIZE) placement_ = kMinimized;
+    else if (command == SC_MAXIMIZE) placement_ = kMaximized;
+    else if (command == SC_RESTORE) placement_ = kNormal;
+    return false;
+}
+
+bool TSkinnedWindow::OnSysKeyDown(WPARAM wParam) {
+    // F10 opens the menu bar's first item, as it does on a system menu bar.
+    if (wParam != VK_F10 || !menuBar_ || (GetKeyState(VK_SHIFT) & 0x8000)) return false;
+    const TSkinManager* manager = TSkinManager::Instance();
+    if (manager && manager->PopupTracking()) return false;
+    menuBar_->OpenFirst();
+    return true;
+}
+
+LRESULT TSkinnedWindow::OnMenuChar(WPARAM wParam, LPARAM lParam) {
+    // Owner-drawn items get no access keys from the system: the skin finds them in the
+    // items' texts, which it kept.
+    auto menu = reinterpret_cast<HMENU>(lParam);
+    const wchar_t key = static_cast<wchar_t>(towupper(static_cast<wint_t>(LOWORD(wParam))));
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        if (key != 0 && MenuAccelerator(text) == key) return MAKELRESULT(i, MNC_EXECUTE);
+    }
+    return 0;
+}
+
+void TSkinnedWindow::OnSize(WPARAM type) {
+    placement_ = type == SIZE_MINIMIZED ? kMinimized : type == SIZE_MAXIMIZED ? kMaximized : kNormal;
+    if (type == SIZE_MINIMIZED) return;
+    if (windowKind_ == 2) {
+        const TSkinManager* manager = TSkinManager::Instance();
+        if (placement_ != kNormal || (manager && manager->MdiMaximized())) return;
+    }
+    if (lifeState_ == kSkinned || lifeState_ == kRecolouring) BuildRegion(false);
+}
+
+void TSkinnedWindow::OnGetMinMaxInfo(LPARAM lParam) {
+    ReadPlacement();
+    if (placement_ == kMinimized) {
+        ApplyStyleBits(true);
+    } else if (windowKind_ == 2) {
+        TSkinManager* manager = TSkinManager::Instance();
+        if (placement_ == kNormal) {
+            if (manager) manager->SetMdiMaximized(false);
+            ApplyStyleBits(false);
+        } else {
+            ApplyStyleBits(true);
+        }
+    } else {
+        ApplyStyleBits(false);
+    }
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMaxSize.x = GetSystemMetrics(SM_CXMAXIMIZED);
+    info->ptMaxSize.y = GetSystemMetrics(SM_CYMAXIMIZED);
+}
+
+void TSkinnedWindow::OnHoverTimer() {
+    const TSkinManager* manager = TSkinManager::Instance();
+    if ((manager && manager->PopupTracking()) || !hot_ || hot_ == pressed_) return;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    const POINT p{cursor.x - wr.left, cursor.y - wr.top};
+    if (!hot_->Contains(p)) hot_->Leave();
+}
+
+// ---- controls -----------------------------------------------------------------------
+
+void TSkinnedWindow::WalkControls() {
+    const SkinData* skin = source_.Skin();
+    if (!skin) return;
+    if (!form_) {
+        // A window without a form (a standard dialog): its direct children, top first.
+        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!(GetWindowLongW(child, GWL_STYLE) & WS_CHILD) || HasControlSkin(child)) continue;
+            const std::wstring wide = Lower(win::WindowClassName(child));
+            const BareWindowChoice choice = ChooseBareWindowSkin(std::string(wide.begin(), wide.end()),
+                                                                 static_cast<uint32_t>(GetWindowLongW(child, GWL_STYLE)));
+            HWND target = choice.onFirstChild ? GetWindow(child, GW_CHILD) : child;
+            if (choice.kind == SkinControlKind::None || !target) continue;
+            if (auto control = MakeControlSkin(choice.kind, nullptr, target, false, source_, *this))
+                controls_.push_back(std::move(control));
+        }
+        return;
+    }
+    SkinSwitches switches;
+    switches.disableTag = source_.DisableTag;
+    switches.skinControls = source_.SkinControls;
+    switches.classSkinMap = &source_.ClassSkinMap;
+    const TSkinElement* tabs = skin->Part(SkinPart::Tabs);
+    switches.skinHasTabs = tabs && !tabs->image.Empty();
+    const bool preview = IsPreviewForm(form_->Name(), form_->ClassName());
+    for (win::TComponent* component : form_->Components()) {
+        auto* control = dynamic_cast<win::TControl*>(component);
+        if (!control || SkinRefusedByTag(control->Tag(), source_.DisableTag)) continue;
+        auto* windowed = dynamic_cast<win::TWinControl*>(control);
+        if (windowed && !windowed->HandleAllocated()) {
+            if (preview) continue;
+            windowed->HandleNeeded();
+            if (!windowed->HandleAllocated()) continue;
+        }
+        HWND handle = windowed ? windowed->Handle() : nullptr;
+        if (handle && HasControlSkin(handle)) continue;
+        ControlFacts facts;
+        facts.className = control->ClassName();
+        facts.inheritsFrom = [control](std::string_view name) { return control->InheritsFrom(name); };
+        facts.tag = control->Tag();
+        facts.style = handle ? static_cast<uint32_t>(GetWindowLongW(handle, GWL_STYLE)) : 0;
+        facts.dateModeUpDown = (facts.style & 0x0001) != 0 && control->InheritsFrom("TDateTimePicker");
+        const SkinControlChoice choice = ChooseSkinControl(facts, switches);
+        if (choice.kind == SkinControlKind::None) continue;
+        if (auto skinControl = MakeControlSkin(choice.kind, control, handle, choice.keepColour, source_, *this))
+            controls_.push_back(std::move(skinControl));
+    }
+}
+
+void TSkinnedWindow::Recolour() {
+    if (form_ && source_.Skin()) form_->SetColor(source_.Skin()->colours.buttonFace);
+    for (const auto& control : controls_) control->Refresh();
+    lifeState_ = kRecolouring;
+    if (MainMenuSwitched()) {
+        ClaimPopupMenus();
+        borders_ = source_.Skin() ? SkinBorders(*source_.Skin(), borderKind_) : FrameBorders{};
+        ResizeToSkin(true);
+        BuildRegion(true);
+    }
+    lifeState_ = kSkinned;
+    PaintFrame();
+}
+
+}  // namespace kelo::skin
