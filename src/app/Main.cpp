@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "app/Globals.h"
-#include "app/KeloStringRes.h"
+#include "windows/Globals.h"
+#include "windows/KeloStringRes.h"
 #include "app/Platform.h"
 #include "core/Errors.h"
 #include "core/MonthTotal.h"

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "app/DataFolder.h"
-#include "app/Globals.h"
-#include "app/KeloStringRes.h"
+#include "windows/Globals.h"
+#include "windows/KeloStringRes.h"
 #include "app/Main.h"
 #include "app/Platform.h"
 #include "framework/Application.h"

@@ -1,6 +1,6 @@
 #include "windows/DropSetupFrm.h"
 
-#include "app/Globals.h"
+#include "windows/Globals.h"
 #include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"

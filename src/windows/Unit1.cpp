@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KeloStringRes.h"
+#include "windows/KeloStringRes.h"
 #include "core/Errors.h"
 #include "framework/Graphics.h"
 #include "framework/WebBrowser.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Globals.h"
+#include "windows/Globals.h"
 #include "app/Main.h"
 #include "core/UsageHistory.h"
 #include "framework/Application.h"

@@ -5,7 +5,7 @@
 
 #include "BrowserStandIn.h"
 #include "TestSupport.h"
-#include "app/KeloStringRes.h"
+#include "windows/KeloStringRes.h"
 #include "framework/Application.h"
 #include "framework/WebBrowser.h"
 #include "windows/Unit1.h"

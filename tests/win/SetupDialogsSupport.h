@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "app/Globals.h"
+#include "windows/Globals.h"
 #include "app/Main.h"
 #include "framework/Application.h"
 #include "framework/Form.h"

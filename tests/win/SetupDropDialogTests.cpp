@@ -8,7 +8,7 @@
 
 #include "SetupDialogsSupport.h"
 #include "TestSupport.h"
-#include "app/Globals.h"
+#include "windows/Globals.h"
 #include "framework/Application.h"
 #include "framework/WinFileStore.h"
 #include "windows/DropFrm.h"

@@ -10,7 +10,7 @@
 
 #include "SetupDialogsSupport.h"
 #include "TestSupport.h"
-#include "app/Globals.h"
+#include "windows/Globals.h"
 #include "app/Main.h"
 #include "framework/Application.h"
 #include "framework/WinFileStore.h"

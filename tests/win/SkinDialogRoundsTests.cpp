@@ -15,7 +15,7 @@
 #include "SetupDialogsSupport.h"
 #include "SkinTestSupport.h"
 #include "TestSupport.h"
-#include "app/Globals.h"
+#include "windows/Globals.h"
 #include "app/Main.h"
 #include "framework/Application.h"
 #include "framework/Handle.h"
