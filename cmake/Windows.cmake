@@ -3,11 +3,30 @@
 set(KELO_WIN_FLAGS -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601)
 set(KELO_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
+# The same sources give the same Kelo.exe in any folder and at any time: no link time in
+# the header, no folder of the build in the program (assertion texts name files by
+# their place in the source tree).
+set(KELO_PATH_MAP -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+target_compile_options(kelo_core PUBLIC ${KELO_PATH_MAP})
+set(KELO_REPRODUCIBLE_LINK -Wl,--no-insert-timestamp)
+
+# The version resource and the application manifest take the project's version.
+set(KELO_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
+string(REPLACE "." "," KELO_VERSION_COMMAS ${KELO_VERSION_QUAD})
+set(KELO_GENERATED ${CMAKE_BINARY_DIR}/generated)
+file(CONFIGURE OUTPUT ${KELO_GENERATED}/KeloVersion.h CONTENT
+"#define KELO_VERSION_COMMAS @KELO_VERSION_COMMAS@
+#define KELO_VERSION_TEXT \"@PROJECT_VERSION@\"
+" @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/Kelo.exe.manifest.in ${KELO_GENERATED}/Kelo.exe.manifest @ONLY)
+
 # The resource script embeds the form descriptions and images: rebuild it when they change.
 file(GLOB KELO_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/forms/*.kfm
      ${CMAKE_SOURCE_DIR}/resources/*.ico ${CMAKE_SOURCE_DIR}/resources/*.bmp)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Kelo.rc PROPERTIES
-                            OBJECT_DEPENDS "${KELO_RESOURCE_FILES}")
+  OBJECT_DEPENDS "${KELO_RESOURCE_FILES};${KELO_GENERATED}/KeloVersion.h;${KELO_GENERATED}/Kelo.exe.manifest"
+  INCLUDE_DIRECTORIES ${KELO_GENERATED})
 
 file(GLOB KELO_FRAMEWORK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/framework/*.cpp)
 add_library(kelo_framework STATIC ${KELO_FRAMEWORK_SOURCES})
@@ -22,7 +41,9 @@ target_compile_options(kelo_app PRIVATE -Wall -Wextra)
 
 add_executable(Kelo WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)
 target_link_libraries(Kelo PRIVATE kelo_app)
-target_link_options(Kelo PRIVATE -municode -mwindows ${KELO_STATIC_LINK})
+# Stripped: the debugging sections come from the runtime libraries only and would double
+# the size of the download.
+target_link_options(Kelo PRIVATE -municode -mwindows ${KELO_STATIC_LINK} ${KELO_REPRODUCIBLE_LINK} -s)
 set_target_properties(Kelo PROPERTIES OUTPUT_NAME Kelo RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # GoogleTest built from Debian's sources with the cross compiler.
