@@ -41,7 +41,9 @@ POINT WindowPointFromScreen(HWND hwnd, POINT screen) {
     return {screen.x - wr.left, screen.y - wr.top};
 }
 
-POINT WindowPointFromScreen(HWND hwnd, LPARAM lParam) { return WindowPointFromScreen(hwnd, {PointX(lParam), PointY(lParam)}); }
+POINT WindowPointFromScreen(HWND hwnd, LPARAM lParam) {
+    return WindowPointFromScreen(hwnd, {PointX(lParam), PointY(lParam)});
+}
 
 }  // namespace
 
@@ -764,7 +766,7 @@ bool TSkinnedWindow::OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result)
         const TSkinManager* manager = TSkinManager::Instance();
         const bool tracking = manager && manager->PopupTracking();
         const auto key = static_cast<wchar_t>(lParam);
-        if (key == L' ' && windowKind_ != 2 && !tracking) {
+        if (key == L' ' && windowKind_ != 2 && placement_ != kMinimized && !tracking) {
             // Alt+Space: the system would find no system menu, the skin took it away.
             PopupSystemMenu(SystemMenuCorner());
             result = 0;
