@@ -1,7 +1,9 @@
 """Kelo's skin as a user sees it: the alarm box, the main window, the options
 dialog opened with Alt+O then S, the system's open-file dialog of the options,
 the mini window settings dialog opened from the skinned menu bar with the mouse, the bar's drop-downs and the tray menu,
-each screenshot and judged by its pixels; the arrow keys in a drop-down; the
+each screenshot and judged by its pixels; the arrow keys in a drop-down; Alt+Space
+opening the skinned system menu and Alt+F4 closing a skinned window; a double click
+on the caption maximising the main window onto the work area and restoring it; the
 skin's close button putting the program into the tray.
 
     python3 tests/e2e/test_skin.py BUILD_DIR
@@ -49,6 +51,7 @@ MENU_LINE, MENU_PAGE = (166, 172, 181), (250, 250, 251)
 CLOSE_HOT = (196, 72, 72)
 BORDER, CAPTION_HEIGHT = 5, 29
 CLOSE_X, CLOSE_Y, CAPTION_BUTTON = 25, 5, 21   # from the right edge; 21 x 21
+ICON_LEFT, ICON_BOTTOM = 8, 23                  # the caption icon, 16 x 16 at (8, 7)
 
 
 def history(lines):
@@ -491,6 +494,56 @@ class SkinEndToEnd(unittest.TestCase):
         self.assertEqual(self.drv("inspect", self.main, "MenuShowMain").split("\t")[1], "0",
                          "显示主窗口 loses its check mark")
 
+    # -- the keyboard and maximising -------------------------------------------
+
+    def work_area(self):
+        """The screen less Wine's taskbar at its bottom."""
+        width, height = (int(v) for v in self.drv("screen").split())
+        taskbar = self.env.find_window("Shell_TrayWnd")
+        return (0, 0, width, self.rect(taskbar)[1] if taskbar else height)
+
+    def test_47_alt_space_opens_the_skinned_system_menu_below_the_caption_icon(self):
+        self.activate(self.main)
+        left, top, _, _ = self.rect(self.main)
+        self.env.xdotool("key", "alt+space")
+        menu, rows = self.open_menu("skin-system-menu-keyboard.png")
+        self.assertEqual(menu[:2], (left + ICON_LEFT, top + ICON_BOTTOM), "the menu hangs below the caption icon")
+        self.assertEqual(len(rows), 4, f"Restore, Maximize, Minimize and Close: {rows}")
+        self.env.xdotool("key", "Escape")
+        self.wait_menus_closed()
+        # Alt+F4 still closes a skinned window.
+        self.env.xdotool("key", "alt+o")
+        self.open_menu(None)
+        self.env.xdotool("key", "s")
+        dialog = self.env.find_window(SETUP_CLASS, timeout_ms=10000)
+        self.assertIsNotNone(dialog, "the options dialog did not open")
+        self.addCleanup(self.close_dialog, dialog)
+        self.wait_until(lambda: self.drv("foreground") == f"{dialog}\n", what="the dialog in front")
+        self.env.xdotool("key", "alt+F4")
+        self.wait_until(lambda: not self.visible(dialog), what="Alt+F4 closing the options dialog")
+
+    def test_48_caption_double_click_maximises_the_main_window_onto_the_work_area_and_restores_it(self):
+        self.activate(self.main)
+        normal, work = self.rect(self.main), self.work_area()
+
+        def double_click_caption(want, what):
+            left, top, right, _ = self.rect(self.main)
+            self.env.xdotool("mousemove", left + (right - left) * 3 // 5, top + 14,
+                             "click", "--repeat", 2, "--delay", 80, 1)
+            self.wait_until(lambda: self.rect(self.main) == want, what=f"{what} by a double click on the caption")
+            time.sleep(0.5)
+
+        double_click_caption(work, f"maximising onto the work area {work}")
+        screen = self.shoot("skin-maximised.png")
+        left, top, right, _ = work
+        self.assertEqual([screen.at(left + (right - left) * k // 20, top + y) for k in (11, 13) for y in (3, 14)],
+                         [CAPTION_ACTIVE] * 4, "the whole caption is on the screen")
+        self.assertGreater(screen.count({(240, 243, 246)}, right - CLOSE_X, top + CLOSE_Y,
+                                       right - CLOSE_X + CAPTION_BUTTON, top + CLOSE_Y + CAPTION_BUTTON), 8,
+                           "the close button's cross is on the screen")
+        double_click_caption(normal, "restoring")
+        double_click_caption(work, "maximising again")
+        double_click_caption(normal, "restoring again")
 
 if __name__ == "__main__":
     BUILD_DIR = build_dir_from_args(sys.argv)

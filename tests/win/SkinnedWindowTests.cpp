@@ -155,6 +155,39 @@ struct MenuWatch {
     }
 };
 
+// Clicks at a screen point with the system's own mouse input.
+void InputClick(POINT at) {
+    const int width = GetSystemMetrics(SM_CXSCREEN) - 1, height = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT inputs[3]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = at.x * 65535 / width;
+        input.mi.dy = at.y * 65535 / height;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+// Gives the second click of a double click once the first one's menu is open.
+struct SecondClick {
+    static inline POINT at{};
+    static inline bool given = false;
+    UINT_PTR timer;
+    explicit SecondClick(POINT point) : timer(SetTimer(nullptr, 0, 20, &Tick)) {
+        at = point;
+        given = false;
+    }
+    ~SecondClick() { KillTimer(nullptr, timer); }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (given || !menu || !IsWindowVisible(menu)) return;
+        given = true;
+        InputClick(at);
+    }
+};
+
 class SkinnedWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -247,6 +280,16 @@ TEST_F(SkinnedWindowTest, CaptionButtonsDoTheirActions) {
     Click(hwnd_, *maximise);
     EXPECT_EQ(RunPostedSystemCommand(hwnd_), SC_MAXIMIZE);
     EXPECT_TRUE(IsZoomed(hwnd_));
+    {
+        // The whole skinned frame on the screen, the taskbar left free.
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT maximised;
+        GetWindowRect(hwnd_, &maximised);
+        EXPECT_TRUE(EqualRect(&maximised, &monitor.rcWork))
+            << maximised.left << "," << maximised.top << " " << maximised.right << "," << maximised.bottom;
+    }
     const skin::TCaptionButton* restore = VisibleButton(hwnd_, 1);
     ASSERT_NE(restore, nullptr);
     EXPECT_NE(restore, maximise) << "a maximised window shows the restore button";
@@ -261,6 +304,14 @@ TEST_F(SkinnedWindowTest, CaptionButtonsDoTheirActions) {
     Click(hwnd_, *minimise);
     EXPECT_EQ(RunPostedSystemCommand(hwnd_), SC_MINIMIZE);
     EXPECT_TRUE(IsIconic(hwnd_));
+    {
+        // The skin lays its caption buttons out whenever it paints: they stay where the
+        // restored frame had them when nothing of the skin is painted.
+        const RECT closeBefore = VisibleButton(hwnd_, 0)->rect;
+        SendMessageW(hwnd_, WM_NCACTIVATE, TRUE, 0);
+        SendMessageW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Skinned"));
+        EXPECT_TRUE(EqualRect(&VisibleButton(hwnd_, 0)->rect, &closeBefore)) << "painted while minimised";
+    }
     ShowWindow(hwnd_, SW_RESTORE);
     test::PumpFor(50);
 
@@ -273,9 +324,54 @@ TEST_F(SkinnedWindowTest, CaptionButtonsDoTheirActions) {
     ShowSkinned();
     const skin::TCaptionButton* icon = VisibleButton(hwnd_, 3);
     ASSERT_NE(icon, nullptr);
-    SendMessageW(hwnd_, WM_NCLBUTTONDBLCLK, HTCAPTION, ScreenCentre(hwnd_, icon->rect));
-    EXPECT_TRUE(PumpUntil([this] { return !IsWindowVisible(hwnd_); })) << "double click on the icon";
+    const LPARAM centre = ScreenCentre(hwnd_, icon->rect);
+    const POINT onIcon{static_cast<short>(LOWORD(centre)), static_cast<short>(HIWORD(centre))};
+    {
+        // The first click opens the system menu, the second closes the window.
+        SecondClick second(onIcon);
+        MenuWatch watch(1500);
+        InputClick(onIcon);
+        EXPECT_TRUE(PumpUntil([this] { return !IsWindowVisible(hwnd_); }, 4000)) << "double click on the icon";
+        EXPECT_TRUE(SecondClick::given) << "the first click opened the system menu";
+    }
     EXPECT_EQ(closed, 2);
+}
+
+// A held caption button shows pressed only while the pointer is over it; any release ends
+// the press, and only a release over the button runs its action.
+TEST_F(SkinnedWindowTest, HeldCaptionButtonFollowsThePointerUntilAnyRelease) {
+    ShowSkinned();
+    const skin::TCaptionButton* close = VisibleButton(hwnd_, 0);
+    ASSERT_NE(close, nullptr);
+    const LPARAM onButton = ScreenCentre(hwnd_, close->rect);
+    POINT overButton{static_cast<short>(LOWORD(onButton)), static_cast<short>(HIWORD(onButton))};
+    ScreenToClient(hwnd_, &overButton);
+    const LPARAM clientOver = MAKELPARAM(overButton.x, overButton.y), clientAway = MAKELPARAM(40, 40);
+
+    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, onButton);
+    EXPECT_EQ(close->state, skin::TNCObject::kPressed);
+    ASSERT_EQ(GetCapture(), hwnd_) << "the pointer's messages come to the window while the button is held";
+    SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, clientAway);
+    EXPECT_EQ(close->state, skin::TNCObject::kNormal) << "the pointer left the held button";
+    SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, clientOver);
+    EXPECT_EQ(close->state, skin::TNCObject::kPressed) << "the pointer is back over the held button";
+    SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, clientAway);
+    SendMessageW(hwnd_, WM_LBUTTONUP, 0, clientAway);
+    EXPECT_EQ(close->state, skin::TNCObject::kNormal);
+    EXPECT_EQ(GetCapture(), nullptr);
+    // A later drag from the client area that ends over the button.
+    SendMessageW(hwnd_, WM_NCLBUTTONUP, HTCAPTION, onButton);
+    EXPECT_EQ(RunPostedSystemCommand(hwnd_), 0u) << "a release away from the button ended its press";
+
+    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, onButton);
+    ReleaseCapture();
+    EXPECT_EQ(close->state, skin::TNCObject::kNormal) << "losing the capture ends the press";
+    SendMessageW(hwnd_, WM_NCLBUTTONUP, HTCAPTION, onButton);
+    EXPECT_EQ(RunPostedSystemCommand(hwnd_), 0u);
+
+    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, onButton);
+    SendMessageW(hwnd_, WM_LBUTTONUP, 0, clientOver);
+    EXPECT_EQ(RunPostedSystemCommand(hwnd_), SC_CLOSE) << "a release over the held button";
 }
 
 TEST_F(SkinnedWindowTest, RegionFollowsTheMagentaCornersAndTheSize) {

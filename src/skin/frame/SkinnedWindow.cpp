@@ -35,10 +35,14 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-POINT WindowPointFromScreen(HWND hwnd, LPARAM lParam) {
+POINT WindowPointFromScreen(HWND hwnd, POINT screen) {
     RECT wr;
     GetWindowRect(hwnd, &wr);
-    return {PointX(lParam) - wr.left, PointY(lParam) - wr.top};
+    return {screen.x - wr.left, screen.y - wr.top};
+}
+
+POINT WindowPointFromScreen(HWND hwnd, LPARAM lParam) {
+    return WindowPointFromScreen(hwnd, {PointX(lParam), PointY(lParam)});
 }
 
 }  // namespace
@@ -234,7 +238,7 @@ void TSkinnedWindow::ClaimPopupMenus() {
 
 void TSkinnedWindow::BuildCaptionButtons() {
     hot_ = nullptr;
-    pressed_ = nullptr;
+    ForgetPress();
     buttons_.clear();
     const SkinData* skin = source_.Skin();
     if (!skin) return;
@@ -245,7 +249,7 @@ void TSkinnedWindow::BuildCaptionButtons() {
 
 void TSkinnedWindow::DropCaptionButtons() {
     hot_ = nullptr;
-    pressed_ = nullptr;
+    ForgetPress();
     buttons_.clear();
 }
 
@@ -345,7 +349,7 @@ void TSkinnedWindow::Detach() {
     GetClientRect(hwnd_, &client);
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
     hot_ = nullptr;
-    pressed_ = nullptr;
+    ForgetPress();
     buttons_.clear();
     if (menuBar_) menuBar_->GiveMenuBack();
     menuBar_.reset();
@@ -458,7 +462,7 @@ bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         result = win::CallNext(hwnd_, msg, wParam, lParam);
         if (msg == WM_SETTEXT) text_ = win::WindowText(hwnd_);
         else BuildIcon();
-        PaintFrame();
+        if (!minimized) PaintFrame();
         return true;
     case WM_NCMOUSEMOVE:
     case WM_NCLBUTTONDOWN:
@@ -468,6 +472,15 @@ bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_NCRBUTTONUP:
         if (minimized) return false;
         return OnNcMouse(msg, wParam, lParam, result);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        if (!pressed_) return false;
+        OnHeldButtonMouse(msg, lParam);
+        result = 0;
+        return true;
+    case WM_CAPTURECHANGED:
+        if (pressed_ && reinterpret_cast<HWND>(lParam) != hwnd_) EndPress(std::nullopt);
+        return false;
     case WM_TIMER:
         if (wParam != kHoverTimer) return false;
         OnHoverTimer();
@@ -549,14 +562,17 @@ LRESULT TSkinnedWindow::OnNcHitTest(LPARAM lParam) {
     return HTNOWHERE;
 }
 
-LRESULT TSkinnedWindow::OnNcActivate(WPARAM wParam, LPARAM) {
+LRESULT TSkinnedWindow::OnNcActivate(WPARAM wParam, LPARAM lParam) {
     active_ = wParam != FALSE;
     if (active_ && lifeState_ == kSkinned && !hoverTimer_) hoverTimer_ = SetTimer(hwnd_, kHoverTimer, 250, nullptr) != 0;
+    if (!active_) EndPress(std::nullopt);
     if (!active_ && hoverTimer_) {
         KillTimer(hwnd_, kHoverTimer);
         hoverTimer_ = false;
         if (hot_) hot_->Leave();
     }
+    // A minimised window shows the system's own caption.
+    if (placement_ == kMinimized) return win::CallNext(hwnd_, WM_NCACTIVATE, wParam, lParam);
     PaintFrame();
     return TRUE;
 }
@@ -592,28 +608,23 @@ bool TSkinnedWindow::OnNcMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         }
         if (!active_) SetForegroundWindow(hwnd_);
         object->Press();
-        pressed_ = object;
         if (auto* item = dynamic_cast<TMenuBarButton*>(object)) {
             const std::weak_ptr<bool> alive = alive_;
-            pressed_ = nullptr;
             menuBar_->OpenItem(*item);
             if (alive.expired() || !*alive.lock()) return true;
             if (hot_) hot_->Leave();
+            return true;
         }
+        // Held like the system's own caption buttons: the pointer's messages come here
+        // wherever it goes until the button is let go.
+        pressed_ = object;
+        SetCapture(hwnd_);
         return true;
     }
-    case WM_NCLBUTTONUP: {
-        TNCObject* pressed = std::exchange(pressed_, nullptr);
-        if (!pressed) return false;
-        auto* button = dynamic_cast<TCaptionButton*>(pressed);
-        if (button && object == pressed) {
-            button->Release();
-            RunButtonAction(button->element.action, screen);
-        } else if (pressed == hot_) {
-            pressed->Leave();
-        }
+    case WM_NCLBUTTONUP:
+        if (!pressed_) return false;
+        EndPress(screen);
         return true;
-    }
     case WM_NCLBUTTONDBLCLK:
         if (auto* button = dynamic_cast<TCaptionButton*>(object)) {
             if (button->element.action == 3 || button->element.action == 11) {
@@ -636,6 +647,38 @@ bool TSkinnedWindow::OnNcMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         return wParam == HTCAPTION && windowKind_ != 2;
     default: return false;
     }
+}
+
+void TSkinnedWindow::OnHeldButtonMouse(UINT msg, LPARAM lParam) {
+    POINT screen{PointX(lParam), PointY(lParam)};
+    ClientToScreen(hwnd_, &screen);
+    if (msg == WM_LBUTTONUP) {
+        EndPress(screen);
+        return;
+    }
+    const bool over = pressed_->Contains(WindowPointFromScreen(hwnd_, screen));
+    const int shown = over ? TNCObject::kPressed : TNCObject::kNormal;
+    if (pressed_->state == shown) return;
+    pressed_->state = shown;
+    pressed_->Draw();
+}
+
+void TSkinnedWindow::EndPress(std::optional<POINT> releasedAt) {
+    TNCObject* pressed = std::exchange(pressed_, nullptr);
+    if (!pressed) return;
+    if (GetCapture() == hwnd_) ReleaseCapture();
+    auto* button = dynamic_cast<TCaptionButton*>(pressed);
+    if (button && releasedAt && button->Contains(WindowPointFromScreen(hwnd_, *releasedAt))) {
+        button->Release();
+        RunButtonAction(button->element.action, *releasedAt);
+    } else {
+        pressed->Leave();
+    }
+}
+
+void TSkinnedWindow::ForgetPress() {
+    pressed_ = nullptr;
+    if (GetCapture() == hwnd_) ReleaseCapture();
 }
 
 void TSkinnedWindow::RunButtonAction(int action, POINT screen) {
@@ -683,6 +726,21 @@ void TSkinnedWindow::ShowSystemMenu(POINT screen) {
     }
     hasSystemMenuClick_ = true;
     lastSystemMenuClick_ = now;
+    PopupSystemMenu(screen);
+}
+
+POINT TSkinnedWindow::SystemMenuCorner() const {
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    for (const auto& button : buttons_) {
+        const int action = button->element.action;
+        if (button->visible && (action == 3 || action == 11 || action == 12))
+            return {wr.left + button->rect.left, wr.top + button->rect.bottom};
+    }
+    return {wr.left + borders_.left, wr.top + borders_.top};
+}
+
+void TSkinnedWindow::PopupSystemMenu(POINT screen) {
     if (source_.SkinControls.test(xcSystemMenu) && windowKind_ != 2 && systemMenu_) {
         for (win::TMenuItem* item : systemMenu_->Items()->Items()) {
             if (item->Tag() == 0) item->SetEnabled(placement_ != kNormal);
@@ -706,8 +764,15 @@ bool TSkinnedWindow::OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result)
     const UINT command = static_cast<UINT>(wParam & 0xFFF0);
     if (command == SC_KEYMENU) {
         const TSkinManager* manager = TSkinManager::Instance();
-        if (!menuBar_ || GetCapture() || (manager && manager->PopupTracking())) return false;
+        const bool tracking = manager && manager->PopupTracking();
         const auto key = static_cast<wchar_t>(lParam);
+        if (key == L' ' && windowKind_ != 2 && placement_ != kMinimized && !tracking) {
+            // Alt+Space: the system would find no system menu, the skin took it away.
+            PopupSystemMenu(SystemMenuCorner());
+            result = 0;
+            return true;
+        }
+        if (!menuBar_ || GetCapture() || tracking) return false;
         if (key == L' ' || key == L'-') return false;
         if (key == 0) {
             result = 1;  // Alt alone
@@ -772,8 +837,23 @@ void TSkinnedWindow::OnGetMinMaxInfo(LPARAM lParam) {
         ApplyStyleBits(false);
     }
     auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMaxSize.x = GetSystemMetrics(SM_CXMAXIMIZED);
-    info->ptMaxSize.y = GetSystemMetrics(SM_CYMAXIMIZED);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (windowKind_ == 2 || borderKind_ == 2 ||
+        !GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        info->ptMaxSize.x = GetSystemMetrics(SM_CXMAXIMIZED);
+        info->ptMaxSize.y = GetSystemMetrics(SM_CYMAXIMIZED);
+        return;
+    }
+    // The system's maximised rectangle hangs its own, thicker frame off the screen; the
+    // skin's frame is thinner and belongs on the screen, so a maximised skinned window
+    // covers the work area of its monitor and leaves the taskbar free. The position is
+    // counted from the monitor's origin.
+    const RECT& work = monitor.rcWork;
+    info->ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+    info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
+    info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, info->ptMaxSize.x);
+    info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
 }
 
 void TSkinnedWindow::OnHoverTimer() {

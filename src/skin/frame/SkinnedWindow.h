@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,7 @@ public:
     void PaintFrame();
     // Runs a caption button's action, as a click on it does.
     void RunButtonAction(int action, POINT screenPoint);
+    // A click on the system-menu button: a second one within the double-click time closes.
     void ShowSystemMenu(POINT screenPoint);
 
 private:
@@ -115,6 +117,16 @@ private:
     void OnSize(WPARAM type);
     void OnGetMinMaxInfo(LPARAM lParam);
     void OnHoverTimer();
+    // A held caption button (pressed with the left button, the mouse captured).
+    void OnHeldButtonMouse(UINT msg, LPARAM lParam);
+    // Ends the press; a release over the held button (screen point) runs its action.
+    void EndPress(std::optional<POINT> releasedAt);
+    // Drops the press without drawing (its button goes).
+    void ForgetPress();
+    // The skinned system menu, or the window's own, at the point.
+    void PopupSystemMenu(POINT screenPoint);
+    // Below the caption icon, where the keyboard opens the system menu.
+    POINT SystemMenuCorner() const;
     void ApplyStyleBits(bool withButtons);
 
     // Attaching pieces.
