@@ -128,6 +128,10 @@ LRESULT TApplication::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case CM_RELEASE:
+        // A form is unlisted when its window goes: one already gone is found no more.
+        delete dynamic_cast<TCustomForm*>(TWinControl::FromHandle(reinterpret_cast<HWND>(wParam)));
+        return 0;
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
         if (mainForm_) return mainForm_->Perform(msg, wParam, lParam);

@@ -177,6 +177,10 @@ void TCustomForm::Close() {
     else Hide();
 }
 
+void TCustomForm::Release() {
+    PostMessageW(Application().Handle(), CM_RELEASE, reinterpret_cast<WPARAM>(Handle()), 0);
+}
+
 int TCustomForm::ShowModal() {
     HandleNeeded();
     modalResult_ = 0;

@@ -8,6 +8,9 @@
 
 namespace kelo::win {
 
+// Posted to the application window to free a form (TCustomForm::Release).
+inline constexpr UINT CM_RELEASE = 0xB032;
+
 class TMainMenu;
 
 enum class TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -47,6 +50,9 @@ public:
     void Hide();
     // Asks OnCloseQuery, then ends the program (main form) or hides the form.
     void Close();
+    // Frees the form once the messages under way are done (a modeless form that goes
+    // when it is closed): the application window frees it, found by its handle.
+    void Release();
     // Runs the form as a modal dialog until ModalResult is set; returns it.
     int ShowModal();
     int ModalResult() const { return modalResult_; }

@@ -15,6 +15,35 @@ constexpr const char* kSection = "DropForm";
 constexpr int kPreviewPoints = 9;
 constexpr int kDefaultOpacity = 150;
 
+// The look of the mini window that the dialog starts from where the file says nothing.
+struct MiniLook {
+    std::wstring fontName = TFrmDropSetup::kDefaultFontName;
+    int styleIndex = 0;
+    TColor fontColor = clLime;  // as a mini window starts
+    int opacity = kDefaultOpacity;
+    TColor formColor = clBlack;
+};
+
+int StyleIndexOf(unsigned style) {
+    if (style & win::fsBold) return 1;
+    if (style & win::fsItalic) return 2;
+    if (style & win::fsUnderline) return 3;
+    return 0;
+}
+
+// What the current mini window shows now, or how a new one starts when there is none.
+MiniLook CurrentMiniLook() {
+    MiniLook look;
+    if (!FrmDrop) return look;
+    const win::TFont& font = FrmDrop->LabelsFont();
+    look.fontName = font.Name();
+    look.styleIndex = StyleIndexOf(font.Style());
+    look.fontColor = font.Color();
+    look.opacity = FrmDrop->Opacity();
+    look.formColor = FrmDrop->FormColor();
+    return look;
+}
+
 template <class T>
 T* Require(const win::TComponent& form, const char* name) {
     T* component = form.Find<T>(name);
@@ -54,6 +83,8 @@ TFrmDropSetup::TFrmDropSetup(win::TComponent* owner, std::string appDir)
 
 TFrmDropSetup* TFrmDropSetup::Open(win::TComponent* owner, std::string appDir) {
     auto* dialog = new TFrmDropSetup(owner, std::move(appDir));
+    // Each opening is a new dialog: a closed one goes, so that openings add up to nothing.
+    dialog->OnClose = [dialog](win::TComponent*) { dialog->Release(); };
     FrmDropSetup = dialog;
     dialog->Show();
     return dialog;
@@ -91,16 +122,20 @@ void TFrmDropSetup::FormCreate() {
     win::HandleExceptions(nullptr, [this] { ReadSettings(); });
 }
 
+// A value the file does not hold starts from what the mini window shows, so that opening
+// the dialog leaves the mini window as it is (its green text would otherwise turn black
+// on its black panel).
 void TFrmDropSetup::ReadSettings() {
     const win::TIniFile ini(iniPath_);
+    const MiniLook now = CurrentMiniLook();
     // A family that is not installed leaves the layout's family chosen.
-    const std::wstring stored = win::Widen(ini.ReadString(kSection, "FontName", "宋体"));
+    const std::wstring stored = win::Widen(ini.ReadString(kSection, "FontName", win::Narrow(now.fontName)));
     cboxFont_->SetFontName(stored);
     if (cboxFont_->FontName().empty()) cboxFont_->SetFontName(kDefaultFontName);
-    cboxFontStyle_->SetItemIndex(ini.ReadInteger(kSection, "FontStyle", 0));
-    cboxColor_->SetSelectedColor(ini.ReadInteger(kSection, "FontColor", clBlack));
-    udnTransparence_->SetPosition(ini.ReadInteger(kSection, "Transparence", kDefaultOpacity));
-    cboxFormColor_->SetSelectedColor(ini.ReadInteger(kSection, "FormColor", clBlack));
+    cboxFontStyle_->SetItemIndex(ini.ReadInteger(kSection, "FontStyle", now.styleIndex));
+    cboxColor_->SetSelectedColor(ini.ReadInteger(kSection, "FontColor", now.fontColor));
+    udnTransparence_->SetPosition(ini.ReadInteger(kSection, "Transparence", now.opacity));
+    cboxFormColor_->SetSelectedColor(ini.ReadInteger(kSection, "FormColor", now.formColor));
 
     win::TFont& preview = MemoTest_->Font();
     preview.SetName(PickedFontName());
@@ -161,15 +196,17 @@ void TFrmDropSetup::btnOKClick() {
 void TFrmDropSetup::btnCancelClick() { Close(); }
 
 // The style list moves back without its change event, so the preview and the mini
-// window keep their style; the colours and the opacity go back through theirs.
+// window keep their style; the colours and the opacity go back through theirs, to the
+// look a mini window starts with.
 void TFrmDropSetup::btnDefaultClick() {
+    const MiniLook start;
     cboxFontStyle_->SetItemIndex(0);
-    cboxColor_->SetSelectedColor(clBlack);
-    udnTransparence_->SetPosition(kDefaultOpacity);
+    cboxColor_->SetSelectedColor(start.fontColor);
+    udnTransparence_->SetPosition(start.opacity);
     // A box that already shows the number reports no change, yet another dialog may
     // have given the mini window another opacity since.
     edtTransparenceChange();
-    cboxFormColor_->SetSelectedColor(clBlack);
+    cboxFormColor_->SetSelectedColor(start.formColor);
 }
 
 }  // namespace kelo::app

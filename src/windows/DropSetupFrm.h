@@ -27,8 +27,8 @@ public:
     // the current mini window's colours; it starts hidden.
     TFrmDropSetup(win::TComponent* owner, std::string appDir);
     ~TFrmDropSetup() override;
-    // A new dialog owned by the requesting window, shown without blocking; it goes
-    // with its owner.
+    // A new dialog owned by the requesting window, shown without blocking; it is freed
+    // when it is closed, or goes with its owner.
     static TFrmDropSetup* Open(win::TComponent* owner, std::string appDir);
 
     void Loaded() override;

@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 #include "windows/Globals.h"
 #include "framework/Application.h"
+#include "framework/Graphics.h"
 #include "framework/WinFileStore.h"
 #include "windows/DropFrm.h"
 #include "windows/DropSetupFrm.h"
@@ -132,19 +133,38 @@ TEST_F(SetupMiniWindow, TabGoesThroughThePickersTheBoxAndTheButtons) {
     test::ExpectTabOrder(d, order);
 }
 
-TEST_F(SetupMiniWindow, WithoutSettingsTheMiniWindowsGreenTextTurnsBlack) {
+// Without stored values the dialog starts from the mini window's own look: opening it
+// changes nothing there (the green text once turned black on its black panel).
+TEST_F(SetupMiniWindow, WithoutSettingsTheDialogStartsFromTheMiniWindowsLook) {
     TFrmDrop& mini = NewMiniWindow();
     ExpectLabels(mini, clLime, 0);
     TFrmDropSetup& d = Open();
-    ExpectLabels(mini, clBlack, 0);
+    ExpectLabels(mini, clLime, 0);
     EXPECT_EQ(mini.FormColor(), clBlack);
     EXPECT_EQ(mini.Opacity(), 150);
-    EXPECT_EQ(Preview(d).Color(), clBlack);
+    EXPECT_EQ(Preview(d).Color(), clLime);
     EXPECT_EQ(Preview(d).Height(), -12) << "9 points";
     EXPECT_EQ(Preview(d).Style(), 0u);
     EXPECT_EQ(Get<win::TComboBox>(d, "cboxFontStyle").ItemIndex(), 0);
     EXPECT_EQ(test::WindowText(Hwnd(d, "edtTransparence")), L"150");
     EXPECT_FALSE(test::FileExists(IniPath()));
+}
+
+// A dialog opened as the program opens it is freed when it is closed.
+TEST_F(SetupMiniWindow, AClosedDialogGoesAndOpeningsAddUpToNothing) {
+    NewMiniWindow();
+    auto round = [this] {
+        TFrmDropSetup* d = TFrmDropSetup::Open(nullptr, dir.Path());
+        const HWND hwnd = d->Handle();
+        test::ClickButton(Hwnd(*d, "btnCancel"));
+        test::DrainMessages();
+        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_EQ(app::FrmDropSetup, nullptr);
+    };
+    round();
+    const long gdi = win::LiveGdiObjects();
+    for (int i = 0; i < 3; ++i) round();
+    EXPECT_EQ(win::LiveGdiObjects(), gdi);
 }
 
 TEST_F(SetupMiniWindow, OpeningShowsTheStoredLookAndAppliesItsColoursAndOpacity) {
@@ -167,14 +187,14 @@ TEST_F(SetupMiniWindow, UnderlineShowsAtOnceAndIsStoredForTheNextMiniWindow) {
     TFrmDrop& mini = NewMiniWindow();
     TFrmDropSetup& d = Open(true);
     test::ChooseInCombo(Hwnd(d, "cboxFontStyle"), 3);
-    ExpectLabels(mini, clBlack, win::fsUnderline);
+    ExpectLabels(mini, clLime, win::fsUnderline);
     EXPECT_EQ(Preview(d).Style(), static_cast<unsigned>(win::fsUnderline));
     EXPECT_FALSE(test::FileExists(IniPath()));
     test::ClickButton(Hwnd(d, "btnOK"));
     EXPECT_FALSE(IsWindowVisible(d.Handle()));
     const std::string ini = Ini();
     EXPECT_NE(ini.find("\r\nFontStyle=3\r\n"), std::string::npos) << ini;
-    ExpectLabels(NewMiniWindow(), clBlack, win::fsUnderline);
+    ExpectLabels(NewMiniWindow(), clLime, win::fsUnderline);
 }
 
 TEST_F(SetupMiniWindow, OkWritesTheFiveKeysInOrder) {
@@ -200,8 +220,8 @@ TEST_F(SetupMiniWindow, DefaultsKeepThePreviewsAndTheMiniWindowsStyle) {
     test::ClickButton(Hwnd(d, "btnDefault"));
     EXPECT_EQ(Get<win::TComboBox>(d, "cboxFontStyle").ItemIndex(), 0);
     EXPECT_EQ(Preview(d).Style(), static_cast<unsigned>(win::fsUnderline));
-    ExpectLabels(mini, clBlack, win::fsUnderline);
-    EXPECT_EQ(Preview(d).Color(), clBlack);
+    ExpectLabels(mini, clLime, win::fsUnderline);
+    EXPECT_EQ(Preview(d).Color(), clLime);
     EXPECT_EQ(mini.FormColor(), clBlack);
     EXPECT_EQ(mini.Opacity(), 150);
     EXPECT_EQ(test::WindowText(Hwnd(d, "edtTransparence")), L"150");
@@ -268,7 +288,7 @@ TEST_F(SetupMiniWindow, ACustomFontColourFromTheColourDialogIsStored) {
         test::ColorDialogAnswer answer(d.Handle(), 10, 20, 30);
         test::ChooseInCombo(picker, kCustomEntry);
         EXPECT_TRUE(answer.Seen()) << "choosing Custom opens the colour dialog";
-        EXPECT_EQ(answer.Initial(), RGB(0, 0, 0)) << "it starts from the current colour";
+        EXPECT_EQ(answer.Initial(), RGB(0, 0, 0)) << "it starts from the custom entry's colour";
     }
     ExpectLabels(mini, clBlack, 0);  // the entry's colour before the dialog
     test::ClickButton(Hwnd(d, "btnOK"));
