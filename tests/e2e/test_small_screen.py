@@ -20,8 +20,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args, rect_of  # noqa: E402
-from test_skin import Screen  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+import test_skin  # noqa: E402
 
 BUILD_DIR = None
 
@@ -35,6 +35,10 @@ CLOSE_HOT = (196, 72, 72)      # its colour under the mouse
 
 
 class SmallScreenEndToEnd(unittest.TestCase):
+    # The skin's tests' helpers: driver requests, rectangles, visibility, waiting.
+    drv, rect, visible = test_skin.SkinEndToEnd.drv, test_skin.SkinEndToEnd.rect, test_skin.SkinEndToEnd.visible
+    wait_until, shown = test_skin.SkinEndToEnd.wait_until, test_skin.SkinEndToEnd.shown
+
     @classmethod
     def setUpClass(cls):
         cls.env = Env(BUILD_DIR, desktop=f"{DESKTOP[0]}x{DESKTOP[1]}")
@@ -55,25 +59,6 @@ class SmallScreenEndToEnd(unittest.TestCase):
     def tearDownClass(cls):
         cls.env.__exit__(None, None, None)
 
-    def drv(self, *args):
-        return self.env.driver(*args)
-
-    def rect(self, hwnd):
-        return rect_of(self.drv("rect", hwnd))
-
-    def visible(self, hwnd):
-        return self.drv("visible", hwnd) == "1\n"
-
-    def wait_until(self, probe, timeout=10.0, what="the condition"):
-        deadline = time.monotonic() + timeout
-        while True:
-            value = probe()
-            if value:
-                return value
-            if time.monotonic() > deadline:
-                self.fail(f"{what} did not come within {timeout} s")
-            time.sleep(0.1)
-
     def shoot(self, name):
         path = self.shots / name
         self.env.screenshot(self.env.run_dir / name)
@@ -88,9 +73,6 @@ class SmallScreenEndToEnd(unittest.TestCase):
             if bottom >= DESKTOP[1] and right - left >= DESKTOP[0]:
                 return top
         return DESKTOP[1]
-
-    def shown(self, cls):
-        return next((w["hwnd"] for w in self.env.toplevels("Kelo.exe") if w["cls"] == cls), None)
 
     def test_10_main_window_lies_within_the_work_area(self):
         self.assertEqual(self.drv("screen"), f"{DESKTOP[0]} {DESKTOP[1]}\n")
@@ -113,7 +95,7 @@ class SmallScreenEndToEnd(unittest.TestCase):
         self.env.xdotool("mousemove", x + 10, y + 10)
         time.sleep(0.5)
         shot = self.shoot("small-screen-close-button-hot.png")
-        self.assertEqual(Screen(shot).at(x + 2, y + 10), CLOSE_HOT, "the close button lights up under the mouse")
+        self.assertEqual(test_skin.Screen(shot).at(x + 2, y + 10), CLOSE_HOT, "the close button lights up under the mouse")
         self.env.xdotool("click", 1)
         self.wait_until(lambda: not self.visible(self.main), what="hiding of the main window")
         self.shoot("small-screen-in-the-tray.png")
