@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Errors.h"
+#include "core/ScreenFit.h"
 #include "framework/Application.h"
 #include "framework/FormLoader.h"
 #include "framework/Inspect.h"
@@ -16,6 +17,17 @@ namespace {
 std::vector<TCustomForm*>& FormList() {
     static std::vector<TCustomForm*> forms;
     return forms;
+}
+
+// The window rectangle moved onto the work area of the monitor it is (mostly) on, so
+// that its caption buttons and its bottom can be reached on small screens.
+ScreenRect FittedOnScreen(const ScreenRect& window) {
+    const RECT r{window.left, window.top, window.right, window.bottom};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return window;
+    const RECT& work = info.rcWork;
+    return FitIntoWorkArea(window, {work.left, work.top, work.right, work.bottom});
 }
 
 }  // namespace
@@ -102,6 +114,11 @@ void TCustomForm::CreateParamsFor(CreateParams& p) {
     if (positionCentered_) {
         p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
         p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 2;
+    }
+    if (designedPlace_) {
+        const ScreenRect placed = FittedOnScreen({p.x, p.y, p.x + p.width, p.y + p.height});
+        p.x = placed.left;
+        p.y = placed.top;
     }
 }
 
@@ -292,6 +309,30 @@ LRESULT TCustomForm::WMMenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return TWinControl::WndProc(msg, wParam, lParam);
 }
 
+// A form at its designed place stays on the work area when its size changes (the skin
+// widens the frame when it first frames the window). Once it is moved elsewhere, by the
+// user or by the program, that place is kept as it is.
+LRESULT TCustomForm::WMWindowPosChanging(WINDOWPOS& pos) {
+    const LRESULT result =
+        TWinControl::WndProc(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+    if (!designedPlace_ || IsIconic(Handle()) || IsZoomed(Handle())) return result;
+    RECT now;
+    GetWindowRect(Handle(), &now);
+    if (!(pos.flags & SWP_NOMOVE) && (pos.x != now.left || pos.y != now.top)) {
+        designedPlace_ = false;
+        return result;
+    }
+    const int width = (pos.flags & SWP_NOSIZE) ? now.right - now.left : pos.cx;
+    const int height = (pos.flags & SWP_NOSIZE) ? now.bottom - now.top : pos.cy;
+    const ScreenRect placed =
+        FittedOnScreen({now.left, now.top, now.left + width, now.top + height});
+    if (placed.left == now.left && placed.top == now.top) return result;
+    pos.x = placed.left;
+    pos.y = placed.top;
+    pos.flags &= ~SWP_NOMOVE;
+    return result;
+}
+
 // A dialog-like form keeps the control that had the focus when it was left (for a
 // message box, another window) and gives it back; the first time, the first control
 // in tab order gets it.
@@ -317,6 +358,7 @@ LRESULT TCustomForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MEASUREITEM: return WMMenuItemMessage(msg, wParam, lParam);
     case WM_CLOSE: Close(); return 0;
     case WM_ACTIVATE: return WMActivate(wParam, lParam);
+    case WM_WINDOWPOSCHANGING: return WMWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));
     case WM_COPYDATA:
         if (AnswerInspect(*this, wParam, lParam)) return TRUE;
         return TWinControl::WndProc(msg, wParam, lParam);

@@ -95,6 +95,7 @@ private:
     LRESULT WMMenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     DWORD CaptionButtons() const;
     LRESULT WMActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT WMWindowPosChanging(WINDOWPOS& pos);
 
     std::map<std::string, TNotifyEvent> handlers_;
     TMainMenu* menu_ = nullptr;
@@ -106,6 +107,8 @@ private:
     int clientWidth_ = -1, clientHeight_ = -1;
     int modalResult_ = 0;
     bool positionCentered_ = false;
+    // Still where the form description (or the screen's work area) put it.
+    bool designedPlace_ = true;
     bool showingNow_ = false;
 };
 

@@ -221,3 +221,62 @@ TEST_F(FrameworkTest, RepaintsAndWindowsLeaveNoGdiObjectsBehind) {
     if (systemBefore != 0)  // where the system keeps the count
         EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), systemBefore + 5);
 }
+
+namespace {
+
+RECT PrimaryWorkArea() {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
+// A 300 x 200 form designed to stand 100 pixels short of the work area's bottom right
+// corner: its caption buttons would lie off the screen.
+std::string FormDesignedPastTheCorner(const RECT& work) {
+    return "object F: TForm\n  Left = " + std::to_string(work.right - 100) +
+           "\n  Top = " + std::to_string(work.bottom - 100) + "\n  Width = 300\n  Height = 200\nend\n";
+}
+
+RECT WindowRectOf(const TForm& form) {
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    return r;
+}
+
+// Widens the frame around the same position, as the skin does when it frames a window.
+void GrowFrame(const TForm& form, int width, int height) {
+    SetWindowPos(form.Handle(), nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+}  // namespace
+
+TEST_F(FrameworkTest, FormAtItsDesignedPlaceStaysWithinTheWorkArea) {
+    const RECT work = PrimaryWorkArea();
+    TForm form(nullptr);
+    form.LoadFromDescription(FormDesignedPastTheCorner(work));
+    RECT r = WindowRectOf(form);
+    EXPECT_EQ(r.right, work.right);
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_EQ(r.right - r.left, 300) << "moved, not resized";
+    form.Show();
+    GrowFrame(form, 340, 230);
+    r = WindowRectOf(form);
+    EXPECT_EQ(r.right, work.right) << "the grown frame is moved back onto the screen";
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_EQ(form.Left(), r.left);
+}
+
+TEST_F(FrameworkTest, FormMovedElsewhereKeepsItsPlaceWhenItsFrameGrows) {
+    const RECT work = PrimaryWorkArea();
+    TForm form(nullptr);
+    form.LoadFromDescription(FormDesignedPastTheCorner(work));
+    form.Show();
+    SetWindowPos(form.Handle(), nullptr, work.right - 250, work.top + 10, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GrowFrame(form, 340, 230);
+    const RECT r = WindowRectOf(form);
+    EXPECT_EQ(r.left, work.right - 250);
+    EXPECT_EQ(r.top, work.top + 10);
+}
