@@ -448,13 +448,14 @@ TEST_F(SkinnedWindowTest, SkinFileAtRunTimeRebuildsTheFrameFromTheNewSkin) {
 }
 
 // What the walker chooses besides a skin happens to the controls: the status bar loses its
-// grip, a group box's children stop following its colour, a tool bar goes flat.
+// grip, a group box's children stop following its colour, a tool bar goes flat. A form
+// that the skinned one owns is a window of its own, not a part to walk.
 TEST_F(SkinnedWindowTest, WalkerSetsThePropertiesItChoseOnTheControls) {
-    ShowSkinned();
-    auto window = std::make_unique<win::TForm>(nullptr);
+    auto* window = new win::TForm(form_.get());
     window->LoadFromDescription(kContainersDescription);
-    auto* toolBar = new TToolBar(window.get());
-    toolBar->SetParent(window.get());
+    auto* toolBar = new TToolBar(window);
+    toolBar->SetParent(window);
+    EXPECT_TRUE(ShowSkinned().ControlSkins().empty());
     window->Show();
     const HWND hwnd = window->Handle();
     ASSERT_TRUE(PumpUntil([hwnd] { return FullySkinned(hwnd); }));

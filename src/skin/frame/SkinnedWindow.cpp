@@ -802,6 +802,12 @@ void SetNamedPropertyTrue(win::TControl& control, const char* name) {
     control.ReadProperty(name, value);
 }
 
+// A form this one owns (a dialog, a fresh mini window) is a window of its own with its own
+// skin; only a form placed inside this one is walked as a part of it.
+bool StandsAlone(const win::TControl& control) {
+    return control.Parent() == nullptr && control.InheritsFrom("TCustomForm");
+}
+
 void ChangeProperty(win::TControl& control, ControlPropertyChange change) {
     switch (change) {
         case ControlPropertyChange::FlatTrue: SetNamedPropertyTrue(control, "Flat"); break;
@@ -846,7 +852,7 @@ void TSkinnedWindow::WalkControls() {
 void TSkinnedWindow::WalkContainer(win::TComponent& container, const SkinSwitches& switches, bool preview) {
     for (win::TComponent* component : container.Components()) {
         auto* control = dynamic_cast<win::TControl*>(component);
-        if (!control || SkinRefusedByTag(control->Tag(), source_.DisableTag)) continue;
+        if (!control || SkinRefusedByTag(control->Tag(), source_.DisableTag) || StandsAlone(*control)) continue;
         auto* windowed = dynamic_cast<win::TWinControl*>(control);
         if (windowed && !windowed->HandleAllocated()) {
             if (preview) continue;
