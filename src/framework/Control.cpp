@@ -139,6 +139,12 @@ void TControl::Click() {
     if (OnClick) OnClick(this);
 }
 
+void TControl::SetParentColor(bool parentColor) {
+    if (parentColor == parentColor_) return;
+    if (parentColor && parent_) SetColor(parent_->Color());
+    parentColor_ = parentColor;
+}
+
 bool TControl::ReadProperty(const std::string& name, const FormValue& value) {
     if (name.rfind("Font.", 0) == 0) return font_.ReadProperty(name.substr(5), value);
     if (name == "Left") SetLeft(ValueInt(value));

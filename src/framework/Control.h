@@ -56,6 +56,9 @@ public:
 
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // With ParentColor on, the control takes its parent's colour and follows its changes.
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool parentColor);
     TFont& Font() { return font_; }
     const TFont& Font() const { return font_; }
     const std::wstring& Caption() const { return caption_; }

@@ -15,6 +15,7 @@
 #include "SkinTestSupport.h"
 #include "TestSupport.h"
 #include "framework/Application.h"
+#include "framework/ComCtrls.h"
 #include "framework/Form.h"
 #include "framework/Handle.h"
 #include "framework/Menus.h"
@@ -70,6 +71,28 @@ constexpr char kDialogDescription[] =
     "  object Edit1: TEdit\n    Left = 10\n    Top = 10\n    Width = 200\n  end\n"
     "  object Button1: TButton\n    Left = 10\n    Top = 60\n    Caption = 'OK'\n  end\n"
     "end\n";
+
+constexpr char kContainersDescription[] =
+    "object SkinContainersForm: TForm\n"
+    "  Left = 220\n  Top = 160\n  ClientWidth = 300\n  ClientHeight = 160\n  Caption = 'Containers'\n"
+    "  object GroupBox1: TGroupBox\n    Left = 8\n    Top = 8\n"
+    "    object Label1: TLabel\n      Left = 10\n      Top = 20\n      Caption = 'In the box'\n    end\n"
+    "  end\n"
+    "  object StatusBar1: TStatusBar\n    Align = alBottom\n  end\n"
+    "end\n";
+
+// A tool bar as the walker knows it by name; only its Flat property matters here.
+class TToolBar : public win::TWinControl {
+    KELO_CLASS(TToolBar, win::TWinControl)
+public:
+    using TWinControl::TWinControl;
+    bool ReadProperty(const std::string& name, const FormValue& value) override {
+        if (name != "Flat") return TWinControl::ReadProperty(name, value);
+        flat = win::ValueBool(value);
+        return true;
+    }
+    bool flat = false;
+};
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000) {
     const DWORD until = GetTickCount() + ms;
@@ -518,4 +541,23 @@ TEST_F(SkinnedWindowTest, SkinFileAtRunTimeRebuildsTheFrameFromTheNewSkin) {
     EXPECT_EQ(insets.left, 5);
     EXPECT_EQ(insets.top, 29 + GetSystemMetrics(SM_CYMENU));
     ExpectClientSizeKept();
+}
+
+// What the walker chooses besides a skin happens to the controls: the status bar loses its
+// grip, a group box's children stop following its colour, a tool bar goes flat. A form
+// that the skinned one owns is a window of its own, not a part to walk.
+TEST_F(SkinnedWindowTest, WalkerSetsThePropertiesItChoseOnTheControls) {
+    auto* window = new win::TForm(form_.get());
+    window->LoadFromDescription(kContainersDescription);
+    auto* toolBar = new TToolBar(window);
+    toolBar->SetParent(window);
+    EXPECT_TRUE(ShowSkinned().ControlSkins().empty());
+    window->Show();
+    const HWND hwnd = window->Handle();
+    ASSERT_TRUE(PumpUntil([hwnd] { return FullySkinned(hwnd); }));
+    auto* statusBar = window->Find<win::TStatusBar>("StatusBar1");
+    EXPECT_FALSE(statusBar->SizeGrip());
+    EXPECT_EQ(GetWindowLongW(statusBar->Handle(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    EXPECT_FALSE(window->Find<win::TControl>("Label1")->ParentColor());
+    EXPECT_TRUE(toolBar->flat);
 }

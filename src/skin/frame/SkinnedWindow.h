@@ -19,6 +19,7 @@
 #include "skin/frame/SkinNCObject.h"
 
 namespace kelo::win {
+class TComponent;
 class TCustomForm;
 class TPopupMenu;
 class TMenuItem;
@@ -84,7 +85,8 @@ public:
     const std::vector<std::unique_ptr<TCaptionButton>>& CaptionButtons() const { return buttons_; }
     HICON Icon() const { return icon_.Get(); }
     // Whether this window has a skin object for the control's window.
-    bool HasControlSkin(HWND control) const;
+    // A skin is listed for the window, or for the framework control.
+    bool HasControlSkin(HWND handle, const win::TControl* control = nullptr) const;
     const std::vector<std::unique_ptr<TSkinControl>>& ControlSkins() const { return controls_; }
 
     // The control skins' owner.
@@ -134,6 +136,10 @@ private:
     void BuildSystemMenu();
     void BuildIcon();
     void WalkControls();
+    void WalkContainer(win::TComponent& container, const SkinSwitches& switches, bool preview);
+    void ApplyChoice(win::TControl& control, HWND handle, const SkinControlChoice& choice,
+                     const SkinSwitches& switches, bool preview);
+    void AttachControlSkin(SkinControlKind kind, win::TControl& control, HWND handle, bool keepColour);
     void ClaimPopupMenus();
     void DetachControls();
     void ReadPlacement();
