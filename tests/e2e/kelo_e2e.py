@@ -605,6 +605,15 @@ class Env:
         out = self.driver("text", hwnd)
         return None if out is None else out[:-1] if out.endswith("\n") else out
 
+    def dialog_item(self, dialog: int, control_id: int) -> Optional[tuple[int, str, tuple[int, ...]]]:
+        """(hwnd, text, rectangle) of a dialog's control with that id (IDOK, the system
+        dialogs' fixed ids: what stays the same in every language), or None."""
+        out = self.driver("item", dialog, control_id)
+        if out is None:
+            return None
+        hwnd, text, rect = out.rstrip("\n").split("\t")
+        return int(hwnd), _unescape(text), rect_of(rect)
+
     def msgbox(self, caption: str, timeout_ms: int = 0) -> Optional[tuple[int, str]]:
         """(hwnd, message text) of a message box with that caption, or None."""
         out = self.driver("msgbox", "--caption", caption, "--timeout", str(timeout_ms),
