@@ -561,3 +561,62 @@ TEST_F(SkinnedWindowTest, WalkerSetsThePropertiesItChoseOnTheControls) {
     EXPECT_FALSE(window->Find<win::TControl>("Label1")->ParentColor());
     EXPECT_TRUE(toolBar->flat);
 }
+
+namespace {
+
+// Counts the paints of the frame and of the client area.
+struct PaintCount : win::SubclassHook {
+    int frame = 0, client = 0;
+    bool Handle(HWND, UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        if (msg == WM_NCPAINT) ++frame;
+        if (msg == WM_PAINT || msg == WM_ERASEBKGND) ++client;
+        return false;
+    }
+};
+
+}  // namespace
+
+// The frame is painted from the moment the skin attaches, before the deferred finish. Once
+// skinned, a new size paints the frame once with its new region and leaves the client area
+// alone; the frame that a larger region uncovers is painted all the same.
+TEST_F(SkinnedWindowTest, FrameShowsFromAttachAndANewSizePaintsOnlyTheFrameOnce) {
+    form_->Show();
+    const TSkinnedWindow* attached = Skinned(hwnd_);
+    ASSERT_NE(attached, nullptr);
+    ASSERT_EQ(attached->State(), TSkinnedWindow::kCreated);
+    const skin::TCaptionButton* close = VisibleButton(hwnd_, 0);
+    ASSERT_NE(close, nullptr);
+    EXPECT_FALSE(IsRectEmpty(&close->rect)) << "the caption with its buttons is drawn";
+
+    ASSERT_TRUE(PumpUntil([this] { return FullySkinned(hwnd_); }));
+    test::PumpFor(50);
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    const SIZE smaller{wr.right - wr.left - 20, wr.bottom - wr.top - 10};
+    PaintCount count;
+    win::AttachSubclass(hwnd_, win::SubclassId::TestHook, &count);
+    SetWindowPos(hwnd_, nullptr, 0, 0, smaller.cx, smaller.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateWindow(hwnd_);
+    win::DetachSubclass(hwnd_, win::SubclassId::TestHook);
+    const win::GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(hwnd_, region.Get()), ERROR);
+    RECT box;
+    GetRgnBox(region.Get(), &box);
+    EXPECT_EQ(box.right, smaller.cx);
+    EXPECT_EQ(box.bottom, smaller.cy);
+    EXPECT_EQ(count.frame, 1);
+    EXPECT_EQ(count.client, 0);
+
+    const SIZE larger{smaller.cx + 60, smaller.cy + 40};
+    SetWindowPos(hwnd_, nullptr, 0, 0, larger.cx, larger.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateWindow(hwnd_);
+    const POINT edges[] = {{larger.cx / 2, larger.cy - 2}, {larger.cx - 2, larger.cy / 2}};
+    COLORREF shown[2];
+    {
+        const win::NonClientDC dc(hwnd_);
+        for (int i = 0; i < 2; ++i) shown[i] = GetPixel(dc.Get(), edges[i].x, edges[i].y);
+    }
+    SendMessageW(hwnd_, WM_NCPAINT, 1, 0);
+    const win::NonClientDC dc(hwnd_);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(shown[i], GetPixel(dc.Get(), edges[i].x, edges[i].y)) << i;
+}

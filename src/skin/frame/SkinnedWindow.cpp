@@ -225,6 +225,7 @@ void TSkinnedWindow::Attach() {
     subclassed_ = win::AttachSubclass(hwnd_, win::SubclassId::Skin, this);
     WalkControls();
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    PaintFrame();
 }
 
 void TSkinnedWindow::ClaimPopupMenus() {
@@ -355,7 +356,9 @@ void TSkinnedWindow::Detach() {
     buttons_.clear();
     if (menuBar_) menuBar_->GiveMenuBack();
     menuBar_.reset();
-    frameSurface_.reset();
+    leftSurface_.reset();
+    rightSurface_.reset();
+    bottomSurface_.reset();
     stripSurface_.reset();
     captionKeep_.reset();
     SetWindowRgn(hwnd_, nullptr, FALSE);

@@ -146,10 +146,12 @@ private:
     void DisableSystemFrameRendering();
 
     // Painting pieces (SkinnedFrame.cpp).
-    void PaintSides(HDC dc, int width, int height);
+    // Draws the left, right and bottom sides onto their kept surfaces.
+    void PaintSides(int width, int height);
     void PaintCaption(HDC windowDC, int width);
     void PaintMenuBar(HDC windowDC, int width);
     void BuildRegion(bool force);
+    void RepaintUncoveredFrame(HRGN uncovered);
     CaptionState CurrentCaptionState() const;
     TNCObject* ObjectAt(POINT windowPoint);
 
@@ -177,9 +179,10 @@ private:
     TSkinControl* hotControl_ = nullptr;
     bool destroying_ = false;
     win::UniqueIcon icon_;  // the window's small icon, for the system-menu button
-    // Kept between paints: the frame composed off screen, the caption strip being drawn,
-    // and the last caption without its buttons (a button redraws over it alone).
-    std::unique_ptr<Offscreen> frameSurface_, stripSurface_, captionKeep_;
+    // Kept between paints, each the size of its strip: the left, right and bottom sides,
+    // the caption strip being drawn, and the last caption without its buttons (a button
+    // redraws over it alone).
+    std::unique_ptr<Offscreen> leftSurface_, rightSurface_, bottomSurface_, stripSurface_, captionKeep_;
     int borderKind_ = 0;
     int windowKind_ = 0;  // 0 ordinary, 1 MDI frame, 2 MDI child
     int placement_ = kNormal;
