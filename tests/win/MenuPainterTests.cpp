@@ -10,6 +10,7 @@
 #include "framework/Menus.h"
 #include "menupainter/MenuPainter.h"
 #include "menupainter/MenuPainterManager.h"
+#include "menupainter/PaintTools.h"
 
 using namespace kelo;
 using kelo::menupainter::TMenuPainter;
@@ -161,6 +162,31 @@ TEST_F(MenuPainterTest, FormMeasuresASeparatorThroughThePainter) {
     mis.itemHeight = 0;
     SendMessageW(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
     EXPECT_NE(mis.itemHeight, 4u);
+}
+
+// A system colour changed for the test and put back afterwards: the change holds for
+// every program of the session.
+class SystemColourChange {
+public:
+    SystemColourChange(int index, COLORREF colour) : index_(index), saved_(GetSysColor(index)) { Set(colour); }
+    ~SystemColourChange() { Set(saved_); }
+    SystemColourChange(const SystemColourChange&) = delete;
+    SystemColourChange& operator=(const SystemColourChange&) = delete;
+
+private:
+    void Set(COLORREF colour) const { SetSysColors(1, &index_, &colour); }
+    int index_;
+    COLORREF saved_;
+};
+
+TEST_F(MenuPainterTest, MenuBackgroundFollowsAChangedSystemScheme) {
+    Load("    Active = True\n");
+    const win::WindowDC screen(nullptr);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE) == RGB(40, 80, 120) ? RGB(120, 80, 40) : RGB(40, 80, 120);
+    ASSERT_NE(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
+    // Setting the colour tells every top-level window, the application window too.
+    const SystemColourChange change(COLOR_BTNFACE, face);
+    EXPECT_EQ(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
 }
 
 // A dialog-like form: one popup menu, optionally a painter of its own before it.
