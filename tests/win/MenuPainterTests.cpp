@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "TestSupport.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Graphics.h"
@@ -164,28 +165,13 @@ TEST_F(MenuPainterTest, FormMeasuresASeparatorThroughThePainter) {
     EXPECT_NE(mis.itemHeight, 4u);
 }
 
-// A system colour changed for the test and put back afterwards: the change holds for
-// every program of the session.
-class SystemColourChange {
-public:
-    SystemColourChange(int index, COLORREF colour) : index_(index), saved_(GetSysColor(index)) { Set(colour); }
-    ~SystemColourChange() { Set(saved_); }
-    SystemColourChange(const SystemColourChange&) = delete;
-    SystemColourChange& operator=(const SystemColourChange&) = delete;
-
-private:
-    void Set(COLORREF colour) const { SetSysColors(1, &index_, &colour); }
-    int index_;
-    COLORREF saved_;
-};
-
 TEST_F(MenuPainterTest, MenuBackgroundFollowsAChangedSystemScheme) {
     Load("    Active = True\n");
     const win::WindowDC screen(nullptr);
     const COLORREF face = GetSysColor(COLOR_BTNFACE) == RGB(40, 80, 120) ? RGB(120, 80, 40) : RGB(40, 80, 120);
     ASSERT_NE(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
     // Setting the colour tells every top-level window, the application window too.
-    const SystemColourChange change(COLOR_BTNFACE, face);
+    const test::SystemColourChange change(COLOR_BTNFACE, face);
     EXPECT_EQ(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
 }
 
