@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
 #include "menupainter/MenuPainter.h"
 #include "menupainter/MenuPainterManager.h"
+#include "menupainter/PaintTools.h"
 
 using namespace kelo;
 using kelo::menupainter::TMenuPainter;
@@ -164,6 +166,16 @@ TEST_F(MenuPainterTest, FormMeasuresASeparatorThroughThePainter) {
     mis.itemHeight = 0;
     SendMessageW(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
     EXPECT_NE(mis.itemHeight, 4u);
+}
+
+TEST_F(MenuPainterTest, MenuBackgroundFollowsAChangedSystemScheme) {
+    Load("    Active = True\n");
+    const win::WindowDC screen(nullptr);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE) == RGB(40, 80, 120) ? RGB(120, 80, 40) : RGB(40, 80, 120);
+    ASSERT_NE(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
+    // Setting the colour tells every top-level window, the application window too.
+    const test::SystemColourChange change(COLOR_BTNFACE, face);
+    EXPECT_EQ(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
 }
 
 // A dialog-like form: one popup menu, optionally a painter of its own before it.
