@@ -280,6 +280,7 @@ TEST_F(SkinButtonTest, OverTheFlatPainterEachChangeReachesTheScreenOnce) {
     test::PumpFor(100);
     for (const HWND target : {button->Handle(), box->Handle()}) {
         SetFocus(styled.Find<win::TButton>("Button2")->Handle());
+        SendMessageW(target, WM_MOUSELEAVE, 0, 0);  // wherever the pointer was meanwhile
         auto puts = [target](const std::function<void()>& change) {
             const int before = win::ScreenDCsTaken(target);
             change();
