@@ -10,6 +10,7 @@
 #include "framework/Form.h"
 #include "framework/FormLoader.h"
 #include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 #include "framework/Subclass.h"
 #include "framework/Timer.h"
 
@@ -139,6 +140,25 @@ TEST_F(FrameworkTest, FormIsBuiltInOrderAndLoadedComesAfterEveryProperty) {
     EXPECT_GT(label->Width(), 0) << "the label sizes itself to its text";
     EXPECT_EQ(form.Find<TPanel>("Panel1")->Width(), form.ClientWidth()) << "aligned to the top";
     EXPECT_FALSE(form.Find<TProbe>("Probe1")->Loading());
+}
+
+TEST_F(FrameworkTest, ControlBackgroundFollowsAChangedSystemScheme) {
+    TForm form(nullptr);
+    form.LoadFromDescription("object F: TForm\n  object E: TEdit\n  end\nend\n");
+    const HWND edit = form.Find<TEdit>("E")->Handle();
+    const auto background = [&] {
+        const HDC dc = GetDC(edit);
+        const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(form.Handle(), WM_CTLCOLOREDIT,
+                                                                  reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
+        ReleaseDC(edit, dc);
+        LOGBRUSH logBrush{};
+        GetObjectW(brush, sizeof logBrush, &logBrush);
+        return logBrush.lbColor;
+    };
+    const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
+    ASSERT_NE(background(), window);
+    const test::SystemColourChange change(COLOR_WINDOW, window);
+    EXPECT_EQ(background(), window);
 }
 
 TEST_F(FrameworkTest, RemovalIsToldToEveryComponentOfTheForm) {
