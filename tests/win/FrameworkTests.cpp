@@ -286,17 +286,15 @@ TEST_F(FrameworkTest, FormAtItsDesignedPlaceStaysWithinTheWorkArea) {
     EXPECT_EQ(r.right, work.right) << "the grown frame is moved back onto the screen";
     EXPECT_EQ(r.bottom, work.bottom);
     EXPECT_EQ(form.Left(), r.left);
-}
 
-TEST_F(FrameworkTest, FormMovedElsewhereKeepsItsPlaceWhenItsFrameGrows) {
-    const RECT work = PrimaryWorkArea();
-    TForm form(nullptr);
-    form.LoadFromDescription(FormDesignedPastTheCorner(work));
-    form.Show();
-    SetWindowPos(form.Handle(), nullptr, work.right - 250, work.top + 10, 0, 0,
+    // A form moved elsewhere keeps its place when its frame grows.
+    TForm moved(nullptr);
+    moved.LoadFromDescription(FormDesignedPastTheCorner(work));
+    moved.Show();
+    SetWindowPos(moved.Handle(), nullptr, work.right - 250, work.top + 10, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    GrowFrame(form, 340, 230);
-    const RECT r = WindowRectOf(form);
+    GrowFrame(moved, 340, 230);
+    r = WindowRectOf(moved);
     EXPECT_EQ(r.left, work.right - 250);
     EXPECT_EQ(r.top, work.top + 10);
 }
