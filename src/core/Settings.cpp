@@ -22,18 +22,31 @@ namespace {
 // Stored values that could not be taken, told together in one message at start.
 class BadValues {
 public:
-    // A strict number of section "Setup": one that does not convert, or a limit below
-    // zero (the options dialog never stores one), takes its default.
-    int32_t ReadSetup(const IniDocument& doc, const char* key, int32_t def, bool nonNegative) {
-        const auto stored = doc.Read(ini::kSetup, key);
+    explicit BadValues(std::string* lines) : lines_(lines ? *lines : own_) {}
+    // A strict whole number: one that does not convert, or a negative one where the
+    // program never stores one, takes its default.
+    int32_t ReadInt(const IniDocument& doc, const char* section, const char* key, int32_t def,
+                    bool nonNegative) {
+        const auto stored = doc.Read(section, key);
         try {
-            const int32_t value = doc.ReadStrictInt(ini::kSetup, key, def);
+            const int32_t value = doc.ReadStrictInt(section, key, def);
             if (!nonNegative || value >= 0) return value;
-            Add(ini::kSetup, key, *stored, "不能是负数，改用默认值 " + std::to_string(def));
+            Add(section, key, *stored, "不能是负数，改用默认值 " + std::to_string(def));
         } catch (const ConvertError&) {
-            Add(ini::kSetup, key, stored.value_or(""), "不是整数，改用默认值 " + std::to_string(def));
+            Add(section, key, stored.value_or(""), "不是整数，改用默认值 " + std::to_string(def));
         }
         return def;
+    }
+    int32_t ReadSetup(const IniDocument& doc, const char* key, int32_t def, bool nonNegative) {
+        return ReadInt(doc, ini::kSetup, key, def, nonNegative);
+    }
+    // An amount of yuan; absent or bad, none.
+    int64_t ReadYuan(const IniDocument& doc, const char* key) {
+        const auto stored = doc.Read(ini::kTariff, key);
+        if (!stored) return 0;
+        if (const auto fen = ParseYuan(*stored)) return *fen;
+        Add(ini::kTariff, key, *stored, "不是有效的金额，改用默认值 0");
+        return 0;
     }
     void Add(const char* section, const char* key, const std::string& stored,
              const std::string& taken) {
@@ -46,7 +59,8 @@ public:
     }
 
 private:
-    std::string lines_;
+    std::string own_;
+    std::string& lines_;
 };
 
 // Whether this start begins a new billing period, so the stored total is not carried.
@@ -72,10 +86,33 @@ bool StartsNewPeriod(const IniDocument& doc, const MeterSettings& s, const Civil
 
 }  // namespace
 
+Tariff ReadTariff(const IniDocument& doc, std::string* bad) {
+    BadValues values(bad);
+    Tariff t;
+    t.monthlyFeeFen = values.ReadYuan(doc, ini::kMonthlyFee);
+    t.includedHours = values.ReadInt(doc, ini::kTariff, ini::kIncludedHours, 0, true);
+    t.pricePerHourFen = values.ReadYuan(doc, ini::kPricePerHour);
+    t.unitSeconds = values.ReadInt(doc, ini::kTariff, ini::kUnit, kDefaultTariffUnit, true);
+    if (!IsTariffUnit(t.unitSeconds)) {
+        values.Add(ini::kTariff, ini::kUnit, *doc.Read(ini::kTariff, ini::kUnit),
+                   "不是 1、60、360 或 3600 秒，改用默认值 " + std::to_string(kDefaultTariffUnit));
+        t.unitSeconds = kDefaultTariffUnit;
+    }
+    return t;
+}
+
+void WriteTariff(IniDocument& doc, const Tariff& t) {
+    doc.Write(ini::kTariff, ini::kMonthlyFee, FormatYuan(t.monthlyFeeFen));
+    doc.WriteInt(ini::kTariff, ini::kIncludedHours, t.includedHours);
+    doc.Write(ini::kTariff, ini::kPricePerHour, FormatYuan(t.pricePerHourFen));
+    doc.WriteInt(ini::kTariff, ini::kUnit, t.unitSeconds);
+}
+
 StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::string_view fileName) {
     StartupState st;
     MeterSettings& s = st.settings;
-    BadValues bad;
+    std::string badLines;
+    BadValues bad(&badLines);
     s.keepTotal = doc.ReadBool(ini::kSetup, ini::kKeepTotal, false);
     s.monthLimit = bad.ReadSetup(doc, ini::kMonthLimit, kDefaultMonthLimit, true);
     s.dayLimit = bad.ReadSetup(doc, ini::kDayLimit, kDefaultDayLimit, true);
@@ -101,6 +138,7 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::strin
     st.countStartStored = countStart.has_value() && !st.totalReset;
     st.countStart = st.countStartStored ? *countStart : now;
     s.soundPath = doc.ReadString(ini::kSetup, ini::kSoundPath, "");
+    s.tariff = ReadTariff(doc, &badLines);
     bad.Report(fileName, st.messages);
     return st;
 }

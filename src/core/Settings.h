@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/Tariff.h"
 
 namespace kelo {
 
@@ -31,6 +32,13 @@ inline constexpr const char* kCountStart = "Start";
 inline constexpr const char* kPeriod = "Period";
 inline constexpr const char* kLastRun = "LastRun";
 inline constexpr const char* kWarnMinutes = "WarnMinutes";
+inline constexpr const char* kTariff = "Tariff";
+inline constexpr const char* kMonthlyFee = "MonthlyFee";
+inline constexpr const char* kIncludedHours = "IncludedHours";
+inline constexpr const char* kPricePerHour = "PricePerHour";
+inline constexpr const char* kUnit = "Unit";
+// The first day of the billing period whose pace warning was given (section "Date").
+inline constexpr const char* kPaceWarned = "PaceWarned";
 }  // namespace ini
 
 // Defaults of section "Setup".
@@ -49,6 +57,7 @@ struct MeterSettings {
     bool soundAlarm = false;
     bool useDefaultSound = true;
     std::string soundPath;
+    Tariff tariff;  // section "Tariff"
 };
 
 struct StartupState {
@@ -64,6 +73,13 @@ struct StartupState {
 // after today whose day is `billingDay`, or the month's last day in a shorter month.
 // Days outside 1..31 are taken as the nearest of them.
 CivilDate BillingPeriodStart(const CivilDate& today, int32_t billingDay);
+
+// The section "Tariff" as stored. A bad stored value (an amount that is not one, a
+// negative number of hours, a unit that is none of the billing units) takes its default
+// (no fee, no hours, no price, the minute) and adds one line to `bad` as LoadSettings
+// tells it; `bad` may be null.
+Tariff ReadTariff(const IniDocument& doc, std::string* bad = nullptr);
+void WriteTariff(IniDocument& doc, const Tariff& tariff);
 
 // The start-up reading of the settings file. A bad stored number (not a whole number, or
 // a negative limit) takes its default and reading goes on; all such values together add

@@ -84,8 +84,10 @@ TEST(LoadSettings, StoredValuesAreTaken) {
     Loaded r = Load(
         "[Setup]\r\nStart=5\r\nMonthDate=300\r\nDate=2\r\nSetupBool=1\r\nSound=1\r\n"
         "DefaultSound=0\r\nSoundPath=D:\\\xC9\xF9\xD2\xF4.wav\r\n"
-        "[Date]\r\nSumTime=12:3:4\r\nStart=2024-03-05 08:30:00\r\n");
+        "[Date]\r\nSumTime=12:3:4\r\nStart=2024-03-05 08:30:00\r\n"
+        "[Tariff]\r\nMonthlyFee=49.9\r\nIncludedHours=60\r\nPricePerHour=1.50\r\nUnit=360\r\n");
     const MeterSettings& s = r.state.settings;
+    EXPECT_EQ(s.tariff, (Tariff{4990, 60, 150, 360}));
     EXPECT_EQ(s.billingDay, 5);
     EXPECT_EQ(s.monthLimit, 300);
     EXPECT_EQ(s.dayLimit, 2);
@@ -104,8 +106,10 @@ TEST(LoadSettings, StoredValuesAreTaken) {
 TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
     Loaded r = Load(
         "[Setup]\r\nStart=abc\r\nMonthDate=0x10\r\nDate=-2\r\nSound=1\r\nWarnMinutes=\r\n"
-        "[Date]\r\nSumTime=7:0:0\r\n");
+        "[Date]\r\nSumTime=7:0:0\r\n"
+        "[Tariff]\r\nMonthlyFee=49,90\r\nIncludedHours=-1\r\nPricePerHour=2\r\nUnit=600\r\n");
     const MeterSettings& s = r.state.settings;
+    EXPECT_EQ(s.tariff, (Tariff{0, 0, 200, 60}));
     EXPECT_EQ(s.billingDay, 21);
     EXPECT_EQ(s.monthLimit, 120);
     EXPECT_EQ(s.dayLimit, 5);
@@ -116,7 +120,8 @@ TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
     const std::string& m = r.state.messages[0];
     for (const char* part : {"Kelo.ini", "[Setup] Start=abc", "默认值 21", "[Setup] MonthDate=0x10",
                              "默认值 120", "[Setup] Date=-2", "默认值 5", "[Setup] WarnMinutes=",
-                             "默认值 10"})
+                             "默认值 10", "[Tariff] MonthlyFee=49,90", "[Tariff] IncludedHours=-1",
+                             "[Tariff] Unit=600"})
         EXPECT_NE(m.find(part), std::string::npos) << part << " in " << m;
     EXPECT_EQ(m.find("valid integer"), std::string::npos);
 }

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "core/Tariff.h"
+
+namespace kelo {
+namespace {
+
+TEST(Tariff, AmountsAreExactFenWithAPointWhateverTheLocale) {
+    EXPECT_EQ(ParseYuan("49.90"), 4990);
+    EXPECT_EQ(ParseYuan("50"), 5000);
+    EXPECT_EQ(ParseYuan("0.5"), 50);
+    EXPECT_EQ(ParseYuan(".05"), 5);
+    for (const char* bad : {"", ".", "49,90", "1.234", "-1", "1e3", " 5", "12345678901"})
+        EXPECT_FALSE(ParseYuan(bad)) << bad;
+    EXPECT_EQ(FormatYuan(4990), "49.90");
+    EXPECT_EQ(FormatYuan(5), "0.05");
+}
+
+// Fee 50, 60 hours included, 1.20 per hour beyond them.
+TEST(Tariff, TimeBeyondTheIncludedHoursIsChargedInWholeUnits) {
+    Tariff t{5000, 60, 120, 60};
+    const int64_t included = 60 * 3600;
+    EXPECT_EQ(CostFen(t, 0), 5000);
+    EXPECT_EQ(CostFen(t, included), 5000);
+    EXPECT_EQ(BilledSeconds(t, included + 1), 60);
+    EXPECT_EQ(CostFen(t, included + 1), 5002);  // one minute at 1.20 an hour
+    EXPECT_EQ(CostFen(t, included + 3600), 5120);
+    t.unitSeconds = 1;
+    EXPECT_EQ(BilledSeconds(t, included + 61), 61);
+    t.unitSeconds = 360;
+    EXPECT_EQ(CostFen(t, included + 1), 5012);
+    t.unitSeconds = 3600;
+    EXPECT_EQ(CostFen(t, included + 3601), 5240);
+    // A fee without hours charges from the first second; a price alone is a tariff too.
+    EXPECT_EQ(CostFen(Tariff{3000, 0, 300, 60}, 90), 3010);
+    EXPECT_TRUE((Tariff{0, 0, 1, 60}).Set());
+    EXPECT_FALSE(Tariff{}.Set());
+}
+
+TEST(Pace, ForecastFromTheEndOfThePeriodsFirstDay) {
+    // 2026-11-21 to 2026-12-21: thirty days.
+    const BillingPeriod period = BillingPeriodOf({2026, 12, 8}, 21);
+    EXPECT_EQ(period.start, (CivilDate{2026, 11, 21}));
+    EXPECT_EQ(period.next, (CivilDate{2026, 12, 21}));
+    EXPECT_FALSE(PaceOf(period, {2026, 11, 21, 23, 59, 59}, 3600).forecastSeconds);
+    const Pace day3 = PaceOf(period, {2026, 11, 24, 0, 0, 0}, 10 * 3600);
+    EXPECT_EQ(day3.forecastSeconds, 100 * 3600);
+    EXPECT_EQ(day3.daysLeft, 27);
+    EXPECT_TRUE(HeadingPastLimit(day3, 10 * 3600, 60));
+    EXPECT_FALSE(HeadingPastLimit(PaceOf(period, {2026, 11, 22, 12, 0, 0}, 10 * 3600), 10 * 3600, 60));
+    EXPECT_FALSE(HeadingPastLimit(day3, 61 * 3600, 60));  // already past: the alarm's turn
+    EXPECT_FALSE(HeadingPastLimit(day3, 10 * 3600, 0));
+    EXPECT_EQ(Outlook(Tariff{5000, 60, 120, 60}, day3, 10 * 3600),
+              (OutlookTexts{"本月费用 ¥50.00", "计费周期剩余 27 天", "按目前速度本月约 100 小时 / ¥98.00"}));
+    EXPECT_EQ(Outlook(Tariff{}, PaceOf(period, {2026, 11, 21, 8, 0, 0}, 0), 0),
+              (OutlookTexts{"", "计费周期剩余 30 天", ""}));
+    // The short month of a billing day 31 ends on the next month's 31st.
+    EXPECT_EQ(BillingPeriodOf({2027, 3, 1}, 31).next, (CivilDate{2027, 3, 31}));
+}
+
+}  // namespace
+}  // namespace kelo
