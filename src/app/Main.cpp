@@ -67,6 +67,7 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     MenuFrmTrans_ = Need<win::TMenuItem>(*this, "MenuFrmTrans");
     MenuDropTran_ = Need<win::TMenuItem>(*this, "MenuDropTran");
     Timer1_ = Need<win::TTimer>(*this, "Timer1");
+    StatusBar1_ = Need<win::TStatusBar>(*this, "StatusBar1");
     ListView1_ = Need<win::TListView>(*this, "ListView1");
     TreeView1_ = Need<win::TTreeView>(*this, "TreeView1");
     DateTimePicker1_ = Need<win::TDateTimePicker>(*this, "DateTimePicker1");
@@ -152,6 +153,7 @@ void TFrmKeloMain::FormCreate() {
     warnings_.emplace(settings.warnMinutes, settings.dayLimit, settings.monthLimit,
                       MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds());
     if (settings.warnMinutes > 0) lastWarnMinutes_ = settings.warnMinutes;
+    tariff_ = settings.tariff;
     MenuWarn_->SetChecked(warnings_->Minutes() > 0);
     SYSTEMTIME today;
     GetLocalTime(&today);
@@ -272,15 +274,60 @@ void TFrmKeloMain::UpdateInfoStrip() {
     const std::string run = FormatDuration(session_->RunSeconds());
     lblMonthStr_->SetCaption(win::Widen(res::kMonthLabel + session_->MonthTotalText()));
     lblCurStr_->SetCaption(win::Widen(res::kRunLabel + run));
-    // The tray tip follows the counter: both figures under the program's name.
-    TrayIcon1_->SetHint(std::wstring(res::kAppTitle) + L"\n" + win::Widen(res::kMonthLabel) + L" " +
-                        win::Widen(session_->MonthTotalText()) + L"\n" + win::Widen(res::kRunLabel) + L" " +
-                        win::Widen(run));
     if (FrmDrop) {
         FrmDrop->SetMonthText(session_->MonthTotalText());
         FrmDrop->SetRunText(run);
     }
+    UpdateOutlook(run);
     UpdateNotice();
+}
+
+void TFrmKeloMain::ApplyTariff(const Tariff& tariff) {
+    tariff_ = tariff;
+    UpdateInfoStrip();
+}
+
+void TFrmKeloMain::UpdateOutlook(const std::string& run) {
+    const int64_t total =
+        MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds() + session_->RunSeconds();
+    const LocalDateTime now = services_.clock.LocalNow();
+    // The run's time counts in the period it started in, as the month total does.
+    const Pace pace =
+        PaceOf(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay), now, total);
+    const OutlookTexts texts = Outlook(tariff_, pace, total);
+    if (texts.cost != outlook_.cost) StatusBar1_->SetPanelText(0, win::Widen(texts.cost));
+    if (texts.daysLeft != outlook_.daysLeft) StatusBar1_->SetPanelText(1, win::Widen(texts.daysLeft));
+    if (texts.forecast != outlook_.forecast) StatusBar1_->SetPanelText(2, win::Widen(texts.forecast));
+    outlook_ = texts;
+    // The tray tip follows the counter: both figures under the program's name, and the
+    // cost when there is a tariff.
+    std::wstring hint = std::wstring(res::kAppTitle) + L"\n" + win::Widen(res::kMonthLabel) + L" " +
+                        win::Widen(session_->MonthTotalText()) + L"\n" + win::Widen(res::kRunLabel) + L" " +
+                        win::Widen(run);
+    if (!texts.cost.empty()) hint += L"\n" + win::Widen(texts.cost);
+    if (hint != trayHint_) TrayIcon1_->SetHint(hint);
+    trayHint_ = std::move(hint);
+    WarnOfPace(pace, total);
+}
+
+void TFrmKeloMain::WarnOfPace(const Pace& pace, int64_t totalSeconds) {
+    const int32_t limit = session_->Settings().monthLimit;
+    if (warnings_->Minutes() <= 0 || !HeadingPastLimit(pace, totalSeconds, limit)) return;
+    const std::string period =
+        FormatDate(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay).start);
+    win::TIniFile file(services_.appDir + ini::kFileName);
+    // The file says whether an earlier run of this period gave the balloon; it is read
+    // once a run, and written at once, so that a later start does not give it again.
+    if (!paceWarned_) paceWarned_ = file.ReadString(ini::kDate, ini::kPaceWarned, "");
+    if (*paceWarned_ == period) return;
+    paceWarned_ = period;
+    try {
+        file.WriteString(ini::kDate, ini::kPaceWarned, period);
+    } catch (const KeloError&) {
+        // The checkpoint tells of a file that cannot be written; the balloon comes once
+        // this run all the same.
+    }
+    TrayIcon1_->ShowBalloonHint(res::kAppTitle, win::Widen(HeadingPastLimitText(pace, limit)));
 }
 
 void TFrmKeloMain::UpdateNotice() {

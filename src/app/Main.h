@@ -48,6 +48,9 @@ public:
     ~TFrmKeloMain() override;
 
     const UsageSession& Session() const { return *session_; }
+    const Tariff& CurrentTariff() const { return tariff_; }
+    // A tariff just stored by the tariff dialog: the figures follow it at once.
+    void ApplyTariff(const Tariff& tariff);
 
     // What a mini window needs of the program (FrmDrop, the main window, the dialogs).
     DropContext MiniWindowContext();
@@ -61,6 +64,11 @@ private:
     void RegisterHandlers();
     void FormCreate();
     void UpdateInfoStrip();
+    // The month's cost, the days left and the forecast, in the status bar and the tray
+    // tip's last line; each text changes only when its figures do.
+    void UpdateOutlook(const std::string& run);
+    // The balloon when the month's pace leads past its limit: once a billing period.
+    void WarnOfPace(const Pace& pace, int64_t totalSeconds);
     // The figures of the notice window's own notice.
     void UpdateNotice();
     void ShowHistory();
@@ -112,6 +120,11 @@ private:
     std::optional<LimitWarnings> warnings_;
     int32_t lastWarnMinutes_ = kDefaultWarnMinutes;  // what 限额前提醒 turns back on
     win::TTimer* Timer1_ = nullptr;
+    win::TStatusBar* StatusBar1_ = nullptr;
+    Tariff tariff_;
+    OutlookTexts outlook_;
+    std::wstring trayHint_;
+    std::optional<std::string> paceWarned_;  // the period start of the last pace balloon
     win::TListView* ListView1_ = nullptr;
     win::TTreeView* TreeView1_ = nullptr;
     win::TDateTimePicker* DateTimePicker1_ = nullptr;

@@ -176,6 +176,33 @@ TEST_F(MainWindowTest, TrayTipFollowsTheCounterAndTheDayWarningComesOnce) {
     tray::SetTrayShell(previous);
 }
 
+// With a tariff, the status bar and the tray tip show the month's cost as it counts;
+// a month heading past its limit gets one balloon in its billing period, over runs.
+TEST_F(MainWindowTest, StatusBarAndTrayTipFollowTheCounterWithATariff) {
+    BalloonShell shell;
+    tray::TrayShell* previous = tray::SetTrayShell(&shell);
+    files_.Replace(dir_.Path() + "Kelo.ini",
+                   "[Setup]\r\nMonthDate=60\r\n[Date]\r\nSumTime=40:0:0\r\nPeriod=2026-11-21\r\n"
+                   "[Tariff]\r\nMonthlyFee=50\r\nIncludedHours=40\r\nPricePerHour=1.20\r\nUnit=60\r\n");
+    for (int start = 0; start < 2; ++start) {
+        app::TFrmKeloMain& main = Start();
+        auto* bar = main.Find<win::TStatusBar>("StatusBar1");
+        online_ = true;
+        Check();
+        Tick(1000);
+        // 2026-12-07 09:30 of the period 2026-11-21 to 2026-12-21.
+        EXPECT_EQ(bar->PanelText(0), L"本月费用 ¥50.02");
+        EXPECT_EQ(bar->PanelText(1), L"计费周期剩余 14 天");
+        EXPECT_EQ(bar->PanelText(2), L"按目前速度本月约 73 小时 / ¥89.84");
+        const std::wstring tip = main.Find<tray::TTrayIcon>("TrayIcon1")->Hint();
+        EXPECT_EQ(tip.substr(tip.rfind(L'\n') + 1), bar->PanelText(0));
+        EndSession();
+        main_.reset();
+    }
+    EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"按目前的速度，本月将用约 73 小时，超过 60 小时的限额"});
+    tray::SetTrayShell(previous);
+}
+
 TEST_F(MainWindowTest, StartWithWindowsItemWritesAndRemovesTheRunValue) {
     app::TFrmKeloMain& main = Start();
     auto* menu = main.Find<win::TPopupMenu>("pMenuMain");
