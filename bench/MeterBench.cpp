@@ -123,6 +123,9 @@ int Accuracy(double seconds, double blockEvery, double blockFor) {
 
 int Footprint(double seconds) {
     const double before = WorkingSetMB(false);
+    // With a tariff, each tick also works out the month's cost and forecast.
+    win::WinFileStore().Replace(ScratchDir() + "Kelo.ini",
+                                "[Tariff]\r\nMonthlyFee=50\r\nIncludedHours=40\r\nPricePerHour=1.20\r\n");
     Run run;
     double cpu = 0;
     Meter(seconds, 0, 0, run, cpu);
