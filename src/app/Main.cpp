@@ -153,7 +153,6 @@ void TFrmKeloMain::FormCreate() {
     warnings_.emplace(settings.warnMinutes, settings.dayLimit, settings.monthLimit,
                       MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds());
     if (settings.warnMinutes > 0) lastWarnMinutes_ = settings.warnMinutes;
-    tariff_ = settings.tariff;
     MenuWarn_->SetChecked(warnings_->Minutes() > 0);
     SYSTEMTIME today;
     GetLocalTime(&today);
@@ -283,7 +282,7 @@ void TFrmKeloMain::UpdateInfoStrip() {
 }
 
 void TFrmKeloMain::ApplyTariff(const Tariff& tariff) {
-    tariff_ = tariff;
+    tariffSet_ = tariff;
     UpdateInfoStrip();
 }
 
@@ -294,7 +293,7 @@ void TFrmKeloMain::UpdateOutlook(const std::string& run) {
     // The run's time counts in the period it started in, as the month total does.
     const Pace pace =
         PaceOf(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay), now, total);
-    const OutlookTexts texts = Outlook(tariff_, pace, total);
+    const OutlookTexts texts = Outlook(CurrentTariff(), pace, total);
     if (texts.cost != outlook_.cost) StatusBar1_->SetPanelText(0, win::Widen(texts.cost));
     if (texts.daysLeft != outlook_.daysLeft) StatusBar1_->SetPanelText(1, win::Widen(texts.daysLeft));
     if (texts.forecast != outlook_.forecast) StatusBar1_->SetPanelText(2, win::Widen(texts.forecast));

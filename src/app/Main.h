@@ -48,7 +48,9 @@ public:
     ~TFrmKeloMain() override;
 
     const UsageSession& Session() const { return *session_; }
-    const Tariff& CurrentTariff() const { return tariff_; }
+    // The tariff read at start (or once the settings file could be read), unless the
+    // tariff dialog stored another since.
+    const Tariff& CurrentTariff() const { return tariffSet_ ? *tariffSet_ : session_->Settings().tariff; }
     // A tariff just stored by the tariff dialog: the figures follow it at once.
     void ApplyTariff(const Tariff& tariff);
 
@@ -121,7 +123,7 @@ private:
     int32_t lastWarnMinutes_ = kDefaultWarnMinutes;  // what 限额前提醒 turns back on
     win::TTimer* Timer1_ = nullptr;
     win::TStatusBar* StatusBar1_ = nullptr;
-    Tariff tariff_;
+    std::optional<Tariff> tariffSet_;
     OutlookTexts outlook_;
     std::wstring trayHint_;
     std::optional<std::string> paceWarned_;  // the period start of the last pace balloon
