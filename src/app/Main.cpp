@@ -109,7 +109,10 @@ void TFrmKeloMain::RegisterHandlers() {
 // The usage report over the history as it stands, the running run counted up to now.
 void TFrmKeloMain::MenuReportClick() {
     const LocalDateTime now = services_.clock.LocalNow();
-    const ReportContext context{session_->History(), services_.codec, session_->Settings(), now,
+    // The tariff as the user last set it, also when changed since the start.
+    MeterSettings settings = session_->Settings();
+    settings.tariff = CurrentTariff();
+    const ReportContext context{session_->History(), services_.codec, settings, now,
                                 RunSpan{session_->RunStart(), now, session_->RunSeconds()}};
     TFrmReport report(this, context);
     report.ShowModal();

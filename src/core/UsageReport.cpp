@@ -232,6 +232,37 @@ std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const Ci
     return periods;
 }
 
+std::vector<PeriodUsage> HistoryPeriods(const std::vector<RunSpan>& runs, const CivilDate& today,
+                                        int32_t billingDay) {
+    // A run dated after today (the clock was ahead) lies in no period up to today.
+    int64_t earliest = DaysFromCivil(today);
+    for (const RunSpan& run : runs) earliest = std::min(earliest, DaysFromCivil(run.start.Date()));
+    int count = 1;
+    for (CivilDate first = BillingPeriodStart(today, billingDay); DaysFromCivil(first) > earliest; ++count)
+        first = BillingPeriodStart(CivilFromDays(DaysFromCivil(first) - 1), billingDay);
+    return PeriodTotals(runs, today, billingDay, count);
+}
+
+std::vector<std::vector<std::string>> PeriodSummaryRows(const std::vector<PeriodUsage>& periods,
+                                                        const Tariff& tariff) {
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(periods.size());
+    for (const PeriodUsage& period : periods) {
+        std::vector<std::string> row{FormatDate(period.first), FormatDate(period.last),
+                                     std::to_string(period.seconds)};
+        if (tariff.Set()) {
+            row.push_back(std::to_string(BilledSeconds(tariff, period.seconds)));
+            row.push_back(FormatYuan(CostFen(tariff, period.seconds)));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<std::string> CostLabels(int64_t fen) {
+    return {FormatYuan(fen), std::to_string((fen + 50) / 100)};
+}
+
 std::string CsvDocument(const std::vector<std::vector<std::string>>& rows) {
     // The byte-order mark makes spreadsheet programs read the file as UTF-8, not as the
     // system's code page.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/Tariff.h"
 
 namespace kelo {
 
@@ -49,6 +50,22 @@ struct PeriodUsage {
 // counts its month total.
 std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const CivilDate& today,
                                       int32_t billingDay, int count);
+
+// Every billing period from the one the earliest run started in up to the one that
+// contains `today`, oldest first, the periods without runs between them included, with
+// their totals counted as PeriodTotals counts them.
+std::vector<PeriodUsage> HistoryPeriods(const std::vector<RunSpan>& runs, const CivilDate& today,
+                                        int32_t billingDay);
+
+// One row a period for the per-period export: its first day, its last day, the online
+// seconds and, with a tariff set, the billed seconds and the cost in yuan ("62.40").
+// Without a tariff a row ends after the online seconds.
+std::vector<std::vector<std::string>> PeriodSummaryRows(const std::vector<PeriodUsage>& periods,
+                                                        const Tariff& tariff);
+
+// A period's cost as the periods' chart may write it under its bar, longest first: yuan
+// and fen ("123.45"), then whole yuan rounded half up ("123") for narrow bars.
+std::vector<std::string> CostLabels(int64_t fen);
 
 // A CSV document for spreadsheet programs: UTF-8 with a byte-order mark, CR LF line ends,
 // a field quoted (quotes doubled) when it holds a comma, a quote, CR, LF or leading or

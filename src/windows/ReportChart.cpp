@@ -104,6 +104,15 @@ void TUsageChart::SetValueLabels(bool on) {
     Invalidate();
 }
 
+void TUsageChart::SetNoteCaption(std::wstring caption) {
+    noteCaption_ = std::move(caption);
+    Invalidate();
+}
+
+bool TUsageChart::HasNotes() const {
+    return std::any_of(bars_.begin(), bars_.end(), [](const ChartBar& bar) { return !bar.notes.empty(); });
+}
+
 int TUsageChart::TickStepHours(double topHours, int maxTicks) {
     maxTicks = std::max(1, maxTicks);
     for (int magnitude = 1;; magnitude *= 10) {
@@ -121,7 +130,7 @@ TUsageChart::Plot TUsageChart::PlotArea(HDC dc) const {
     GetTextMetricsW(dc, &metrics);
     plot.textHeight = metrics.tmHeight;
     const int top = kPad + plot.textHeight + 8;
-    const int bottom = client.bottom - kPad - plot.textHeight - 2;
+    const int bottom = client.bottom - kPad - plot.textHeight - 2 - (HasNotes() ? plot.textHeight + 1 : 0);
 
     int64_t highest = limitSeconds_;
     for (const ChartBar& bar : bars_) highest = std::max(highest, bar.seconds);
@@ -202,6 +211,42 @@ void TUsageChart::PaintLimit(HDC dc, const Plot& plot) const {
     Line(dc, x - 22, sampleY, x - 4, sampleY, kLimitColor, PS_DASH);
 }
 
+// The notes' row under the labels, in the longest form that every bar's slot holds; where
+// even the shortest is too wide, every second, third ... note, as with the labels. The
+// highlighted bar's note is in the text colour, the others muted.
+void TUsageChart::PaintNotes(HDC dc, const Plot& plot) const {
+    if (!HasNotes()) return;
+    const RECT& a = plot.area;
+    const double slot = static_cast<double>(a.right - a.left - 1) / static_cast<double>(bars_.size());
+    const auto note = [](const ChartBar& bar, size_t form) -> const std::wstring& {
+        return bar.notes[std::min(form, bar.notes.size() - 1)];
+    };
+    size_t forms = 0;
+    for (const ChartBar& bar : bars_) forms = std::max(forms, bar.notes.size());
+    const auto widest = [&](size_t form) {
+        int width = 0;
+        for (const ChartBar& bar : bars_)
+            if (!bar.notes.empty()) width = std::max<int>(width, TextSize(dc, note(bar, form)).cx);
+        // Figures need less room between them than the labels' words.
+        return width + 2;
+    };
+    size_t form = 0;
+    while (form + 1 < forms && widest(form) > slot) ++form;
+    const size_t every = static_cast<size_t>(std::max(1, static_cast<int>(std::ceil(widest(form) / slot))));
+
+    const int y = a.bottom + 3 + plot.textHeight + 1;
+    const SIZE captionSize = TextSize(dc, noteCaption_);
+    Text(dc, a.left - 6 - captionSize.cx, y, noteCaption_, kMutedText);
+    for (size_t i = 0; i < bars_.size(); i += every) {
+        if (bars_[i].notes.empty()) continue;
+        const std::wstring& text = note(bars_[i], form);
+        const int centre = SlotEdge(a, bars_.size(), static_cast<double>(i) + 0.5);
+        const bool shown = static_cast<int>(i) == highlight_;
+        Text(dc, centre - TextSize(dc, text).cx / 2, y, text,
+             shown ? win::ColorToRGB(Font().Color()) : kMutedText);
+    }
+}
+
 void TUsageChart::PaintWindow(HDC dc) {
     win::TWinControl::PaintWindow(dc);
     win::SavedDC saved(dc);
@@ -211,6 +256,7 @@ void TUsageChart::PaintWindow(HDC dc) {
     const Plot plot = PlotArea(dc);
     PaintGrid(dc, plot);
     PaintBars(dc, plot);
+    PaintNotes(dc, plot);
     PaintLimit(dc, plot);
 }
 

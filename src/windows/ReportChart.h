@@ -7,10 +7,12 @@
 
 namespace kelo::app {
 
-// One bar of a usage chart: online time with its label under the axis.
+// One bar of a usage chart: online time with its label under the axis and, if it has any,
+// a note under the label in one of its forms, longest first ("123.45", "123").
 struct ChartBar {
     std::wstring label;
     int64_t seconds = 0;
+    std::vector<std::wstring> notes;
 };
 
 // A bar chart of online time in hours against a limit: hour ticks on the left, the
@@ -31,6 +33,8 @@ public:
     void SetHighlight(int index);
     // Hours written above the bars where they fit.
     void SetValueLabels(bool on);
+    // The text left of the notes' row, in the hours' column ("¥").
+    void SetNoteCaption(std::wstring caption);
 
     // The hour step between ticks for a scale up to `topHours`, so that at most
     // `maxTicks` ticks fit.
@@ -46,12 +50,15 @@ private:
     void PaintGrid(HDC dc, const Plot& plot) const;
     void PaintBars(HDC dc, const Plot& plot) const;
     void PaintLimit(HDC dc, const Plot& plot) const;
+    void PaintNotes(HDC dc, const Plot& plot) const;
+    bool HasNotes() const;
 
     std::vector<ChartBar> bars_;
     int64_t limitSeconds_ = 0;
     std::wstring limitCaption_;
     int highlight_ = -1;
     bool valueLabels_ = false;
+    std::wstring noteCaption_;
 };
 
 // Makes TUsageChart known to form descriptions.

@@ -25,15 +25,24 @@ constexpr const char* kDayLimit = "日限 %d 小时";
 constexpr const char* kMonthLimit = "月限 %d 小时";
 constexpr const char* kPeriodMonth = "%d月";
 constexpr const char* kHistoryHeader[] = {"开始", "结束", "上网秒数", "计算机", "类型", "IP"};
+// The money columns only with a tariff.
+constexpr const char* kPeriodsHeader[] = {"周期起始日", "周期截止日", "上网秒数", "计费秒数", "费用（元）"};
+constexpr size_t kPeriodsHeaderWithoutTariff = 3;
+constexpr const char* kPeriodCost = "　费用 ¥";
+constexpr const char* kCostNote = "；费用按当前资费计算";
+constexpr const wchar_t* kCostCaption = L"¥";
 constexpr const wchar_t* kDefaultFileName = L"Kelo使用记录.csv";
-// Two filters: the first writes the history, the second the day table.
-constexpr wchar_t kFilters[] = L"使用记录 (每次一行) (*.csv)\0*.csv\0每日统计 (*.csv)\0*.csv\0";
+// Three filters: the history, the day table, the billing periods.
+constexpr wchar_t kFilters[] =
+    L"使用记录 (每次一行) (*.csv)\0*.csv\0每日统计 (*.csv)\0*.csv\0每期汇总 (*.csv)\0*.csv\0";
 constexpr const char* kNoClipboard = "无法打开剪贴板";
 }  // namespace text
 
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
 constexpr int kTableWidth = 250;
+constexpr int kButtonHeight = 25;
+constexpr int kPagingWidth = 96, kExportWidth = 96, kButtonWidth = 84;
 constexpr int kPeriodCount = 12;
 constexpr int kMinClientWidth = 520, kMinClientHeight = 380;
 
@@ -92,6 +101,7 @@ TFrmReport::TFrmReport(win::TComponent* owner, const ReportContext& context)
     periods_ = PeriodTotals(runs_, now_.Date(), settings_.billingDay, kPeriodCount);
     LoadFromResource(kResourceName);
     lvDays_->OnGetCell = [this](int row, int column) { return DayCell(row, column); };
+    if (settings_.tariff.Set()) lblNote_->SetCaption(lblNote_->Caption() + win::Widen(text::kCostNote));
     ShowPeriodCharts();
     ShowPeriod(0);
     LayoutControls();
@@ -130,11 +140,17 @@ void TFrmReport::ReadRuns(const ReportContext& context) {
 
 void TFrmReport::ShowPeriodCharts() {
     std::vector<ChartBar> bars;
-    for (const PeriodUsage& period : periods_)
-        bars.push_back({win::Widen(Printf(text::kPeriodMonth, period.first.month)), period.seconds});
+    for (const PeriodUsage& period : periods_) {
+        ChartBar bar{win::Widen(Printf(text::kPeriodMonth, period.first.month)), period.seconds, {}};
+        if (settings_.tariff.Set())
+            for (const std::string& cost : CostLabels(CostFen(settings_.tariff, period.seconds)))
+                bar.notes.push_back(win::Widen(cost));
+        bars.push_back(std::move(bar));
+    }
     PeriodChart_->SetBars(std::move(bars), int64_t{settings_.monthLimit} * 3600);
     PeriodChart_->SetLimitCaption(win::Widen(Printf(text::kMonthLimit, settings_.monthLimit)));
     PeriodChart_->SetValueLabels(true);
+    PeriodChart_->SetNoteCaption(text::kCostCaption);
     DayChart_->SetLimitCaption(win::Widen(Printf(text::kDayLimit, settings_.dayLimit)));
 }
 
@@ -148,7 +164,7 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     days_ = DailyUsage(runs_, periodFirst_, periodLast_);
 
     std::vector<ChartBar> bars;
-    for (const DayUsage& day : days_) bars.push_back({std::to_wstring(day.date.day), day.seconds});
+    for (const DayUsage& day : days_) bars.push_back({std::to_wstring(day.date.day), day.seconds, {}});
     // The days spread a run over the days it ran; the total is the meter's, with each run
     // in the period it started in.
     const int64_t total = PeriodTotals(runs_, periodFirst_, settings_.billingDay, 1).front().seconds;
@@ -157,15 +173,27 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     lvDays_->SetItemCount(static_cast<int>(days_.size()));
     lvDays_->RefreshRows();
 
-    lblPeriod_->SetCaption(
-        win::Widen(FormatDate(periodFirst_) + text::kPeriodJoin + FormatDate(periodLast_)));
+    std::string heading = FormatDate(periodFirst_) + text::kPeriodJoin + FormatDate(periodLast_);
+    if (settings_.tariff.Set()) heading += text::kPeriodCost + FormatYuan(CostFen(settings_.tariff, total));
+    lblPeriod_->SetCaption(win::Widen(heading));
     lblTotal_->SetCaption(win::Widen(text::kPeriodTotal + FormatDuration(total)));
     // Nothing lies before the earliest run.
     int64_t earliest = DaysFromCivil(now_.Date());
     for (const RunSpan& run : runs_) earliest = std::min(earliest, DaysFromCivil(run.start.Date()));
     btnPrev_->SetEnabled(DaysFromCivil(periodFirst_) > earliest);
     btnNext_->SetEnabled(periodsBack_ > 0);
+    // A longer heading than the window was made narrow for widens it.
+    if (HandleAllocated() && ClientWidth() < MinClientWidth())
+        SetClientSize(MinClientWidth(), ClientHeight());
     LayoutControls();
+}
+
+// The heading's row and the note's row each fit whole.
+int TFrmReport::MinClientWidth() const {
+    const int heading =
+        kMargin + 2 * kPagingWidth + kGap + 12 + lblPeriod_->Width() + 12 + lblTotal_->Width() + kMargin;
+    const int note = kMargin + lblNote_->Width() + 3 * kGap + kExportWidth + 2 * kButtonWidth + kMargin;
+    return std::max({kMinClientWidth, heading, note});
 }
 
 // The charts and the table share what the buttons leave: the day chart a little more
@@ -173,19 +201,18 @@ void TFrmReport::ShowPeriod(int periodsBack) {
 void TFrmReport::LayoutControls() {
     if (!HandleAllocated() || !btnClose_) return;
     const int width = ClientWidth(), height = ClientHeight();
-    constexpr int kButtonHeight = 25;
-    btnPrev_->SetBounds(kMargin, kMargin, 96, kButtonHeight);
-    btnNext_->SetBounds(kMargin + 96 + kGap, kMargin, 96, kButtonHeight);
+    btnPrev_->SetBounds(kMargin, kMargin, kPagingWidth, kButtonHeight);
+    btnNext_->SetBounds(kMargin + kPagingWidth + kGap, kMargin, kPagingWidth, kButtonHeight);
     const int labelTop = kMargin + (kButtonHeight - lblPeriod_->Height()) / 2;
-    lblPeriod_->SetBounds(btnNext_->Left() + 96 + 12, labelTop, lblPeriod_->Width(), lblPeriod_->Height());
+    lblPeriod_->SetBounds(btnNext_->Left() + kPagingWidth + 12, labelTop, lblPeriod_->Width(), lblPeriod_->Height());
     lblTotal_->SetBounds(std::max(lblPeriod_->Left() + lblPeriod_->Width() + 12,
                                   width - kMargin - lblTotal_->Width()),
                          labelTop, lblTotal_->Width(), lblTotal_->Height());
 
     const int buttonTop = height - kMargin - kButtonHeight;
-    btnClose_->SetBounds(width - kMargin - 84, buttonTop, 84, kButtonHeight);
-    btnCopy_->SetBounds(btnClose_->Left() - kGap - 84, buttonTop, 84, kButtonHeight);
-    btnExport_->SetBounds(btnCopy_->Left() - kGap - 96, buttonTop, 96, kButtonHeight);
+    btnClose_->SetBounds(width - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
+    btnCopy_->SetBounds(btnClose_->Left() - kGap - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
+    btnExport_->SetBounds(btnCopy_->Left() - kGap - kExportWidth, buttonTop, kExportWidth, kButtonHeight);
     // Under the table, left of the buttons.
     lblNote_->SetBounds(kMargin, buttonTop + (kButtonHeight - lblNote_->Height()) / 2,
                         lblNote_->Width(), lblNote_->Height());
@@ -250,12 +277,26 @@ std::vector<std::vector<std::string>> TFrmReport::HistoryRows() const {
     return rows;
 }
 
+std::vector<std::vector<std::string>> TFrmReport::PeriodRows() const {
+    const auto* header = std::begin(text::kPeriodsHeader);
+    const size_t columns =
+        settings_.tariff.Set() ? std::size(text::kPeriodsHeader) : text::kPeriodsHeaderWithoutTariff;
+    std::vector<std::vector<std::string>> rows{{header, header + columns}};
+    const auto periods = HistoryPeriods(runs_, now_.Date(), settings_.billingDay);
+    for (auto& row : PeriodSummaryRows(periods, settings_.tariff)) rows.push_back(std::move(row));
+    return rows;
+}
+
 void TFrmReport::ExportHistoryCsv(const std::wstring& path) const {
     win::WinFileStore().Replace(win::Narrow(path), CsvDocument(HistoryRows()));
 }
 
 void TFrmReport::ExportDaysCsv(const std::wstring& path) const {
     win::WinFileStore().Replace(win::Narrow(path), CsvDocument(DayTableRows()));
+}
+
+void TFrmReport::ExportPeriodsCsv(const std::wstring& path) const {
+    win::WinFileStore().Replace(win::Narrow(path), CsvDocument(PeriodRows()));
 }
 
 void TFrmReport::CopyDayTable() {
@@ -295,8 +336,11 @@ void TFrmReport::btnExportClick() {
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameW(&dialog)) return;
     file.resize(std::wcslen(file.c_str()));
-    if (dialog.nFilterIndex == 2) ExportDaysCsv(file);
-    else ExportHistoryCsv(file);
+    switch (dialog.nFilterIndex) {
+    case 2: ExportDaysCsv(file); break;
+    case 3: ExportPeriodsCsv(file); break;
+    default: ExportHistoryCsv(file); break;
+    }
 }
 
 void TFrmReport::btnCopyClick() { CopyDayTable(); }
@@ -309,9 +353,10 @@ LRESULT TFrmReport::WMSize(WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-// Smaller than this, the charts have no room for their scales.
+// Smaller than this, the charts have no room for their scales, or the texts run into the
+// buttons.
 LRESULT TFrmReport::WMGetMinMaxInfo(MINMAXINFO* info) {
-    RECT r{0, 0, kMinClientWidth, kMinClientHeight};
+    RECT r{0, 0, MinClientWidth(), kMinClientHeight};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)));
     info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};

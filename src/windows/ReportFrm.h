@@ -19,7 +19,8 @@ namespace kelo::app {
 class TUsageChart;
 
 // What the usage report reads: the history (its last record is the current run's, whose
-// stored end and online time lag behind), the run as it stands now, and the settings.
+// stored end and online time lag behind), the run as it stands now, and the settings with
+// the tariff the costs are counted at.
 struct ReportContext {
     const UsageHistory& history;
     const TextCodec& codec;  // the history file's encoding
@@ -30,7 +31,8 @@ struct ReportContext {
 
 // The usage report: online time per day of a billing period against the daily limit, the
 // last twelve periods against the monthly limit, the day table, export as CSV and copying
-// of the day table.
+// of the day table. With a tariff, the periods' costs at today's tariff under their bars
+// and in the heading.
 //
 // The history is read once, when the window is made; the window keeps referring to the
 // history and the codec for the export, so both must outlive it (the main window owns
@@ -57,10 +59,15 @@ public:
     std::vector<std::vector<std::string>> DayTableRows() const;
     // The history, one run a line, its header first (UTF-8).
     std::vector<std::vector<std::string>> HistoryRows() const;
-    // Writes the history or the day table as CSV to `path`; the file is replaced whole or
-    // not at all. Throws KeloError naming the file when it cannot be written.
+    // Every billing period of the history, one a line, its header first (UTF-8): first and
+    // last day, online seconds and, with a tariff, billed seconds and cost.
+    std::vector<std::vector<std::string>> PeriodRows() const;
+    // Writes the history, the day table or the periods as CSV to `path`; the file is
+    // replaced whole or not at all. Throws KeloError naming the file when it cannot be
+    // written.
     void ExportHistoryCsv(const std::wstring& path) const;
     void ExportDaysCsv(const std::wstring& path) const;
+    void ExportPeriodsCsv(const std::wstring& path) const;
     // Puts the day table on the clipboard as tab-separated text.
     void CopyDayTable();
 
@@ -71,6 +78,7 @@ private:
     void ReadRuns(const ReportContext& context);
     void ShowPeriodCharts();
     void LayoutControls();
+    int MinClientWidth() const;
     LRESULT WMSize(WPARAM wParam, LPARAM lParam);
     LRESULT WMGetMinMaxInfo(MINMAXINFO* info);
     std::wstring DayCell(int row, int column) const;

@@ -180,6 +180,39 @@ TEST(UsageReportPeriods, TodayOnTheBillingDayStartsTheNewPeriod) {
     EXPECT_EQ(periods[1].seconds, 120);
 }
 
+// The export lists the whole history period by period: the empty periods between runs
+// too, and nothing past today for a run the clock dated ahead.
+TEST(UsageReportPeriods, HistoryPeriodsRunFromTheEarliestRunToToday) {
+    const auto periods = HistoryPeriods({Span("2024-03-25 10:00:00", "2024-03-25 11:00:00", 60),
+                                         Span("2024-01-05 10:00:00", "2024-01-05 11:00:00", 120),
+                                         Span("2025-06-01 10:00:00", "2025-06-01 11:00:00", 30)},
+                                        {2024, 4, 2}, 21);
+    ASSERT_EQ(periods.size(), 4u);
+    EXPECT_EQ(periods[0].first, (CivilDate{2023, 12, 21}));
+    EXPECT_EQ(periods[0].seconds, 120);
+    EXPECT_EQ(periods[1].seconds, 0);
+    EXPECT_EQ(periods[3].first, (CivilDate{2024, 3, 21}));
+    EXPECT_EQ(periods[3].seconds, 60);
+    EXPECT_EQ(HistoryPeriods({}, {2024, 4, 2}, 21).size(), 1u);
+}
+
+TEST(UsageReportPeriods, SummaryRowsCarryTheBilledTimeAndCostOnlyWithATariff) {
+    const std::vector<PeriodUsage> periods{{{2024, 2, 21}, {2024, 3, 20}, 10 * 3600 + 1},
+                                           {{2024, 3, 21}, {2024, 4, 20}, 0}};
+    const Tariff tariff{3000, 10, 200, 360};
+    EXPECT_EQ(PeriodSummaryRows(periods, tariff),
+              (Rows{{"2024-02-21", "2024-03-20", "36001", "360", "30.20"},
+                    {"2024-03-21", "2024-04-20", "0", "0", "30.00"}}));
+    EXPECT_EQ(PeriodSummaryRows(periods, Tariff{}),
+              (Rows{{"2024-02-21", "2024-03-20", "36001"}, {"2024-03-21", "2024-04-20", "0"}}));
+}
+
+TEST(UsageReportPeriods, CostLabelsRoundWholeYuanHalfUp) {
+    EXPECT_EQ(CostLabels(12345), (Fields{"123.45", "123"}));
+    EXPECT_EQ(CostLabels(6250), (Fields{"62.50", "63"}));
+    EXPECT_EQ(CostLabels(49), (Fields{"0.49", "0"}));
+}
+
 TEST(UsageReportText, CsvHasAByteOrderMarkAndCrLfLines) {
     EXPECT_EQ(CsvDocument({{"a", "b"}, {"c"}}), "\xEF\xBB\xBF" "a,b\r\nc\r\n");
     EXPECT_EQ(CsvDocument({}), "\xEF\xBB\xBF");

@@ -21,16 +21,26 @@ namespace {
 struct ReportFrm : ::testing::Test {
     void SetUp() override {
         win::Application().Initialize(GetModuleHandleW(nullptr));
+        Fill({2025, 11, 1}, [](int64_t) { return 60; });
+    }
+    // A run a day at ten from `first` to 2026-03-09 of `minutes(day)` minutes (under ten
+    // hours), then the runs over midnight and the current run.
+    void Fill(const CivilDate& first, int (*minutes)(int64_t day)) {
         std::string file;
         auto add = [&](const std::string& start, const std::string& end, const std::string& online) {
             UsageRecord record{{start, end, online, codec.FromUtf8("书房"), kRecordType, "192.0.2.7"}};
             file += JoinHistoryLine(record) + "\r\n";
         };
-        for (int64_t d = DaysFromCivil({2025, 11, 1}); d <= DaysFromCivil({2026, 3, 9}); ++d) {
+        for (int64_t d = DaysFromCivil(first); d <= DaysFromCivil({2026, 3, 9}); ++d) {
             const std::string date = FormatDate(CivilFromDays(d));
-            add(date + " 10:00:00", date + " 11:00:00", "01:00:00");
+            const int m = minutes(d);
+            char online[16], end[16];
+            std::snprintf(online, sizeof online, "%02d:%02d:00", m / 60, m % 60);
+            std::snprintf(end, sizeof end, " %02d:%02d:00", 10 + m / 60, m % 60);
+            add(date + " 10:00:00", date + end, online);
         }
         add("2026-03-01 23:00:00", "2026-03-02 01:00:00", "02:00:00");
+        history = UsageHistory();
         history.Load(file);
         history.Append({{"2026-03-10 09:00:00", "", "", codec.FromUtf8("书房"), kRecordType, ""}});
     }
@@ -38,6 +48,7 @@ struct ReportFrm : ::testing::Test {
         MeterSettings settings;
         settings.billingDay = 21;
         settings.dayLimit = 2;
+        settings.tariff = tariff;
         return {history, codec, settings, now, {{2026, 3, 10, 9, 0, 0}, now, 3 * 3600}};
     }
     template <class T>
@@ -64,6 +75,7 @@ struct ReportFrm : ::testing::Test {
     win::GbkCodec codec;
     UsageHistory history;
     LocalDateTime now{2026, 3, 10, 12, 0, 0};
+    Tariff tariff;  // none
 };
 
 TEST_F(ReportFrm, DayTableCountsTheCurrentPeriodDayByDay) {
@@ -160,6 +172,10 @@ TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
     report.ExportDaysCsv(win::Widen(daysPath));
     const std::string days = "\xEF\xBB\xBF日期,上网时间,次数\r\n2026-02-21,01:00:00,1\r\n2026-02-22,01:00:00,1\r\n";
     EXPECT_EQ(test::ReadFileBytes(daysPath).substr(0, days.size()), days);
+    // Without a tariff the periods carry no money columns.
+    report.ExportPeriodsCsv(win::Widen(daysPath));
+    const std::string periods = "\xEF\xBB\xBF周期起始日,周期截止日,上网秒数\r\n2025-10-21,2025-11-20,72000\r\n";
+    EXPECT_EQ(test::ReadFileBytes(daysPath).substr(0, periods.size()), periods);
     // A folder that does not exist: an error naming the file, and nothing written.
     const std::string missing = dir.Path() + "nowhere\\days.csv";
     try {
@@ -170,21 +186,46 @@ TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
     }
 }
 
+// Each period costs the fee and what it went beyond the included hours, at the tariff of
+// today; the export lists every period of the history.
+TEST_F(ReportFrm, TariffAddsThePeriodsCostsAndThePeriodsExport) {
+    tariff = {3000, 10, 200, 60};  // 30 yuan with ten hours, 2 yuan an hour beyond
+    app::TFrmReport report(nullptr, Context());
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-02-21 至 2026-03-20　费用 ¥54.00");
+    EXPECT_EQ(Child<win::TLabel>(report, "lblNote")->Caption(), L"跨日时间按日分摊；周期合计按开始日计；费用按当前资费计算");
+    Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-01-21 至 2026-02-20　费用 ¥72.00");
+    test::TempDir dir;
+    report.ExportPeriodsCsv(win::Widen(dir.Path() + "periods.csv"));
+    EXPECT_EQ(test::ReadFileBytes(dir.Path() + "periods.csv"),
+              "\xEF\xBB\xBF周期起始日,周期截止日,上网秒数,计费秒数,费用（元）\r\n"
+              "2025-10-21,2025-11-20,72000,36000,50.00\r\n"
+              "2025-11-21,2025-12-20,108000,72000,70.00\r\n"
+              "2025-12-21,2026-01-20,111600,75600,72.00\r\n"
+              "2026-01-21,2026-02-20,111600,75600,72.00\r\n"
+              "2026-02-21,2026-03-20,79200,43200,54.00\r\n");
+}
+
 TEST_F(ReportFrm, OpeningAndClosingLeavesNoGdiObjects) {
     {
-        // Once shown and painted, as a picture to look at.
+        // Once shown and painted, as a picture to look at: a year of use with its costs.
+        Fill({2025, 2, 1}, [](int64_t day) { return 30 + static_cast<int>(day * 37 % 180 + day / 9 % 4 * 25); });
+        tariff = {3000, 20, 150, 60};
         app::TFrmReport report(nullptr, Context());
         ShowWindow(report.Handle(), SW_SHOWNA);
         RedrawWindow(report.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         test::PumpFor(100);
         EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
                                          test::ScreenshotDir() + "usage-report.png"));
-        // At its smallest the note under the table still ends before the buttons.
+        // At its smallest the note under the table still ends before the buttons, and the
+        // heading's total inside the window.
         report.SetClientSize(0, 0);
         RedrawWindow(report.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         test::PumpFor(100);
         const auto* note = Child<win::TLabel>(report, "lblNote");
         EXPECT_LT(note->Left() + note->Width(), Child<win::TButton>(report, "btnExport")->Left());
+        const auto* total = Child<win::TLabel>(report, "lblTotal");
+        EXPECT_LE(total->Left() + total->Width(), report.ClientWidth());
         EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
                                          test::ScreenshotDir() + "usage-report-small.png"));
     }
