@@ -19,6 +19,7 @@
 #include "windows/DropSetupFrm.h"
 #include "windows/ReportFrm.h"
 #include "windows/SetupFrm.h"
+#include "windows/TariffFrm.h"
 #include "windows/Unit1.h"
 
 namespace kelo::app {
@@ -100,6 +101,7 @@ void TFrmKeloMain::RegisterHandlers() {
     on("Timer1Timer", &TFrmKeloMain::Timer1Timer);
     on("Timer2Timer", &TFrmKeloMain::Timer2Timer);
     on("MenuOptionClick", &TFrmKeloMain::MenuOptionClick);
+    on("MenuTariffClick", &TFrmKeloMain::MenuTariffClick);
     on("MMenuDropSetupClick", &TFrmKeloMain::MMenuDropSetupClick);
     on("MenuWarnClick", &TFrmKeloMain::MenuWarnClick);
     on("MenuReportClick", &TFrmKeloMain::MenuReportClick);
@@ -144,6 +146,11 @@ void TFrmKeloMain::MenuOptionClick() {
     std::unique_ptr<TFrmSetup> dialog(new TFrmSetup(this, services_.appDir));
     FrmSetup = dialog.get();
     dialog->ShowModal();
+}
+
+// The figures follow a stored tariff at once.
+void TFrmKeloMain::MenuTariffClick() {
+    if (const auto t = TFrmTariff::Edit(this, services_.appDir)) ApplyTariff(*t);
 }
 
 void TFrmKeloMain::MMenuDropSetupClick() { TFrmDropSetup::Open(this, services_.appDir); }

@@ -95,6 +95,7 @@ private:
     void MenuCloseClick();
     void MenuHelpClick();
     void MenuOptionClick();
+    void MenuTariffClick();
     void MMenuDropSetupClick();
     void MenuWarnClick();
     void MenuReportClick();

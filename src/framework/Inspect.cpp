@@ -1,5 +1,6 @@
 #include "framework/Inspect.h"
 
+#include "framework/ComCtrls.h"
 #include "framework/Control.h"
 #include "framework/Form.h"
 #include "framework/Menus.h"
@@ -11,6 +12,12 @@ std::wstring InspectText(TComponent* component) {
     if (auto* item = dynamic_cast<TMenuItem*>(component))
         return item->Caption() + L"\t" + (item->Checked() ? L"1" : L"0") + L"\t" +
                (item->Enabled() ? L"1" : L"0") + L"\t" + std::to_wstring(item->Command());
+    if (auto* bar = dynamic_cast<TStatusBar*>(component)) {
+        std::wstring texts;
+        for (size_t i = 0; i < bar->Panels().size(); ++i)
+            texts += (i ? L"\t" : L"") + bar->Panels()[i].text;
+        return texts;
+    }
     if (auto* control = dynamic_cast<TControl*>(component)) return control->Caption();
     return L"";
 }

@@ -29,7 +29,7 @@ from kelo_e2e import DRIVER_FALSE, Env, build_dir_from_args, rect_of  # noqa: E4
 BUILD_DIR = None
 
 MAIN_CLASS, DROP_CLASS, NOTICE_CLASS = "TFrmKeloMain", "TFrmDrop", "TForm1"
-SETUP_CLASS, DROP_SETUP_CLASS = "TFrmSetup", "TFrmDropSetup"
+SETUP_CLASS, DROP_SETUP_CLASS, TARIFF_CLASS = "TFrmSetup", "TFrmDropSetup", "TFrmTariff"
 APP_TITLE = "Brivo上网计时器"
 WM_COMMAND, BM_GETCHECK = 0x0111, 0x00F0
 WS_DISABLED = 0x08000000
@@ -399,6 +399,36 @@ class DialogsEndToEnd(unittest.TestCase):
         self.click(OK)
         self.assertClosed()
         self.assertIn(b"\r\nMonthDate=80\r\n", self.ini())
+
+    # -- the tariff dialog ------------------------------------------------------
+
+    def test_tariff_typed_from_the_keyboard_is_stored_and_shown_in_the_status_bar(self):
+        self.start("tariff")
+        # The notice window took the focus: a click on the main window's caption.
+        left, top, right, _ = rect_of(self.env.driver("rect", self.main))
+        self.xdo("mousemove", left + (right - left) * 3 // 5, top + 14, "click", 1)
+        self.wait_for(lambda: self.env.driver("foreground") == f"{self.main}\n", "the main window in front")
+        self.keys("alt+o")
+        time.sleep(0.5)
+        self.keys("f")
+        self.dialog = self.env.find_window(TARIFF_CLASS, timeout_ms=10000)
+        self.assertIsNotNone(self.dialog, "the tariff dialog did not open")
+        self.wait_for(lambda: self.env.driver("foreground") == f"{self.dialog}\n", "the dialog in front")
+        time.sleep(0.5)
+        # The dialog opens in the fee's box; Tab goes through the rows.
+        self.keys("End", "shift+Home")
+        self.xdo("type", "50")
+        for amount in ("40", "1.20"):
+            self.keys("Tab", "End", "shift+Home")
+            self.xdo("type", amount)
+        self.keys("Tab", "End", "Up", "Up")  # from 按小时 up to 按分钟
+        self.screenshot("e2e-tariff-dialog.png")
+        self.keys("Return")
+        self.assertClosed()
+        self.assertIn(b"[Tariff]\r\nMonthlyFee=50.00\r\nIncludedHours=40\r\nPricePerHour=1.20\r\n"
+                      b"Unit=60\r\n", self.ini())
+        panels = self.env.driver("inspect", self.main, "StatusBar1").rstrip("\n").split("\t")
+        self.assertEqual(panels[0], "本月费用 ¥50.00", "nothing online yet: the fee alone")
 
     # -- the mini window settings dialog -----------------------------------------
 

@@ -320,7 +320,7 @@ class SkinEndToEnd(unittest.TestCase):
         self.activate(self.main)
         self.env.xdotool("key", "alt+o")
         menu, rows = self.open_menu("skin-menu-setup.png")
-        self.assertEqual(len(rows), 1, "设置 holds 选项")
+        self.assertEqual(len(rows), 2, "设置 holds 选项 and 资费设置")
         self.env.xdotool("key", "s")
         dialog = self.env.find_window(SETUP_CLASS, timeout_ms=10000)
         self.assertIsNotNone(dialog, "the options dialog did not open")
