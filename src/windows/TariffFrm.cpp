@@ -112,7 +112,8 @@ std::optional<Tariff> TFrmTariff::Typed() {
         return std::nullopt;
     }
     t.pricePerHourFen = *price;
-    t.unitSeconds = kTariffUnits[cboxUnit_->ItemIndex()];
+    const int unit = cboxUnit_->ItemIndex();
+    if (unit >= 0 && unit < static_cast<int>(std::size(kTariffUnits))) t.unitSeconds = kTariffUnits[unit];
     return t;
 }
 
