@@ -109,28 +109,45 @@ bool TControlSubClass::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
         return true;
     }
     if (msg == WM_DESTROY || msg == WM_NCDESTROY) return true;
+    if (msg == WM_MOUSELEAVE) tracking_ = false;
+    const bool entering = msg == WM_MOUSEMOVE && !tracking_;
+    const ControlEvent event = EventOf(kind_, msg, wParam);
+    // Most of a control's messages (and every one a skin above sends down while it paints)
+    // leave the flat look as it is: they end here, before the window is asked about the
+    // skin, which is a trip to the window manager each time.
+    if (!entering && !Matters(hwnd, event)) return true;
     // A skin that draws the control whole paints over everything this layer would, and reads
     // the control's state through here while it paints: the record only stays attached, so
     // it is there to be handed over or to take over again once the skin comes off.
     if (GetPropW(hwnd, win::kDrawnWholeProp)) return true;
     state_.lastMessage = msg;
-    if (msg == WM_MOUSEMOVE && !tracking_) {
+    if (entering) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
         tracking_ = TrackMouseEvent(&track) != FALSE;
-        UpdateState(hwnd, WM_MOUSEHOVER, 0);  // the mouse came in
+        UpdateState(hwnd, ControlEvent::MouseEnter);
     }
-    if (msg == WM_MOUSELEAVE) tracking_ = false;
-    UpdateState(hwnd, msg, wParam);
+    UpdateState(hwnd, event);
     return true;
 }
 
-void TControlSubClass::UpdateState(HWND hwnd, UINT msg, WPARAM wParam) {
-    const ControlEvent event = msg == WM_MOUSEHOVER ? ControlEvent::MouseEnter : EventOf(kind_, msg, wParam);
-    ControlStateFlags flags{state_.hot, state_.mouseDown, state_.spaceDown, spaceRepeat_};
+ControlStateFlags TControlSubClass::Flags() const {
+    return {state_.hot, state_.mouseDown, state_.spaceDown, spaceRepeat_};
+}
+
+ControlStateFacts TControlSubClass::Facts(HWND hwnd) const {
     const bool framedKind = kind_ == ControlKind::Edit || kind_ == ControlKind::TreeView || kind_ == ControlKind::ListView;
-    const ControlStateFacts facts{IsWindowEnabled(hwnd) != FALSE, kind_ == ControlKind::UpDown,
-                                  framedKind && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0};
-    const bool repaint = StepControlState(flags, event, facts);
+    return {IsWindowEnabled(hwnd) != FALSE, kind_ == ControlKind::UpDown,
+            framedKind && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0};
+}
+
+bool TControlSubClass::Matters(HWND hwnd, ControlEvent event) const {
+    ControlStateFlags flags = Flags();
+    return StepControlState(flags, event, Facts(hwnd)) || !(flags == Flags());
+}
+
+void TControlSubClass::UpdateState(HWND hwnd, ControlEvent event) {
+    ControlStateFlags flags = Flags();
+    const bool repaint = StepControlState(flags, event, Facts(hwnd));
     state_.hot = flags.hot;
     state_.mouseDown = flags.mouseDown;
     state_.spaceDown = flags.spaceDown;
@@ -144,8 +161,7 @@ void TControlSubClass::Repaint(HWND hwnd) {
     try {
         const HWND focus = GetFocus();
         state_.focused = focus && (focus == hwnd || IsChild(hwnd, focus));
-        const win::WindowDC screen(hwnd);
-        PaintControl(Gather(hwnd), state_, painter_->Look(screen.Get()));
+        PaintControl(Gather(hwnd), state_, painter_->ScreenLook());
     } catch (...) {
         // The flat look is a look: a control that cannot take it keeps its own.
     }

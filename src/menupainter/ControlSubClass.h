@@ -10,6 +10,7 @@
 
 #include "framework/Subclass.h"
 #include "menupainter/ControlPaint.h"
+#include "menupainter/ControlState.h"
 #include "menupainter/MenuPainterLook.h"
 
 namespace kelo::win {
@@ -49,7 +50,11 @@ public:
     void OnDetached(HWND hwnd) override;
 
 private:
-    void UpdateState(HWND hwnd, UINT msg, WPARAM wParam);
+    ControlStateFlags Flags() const;
+    ControlStateFacts Facts(HWND hwnd) const;
+    // True when the event changes the record's state or calls for a repaint.
+    bool Matters(HWND hwnd, ControlEvent event) const;
+    void UpdateState(HWND hwnd, ControlEvent event);
     void Repaint(HWND hwnd);
     ControlPaintFacts Gather(HWND hwnd) const;
     void Unhook();

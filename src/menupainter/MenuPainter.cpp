@@ -231,6 +231,12 @@ const WorkingColours& TMenuPainter::Colours(HDC dc) {
     return colours_;
 }
 
+MenuLook TMenuPainter::ScreenLook() {
+    if (!coloursStale_) return Look(nullptr);
+    const win::WindowDC screen(nullptr);
+    return Look(screen.Get());
+}
+
 MenuLook TMenuPainter::Look(HDC dc) {
     MenuLook look;
     look.colours = Colours(dc);

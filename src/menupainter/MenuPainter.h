@@ -115,6 +115,9 @@ public:
     void SystemColoursChanged() { coloursStale_ = true; }
     // Everything the item painter needs to know about the look, for painting on `dc`.
     MenuLook Look(HDC dc);
+    // The same for painting on the screen; a screen DC is taken only when the working
+    // colours are to be worked out again.
+    MenuLook ScreenLook();
 
     // Takes over (enable) or releases the components `container` owns, in ownership order.
     void HookComponents(win::TComponent& container, bool enable, bool refresh);

@@ -15,7 +15,6 @@
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
 #include "framework/Subclass.h"
-#include "menupainter/MenuPainter.h"
 #include "skin/data/SkinArchive.h"
 #include "skin/controls/SkinButtons.h"
 #include "skin/data/SkinData.h"
@@ -265,10 +264,8 @@ TEST_F(SkinButtonTest, CheckBoxWearsTheSkinsMarkAtTheLeftAndTheCheckedOneAfterAC
 }
 
 TEST_F(SkinButtonTest, OverTheFlatPainterEachChangeReachesTheScreenOnce) {
-    menupainter::RegisterMenuPainterClasses();
     win::TForm styled{nullptr};
-    const std::string controls(kForm, sizeof kForm - 5);  // without the closing "end"
-    styled.LoadFromDescription(controls + "  object MenuPainter1: TMenuPainter\n    Active = True\n  end\nend\n");
+    test::LoadWithFlatPainter(styled, kForm);
     auto* button = styled.Find<win::TButton>("Button1");
     auto* box = styled.Find<win::TCheckBox>("Check1");
     ASSERT_TRUE(win::HasSubclass(box->Handle(), win::SubclassId::MenuPainter));

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "framework/Form.h"
+#include "menupainter/MenuPainter.h"
 #include "skin/SkinManager.h"
 #include "skin/frame/SkinnedWindow.h"
 
@@ -122,6 +124,12 @@ std::string BuildDir() {
     std::wstring dir(path);
     for (int up = 0; up < 2; ++up) dir = dir.substr(0, dir.find_last_of(L"\\/"));
     return std::string(dir.begin(), dir.end()) + "\\";
+}
+
+void LoadWithFlatPainter(win::TForm& form, const std::string& description) {
+    menupainter::RegisterMenuPainterClasses();
+    const std::string controls = description.substr(0, description.rfind("end"));  // without the closing "end"
+    form.LoadFromDescription(controls + "  object MenuPainter1: TMenuPainter\n    Active = True\n  end\nend\n");
 }
 
 bool FullySkinned(HWND hwnd) {

@@ -12,6 +12,10 @@
 #include "skin/controls/SkinControl.h"
 #include "skin/data/SkinImage.h"
 
+namespace kelo::win {
+class TForm;
+}
+
 namespace kelo::test {
 
 class DibCanvas {
@@ -46,6 +50,10 @@ std::string BuildDir();
 // The window is listed by the skin manager and the posted message that finishes the
 // attaching has been handled.
 bool FullySkinned(HWND hwnd);
+
+// Builds the form from its description with an active flat painter as its last component,
+// so that its controls wear the painter's layer beneath the skin's.
+void LoadWithFlatPainter(win::TForm& form, const std::string& description);
 
 // The skinned window of control-skin tests: it holds one control skin and frees it when
 // told its control is gone.

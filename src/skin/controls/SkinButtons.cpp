@@ -23,6 +23,7 @@ RECT Placed(const GridRect& place, const RECT& origin) {
 // ---------------------------------------------------------------------------------
 // TSkinButton
 
+
 bool TSkinButton::HasImage() const {
     const SkinData* skin = Skin();
     return skin && !skin->buttons.image.Empty();
@@ -70,9 +71,17 @@ void TSkinButton::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // The system button clicks on the space key's release itself.
             if (wParam == VK_SPACE) ShowPressed(msg == WM_KEYDOWN);
             break;
+        case WM_SETFONT:
+            // A new font may come in the handle of the old one.
+            captionRead_ = false;
+            face_.Forget();
+            break;
+        case WM_UPDATEUISTATE:
+            captionRead_ = false;
+            Repaint();
+            break;
         case BM_SETSTATE:
         case BM_SETSTYLE:
-        case WM_UPDATEUISTATE:
             // The system button draws these changes at once, over the skin's face.
             Repaint();
             break;
@@ -145,24 +154,32 @@ void TSkinButton::Draw(HDC dc, const RECT& rect) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (frame == 0 || width <= 0 || height <= 0) return;
 
-    const Offscreen buffer(width, height);
-    if (!buffer) return;
-    const RECT local{0, 0, width, height};
-    FillFace(buffer.Get(), local);
-    DrawSkinElement(buffer.Get(), local, element, element.frameCount, frame);
-    DrawCaption(buffer.Get(), local, state);
-    BitBlt(dc, rect.left, rect.top, width, height, buffer.Get(), 0, 0, SRCCOPY);
+    if (!captionRead_ && !text_.empty()) {
+        font_ = reinterpret_cast<HFONT>(Beneath(WM_GETFONT));
+        // Access-key underlines show only once the keyboard is in use, as on the system's buttons.
+        hidePrefix_ = (Beneath(WM_QUERYUISTATE) & UISF_HIDEACCEL) != 0;
+        captionRead_ = true;
+    }
+    face_.Show(dc, rect, Face{state, text_, font_, hidePrefix_}, [&](HDC surface, const RECT& local) {
+        FillFace(surface, local);
+        DrawSkinElement(surface, local, element, element.frameCount, frame);
+        DrawCaption(surface, local, state);
+    });
+}
+
+void TSkinButton::Refresh() {
+    face_.Forget();
+    TSkinControl::Refresh();
 }
 
 void TSkinButton::DrawCaption(HDC dc, const RECT& rect, int frame) const {
     if (text_.empty()) return;
     const SkinData& skin = *Skin();
     const win::SavedDC saved(dc);
-    if (const auto font = reinterpret_cast<HFONT>(Beneath(WM_GETFONT))) SelectObject(dc, font);
+    if (font_) SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, SkinColour(PushButtonTextColour(skin.buttons, skin.colours, frame)));
-    // Access-key underlines show only once the keyboard is in use, as on the system's buttons.
-    const UINT format = DT_EXPANDTABS | ((Beneath(WM_QUERYUISTATE) & UISF_HIDEACCEL) != 0 ? DT_HIDEPREFIX : 0);
+    const UINT format = DT_EXPANDTABS | (hidePrefix_ ? DT_HIDEPREFIX : 0);
     RECT measured = rect;
     DrawTextW(dc, text_.c_str(), -1, &measured, DT_CALCRECT | format);
     const int width = measured.right - measured.left, height = measured.bottom - measured.top;
@@ -212,11 +229,17 @@ void TSkinGlyphButton::Draw(HDC dc, const RECT& rect) {
                                            .style = static_cast<uint32_t>(Style(hwnd_))});
     const int frame = ClampFrame(CheckGlyphFrame(CheckMarkOf(Beneath(BM_GETCHECK)), enabled_), count);
     if (place.width <= 0 || frame == 0) return;
-    const RECT glyph = Placed(place, rect);
-    FillFace(dc, glyph);
-    ImagePaint paint{&image};
-    paint.transparent = skin->buttons.trans == 1;
-    DrawSkinImage(dc, glyph, paint, count, frame);
+    glyph_.Show(dc, Placed(place, rect), frame, [&](HDC surface, const RECT& local) {
+        FillFace(surface, local);
+        ImagePaint paint{&image};
+        paint.transparent = skin->buttons.trans == 1;
+        DrawSkinImage(surface, local, paint, count, frame);
+    });
+}
+
+void TSkinGlyphButton::Refresh() {
+    glyph_.Forget();
+    TSkinControl::Refresh();
 }
 
 // ---------------------------------------------------------------------------------

@@ -3,7 +3,10 @@
 // image, check boxes and radio buttons that wear the skin's glyph over their own mark, and
 // the two plain kinds: boxes that only keep the skin's colour and size grips that get a
 // thin frame.
+#include <string>
+
 #include "skin/controls/SkinControl.h"
+#include "skin/controls/SkinKeptLook.h"
 
 namespace kelo::skin {
 
@@ -14,6 +17,7 @@ class TSkinButton : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinButton() override { Detach(); }
+    void Refresh() override;
 
 protected:
     bool DrawsWhole() const override { return HasImage(); }
@@ -33,12 +37,30 @@ private:
     void Click();
     void DrawCaption(HDC dc, const RECT& rect, int frame) const;
 
+    // What the button's picture shows besides the skin.
+    struct Face {
+        int state = 0;
+        std::wstring text;
+        HFONT font = nullptr;
+        bool hidePrefix = false;
+        bool operator==(const Face&) const = default;
+    };
+
     bool capturing_ = false;  // pressed with the mouse, which is ours until released
+    // The caption's font and whether access keys are hidden: asked of the button at the
+    // first paint and again only once it has been told of a change.
+    HFONT font_ = nullptr;
+    bool hidePrefix_ = false;
+    bool captionRead_ = false;
+    KeptLook<Face> face_;
 };
 
 // A check box or a radio button: the control paints itself, then the skin's glyph for
 // its mark goes over the system's box.
 class TSkinGlyphButton : public TSkinControl {
+public:
+    void Refresh() override;
+
 protected:
     TSkinGlyphButton(TSkinControlOwner& owner, TSkinSource& source, bool radio)
         : TSkinControl(owner, source), radio_(radio) {}
@@ -49,6 +71,7 @@ protected:
 
 private:
     bool radio_;
+    KeptLook<int> glyph_;  // the glyph's frame on the face
 };
 
 class TSkinCheckBox : public TSkinGlyphButton {

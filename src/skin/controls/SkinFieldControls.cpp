@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -176,8 +177,11 @@ void TSkinEdit::OnDetaching() { inner_->upDown.reset(); }
 
 TSkinUpDown* TSkinEdit::InnerUpDown() const { return inner_->upDown.get(); }
 
+void TSkinEdit::OnAttached(HWND hwnd) { RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME); }
+
 void TSkinEdit::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    TSkinControl::AfterMessage(msg, wParam, lParam);
+    // The frames lie outside the client area, which is all the edit's WM_PAINT draws.
+    if (msg != WM_PAINT) TSkinControl::AfterMessage(msg, wParam, lParam);
     // The edit draws its border on WM_NCPAINT: the skin's frame goes over it.
     if (msg == WM_NCPAINT) Paint();
     // A printed copy (an animation, a drag image) gets the frames too, the inner one in the
@@ -221,6 +225,15 @@ void TSkinEdit::SkinInnerUpDown() {
     }
 }
 
+bool TSkinEdit::DrawsWhole() const { return Skin() && HasFrame(); }
+
+bool TSkinEdit::HasFrame() const {
+    RECT window, client;
+    GetWindowRect(hwnd_, &window);
+    GetClientRect(hwnd_, &client);
+    return client.right < window.right - window.left || client.bottom < window.bottom - window.top;
+}
+
 void TSkinEdit::Draw(HDC dc, const RECT& rect) {
     if (!lookedInside_) {
         lookedInside_ = true;
@@ -228,9 +241,7 @@ void TSkinEdit::Draw(HDC dc, const RECT& rect) {
     }
     const SkinData* skin = Skin();
     if (!skin) return;
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    if (client.right >= rect.right - rect.left && client.bottom >= rect.bottom - rect.top) return;
+    if (!HasFrame()) return;
     Frame(dc, rect, Rgb(skin->colours.buttonShadow));
     RECT inner = rect;
     InflateRect(&inner, -1, -1);
@@ -239,6 +250,11 @@ void TSkinEdit::Draw(HDC dc, const RECT& rect) {
 
 // ---------------------------------------------------------------------------------
 // TSkinUpDown
+
+void TSkinUpDown::Refresh() {
+    arrows_.Forget();
+    TSkinControl::Refresh();
+}
 
 bool TSkinUpDown::BeforeMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     if (Skin() && TakeWholePaint(msg, wParam, result)) return false;
@@ -291,23 +307,24 @@ void TSkinUpDown::Draw(HDC dc, const RECT& rect) {
     const SkinData* skin = Skin();
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (!skin || width <= 0 || height <= 0) return;
-    const Offscreen buffer(width, height);
-    if (!buffer) return;
-    FillFace(buffer.Get(), {0, 0, width, height});
-
     const auto style = static_cast<uint32_t>(Style(hwnd_));
-    shownHalf_ = CursorHalf(width, height);
+    // The cursor's half matters only while the arrows are lit; asking for the cursor is a
+    // trip to the display.
+    shownHalf_ = Hot() || Pressed() ? CursorHalf(width, height) : -1;
     const auto halves = UpDownHalves(width - 2 * inset_, height - 2 * inset_, style,
                                      {enabled_, focused_, Hot(), Pressed()}, shownHalf_);
-    const SkinPart part = (style & kUpDownHorizontalStyle) != 0 ? SkinPart::UpDownHorz : SkinPart::UpDownVert;
-    const TSkinElement* element = WithImage(skin->Part(part));
-    for (int i = 0; i < 2; ++i) {
-        const UpDownHalf& half = halves[static_cast<size_t>(i)];
-        const RECT r = Placed(half.rect, inset_, inset_);
-        if (element) DrawElementHalf(buffer.Get(), r, *element, i, half.state);
-        else DrawPlainHalf(buffer.Get(), r, half, skin->colours);
-    }
-    BitBlt(dc, rect.left, rect.top, width, height, buffer.Get(), 0, 0, SRCCOPY);
+    const bool horizontal = (style & kUpDownHorizontalStyle) != 0;
+    const std::array<int, 4> shown{horizontal, inset_, halves[0].state, halves[1].state};
+    arrows_.Show(dc, rect, shown, [&](HDC surface, const RECT& local) {
+        FillFace(surface, local);
+        const TSkinElement* element = WithImage(skin->Part(horizontal ? SkinPart::UpDownHorz : SkinPart::UpDownVert));
+        for (int i = 0; i < 2; ++i) {
+            const UpDownHalf& half = halves[static_cast<size_t>(i)];
+            const RECT r = Placed(half.rect, inset_, inset_);
+            if (element) DrawElementHalf(surface, r, *element, i, half.state);
+            else DrawPlainHalf(surface, r, half, skin->colours);
+        }
+    });
 }
 
 // ---------------------------------------------------------------------------------

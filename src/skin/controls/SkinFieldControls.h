@@ -2,9 +2,11 @@
 // The control skins of the controls that hold a value: combo boxes with the skin's edge
 // and drop-down button, edits with a thin frame of their own, up-down arrows and status
 // bars drawn whole by the skin.
+#include <array>
 #include <memory>
 
 #include "skin/controls/SkinControl.h"
+#include "skin/controls/SkinKeptLook.h"
 
 namespace kelo::skin {
 
@@ -33,12 +35,18 @@ public:
     TSkinUpDown* InnerUpDown() const;
 
 protected:
+    // The skin's two frames lie on every pixel of a border the flat painter would recolour.
+    bool DrawsWhole() const override;
+    // The frames are painted with the edit's own frame.
+    void OnAttached(HWND hwnd) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Draw(HDC dc, const RECT& rect) override;
     void OnDetaching() override;
 
 private:
     class InnerOwner;
+    // The edit has a border (its window is larger than its client area): the frames go there.
+    bool HasFrame() const;
     void SkinInnerUpDown();
     COLORREF PrintedBackground(HDC dc) const;
 
@@ -52,6 +60,7 @@ private:
 class TSkinUpDown : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    void Refresh() override;
     // Draws the arrows this many pixels inside the window (the up-down inside an edit).
     void SetInset(int pixels) { inset_ = pixels; }
 
@@ -67,6 +76,7 @@ private:
 
     int inset_ = 0;
     int shownHalf_ = -1;
+    KeptLook<std::array<int, 4>> arrows_;  // orientation, inset and the halves' states
 };
 
 // A status bar, painted whole off screen: its panels with their texts and bevels drawn
