@@ -1,12 +1,90 @@
 #include "core/UsageHistory.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+#include "core/DateTime.h"
 
 namespace kelo {
 
 namespace {
 constexpr char kBel = '\x07';
+constexpr size_t kDateTimeLength = 19;   // "yyyy-mm-dd hh:mm:ss"
+constexpr int64_t kEpochDays = 10957;    // 2000-01-01, in days since 1970-01-01
+constexpr int64_t kSecondsPerDay = 86400;
+
+// The value of `count` digits from `at`, or -1 when one of them is no digit.
+int Digits(std::string_view text, size_t at, size_t count) {
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
 }
+
+// A date and time written exactly as the program writes them, as seconds since 2000,
+// when they fit; no other text, so that writing the seconds back gives the same bytes.
+std::optional<uint32_t> PackDateTime(std::string_view text) {
+    if (text.size() != kDateTimeLength || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    const LocalDateTime t{Digits(text, 0, 4),  Digits(text, 5, 2),  Digits(text, 8, 2),
+                          Digits(text, 11, 2), Digits(text, 14, 2), Digits(text, 17, 2)};
+    if (!IsValid(t) || t.year < 2000) return std::nullopt;
+    const int64_t seconds = (DaysFromCivil(t.Date()) - kEpochDays) * kSecondsPerDay +
+                            t.hour * 3600 + t.minute * 60 + t.second;
+    if (seconds > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(seconds);
+}
+
+// An online time written as the program writes it: at least two digits of hours, no
+// leading zero beyond them, two of minutes and two of seconds.
+std::optional<uint32_t> PackOnline(std::string_view text) {
+    const size_t hours = text.find(':');
+    if (hours == std::string_view::npos || hours < 2 || hours > 6 || (hours > 2 && text[0] == '0') ||
+        text.size() != hours + 6 || text[hours + 3] != ':')
+        return std::nullopt;
+    const int h = Digits(text, 0, hours), m = Digits(text, hours + 1, 2), s = Digits(text, hours + 4, 2);
+    if (h < 0 || m < 0 || m > 59 || s < 0 || s > 59) return std::nullopt;
+    return static_cast<uint32_t>(h) * 3600 + static_cast<uint32_t>(m) * 60 + static_cast<uint32_t>(s);
+}
+
+void AppendDigits(std::string& out, int64_t value, int count) {
+    char digits[20];
+    for (int i = count - 1; i >= 0; --i, value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+    out.append(digits, static_cast<size_t>(count));
+}
+
+void AppendDateTime(std::string& out, uint32_t packed) {
+    const CivilDate d = CivilFromDays(kEpochDays + packed / kSecondsPerDay);
+    const uint32_t time = packed % kSecondsPerDay;
+    AppendDigits(out, d.year, 4);
+    out += '-';
+    AppendDigits(out, d.month, 2);
+    out += '-';
+    AppendDigits(out, d.day, 2);
+    out += ' ';
+    AppendDigits(out, time / 3600, 2);
+    out += ':';
+    AppendDigits(out, time / 60 % 60, 2);
+    out += ':';
+    AppendDigits(out, time % 60, 2);
+}
+
+void AppendOnline(std::string& out, uint32_t seconds) {
+    const uint32_t hours = seconds / 3600;
+    int width = 2;
+    for (uint32_t rest = hours / 100; rest > 0; rest /= 10) ++width;
+    AppendDigits(out, hours, width);
+    out += ':';
+    AppendDigits(out, seconds / 60 % 60, 2);
+    out += ':';
+    AppendDigits(out, seconds % 60, 2);
+}
+
+}  // namespace
 
 std::vector<std::string> SplitHistoryLine(std::string_view line) {
     std::vector<std::string> fields;
@@ -31,61 +109,97 @@ std::string JoinHistoryLine(const UsageRecord& record) {
 }
 
 void UsageHistory::Load(std::string_view fileBytes) {
-    loaded_.assign(fileBytes);
-    lines_.clear();
-    prefix_.clear();
-    prefixCount_ = 0;
+    stored_.clear();
+    rests_.clear();
+    verbatim_.clear();
+    verbatimLines_.clear();
+    stored_.reserve(static_cast<size_t>(std::count(fileBytes.begin(), fileBytes.end(), '\n')) + 1);
+    // The texts after the third BEL, by their bytes in the file; most lines share the
+    // one before them.
+    std::unordered_map<std::string_view, uint32_t> restIds;
+    std::string_view lastRest;
+    uint32_t lastRestId = kVerbatim;
+    auto restId = [&](std::string_view rest) {
+        if (lastRestId == kVerbatim || rest != lastRest) {
+            const auto [at, added] = restIds.try_emplace(rest, static_cast<uint32_t>(rests_.size()));
+            if (added) rests_.emplace_back(rest);
+            lastRest = rest;
+            lastRestId = at->second;
+        }
+        return lastRestId;
+    };
+    auto keep = [&](std::string_view line) {
+        const size_t online = kDateTimeLength * 2 + 2;
+        const size_t restAt = line.size() > online ? line.find(kBel, online) : std::string_view::npos;
+        if (restAt != std::string_view::npos && line[kDateTimeLength] == kBel &&
+            line[online - 1] == kBel) {
+            const auto start = PackDateTime(line.substr(0, kDateTimeLength));
+            const auto end = PackDateTime(line.substr(kDateTimeLength + 1, kDateTimeLength));
+            const auto time = PackOnline(line.substr(online, restAt - online));
+            if (start && end && time && rests_.size() < kVerbatim) {
+                stored_.push_back({*start, *end, *time, restId(line.substr(restAt + 1))});
+                return;
+            }
+        }
+        stored_.push_back({static_cast<uint32_t>(verbatimLines_.size()), 0, 0, kVerbatim});
+        verbatimLines_.emplace_back(verbatim_.size(), line.size());
+        verbatim_ += line;
+    };
     size_t start = 0;
-    while (start < loaded_.size()) {
-        size_t lf = loaded_.find('\n', start);
-        if (lf == std::string::npos) lf = loaded_.size();
+    while (start < fileBytes.size()) {
+        size_t lf = fileBytes.find('\n', start);
+        if (lf == std::string_view::npos) lf = fileBytes.size();
         size_t end = lf;
-        if (end > start && loaded_[end - 1] == '\r') --end;
-        if (end > start) lines_.emplace_back(start, end - start);
+        if (end > start && fileBytes[end - 1] == '\r') --end;
+        if (end > start) keep(fileBytes.substr(start, end - start));
         start = lf + 1;
     }
 }
 
 void UsageHistory::Append(UsageRecord record) { appended_.push_back(std::move(record)); }
 
-UsageRecord UsageHistory::At(size_t i) const {
-    if (i < lines_.size()) {
-        const auto [offset, length] = lines_[i];
-        return {SplitHistoryLine(std::string_view(loaded_).substr(offset, length))};
+std::string UsageHistory::StoredLine(size_t i) const {
+    const StoredRecord& record = stored_[i];
+    if (record.rest == kVerbatim) {
+        const auto [offset, length] = verbatimLines_[record.start];
+        return verbatim_.substr(offset, length);
     }
-    return appended_[i - lines_.size()];
+    const std::string& rest = rests_[record.rest];
+    std::string line;
+    line.reserve(kDateTimeLength * 2 + 16 + rest.size());
+    AppendDateTime(line, record.start);
+    line += kBel;
+    AppendDateTime(line, record.end);
+    line += kBel;
+    AppendOnline(line, record.online);
+    line += kBel;
+    line += rest;
+    return line;
+}
+
+UsageRecord UsageHistory::At(size_t i) const {
+    if (i < stored_.size()) return {SplitHistoryLine(StoredLine(i))};
+    return appended_[i - stored_.size()];
 }
 
 std::string UsageHistory::LineOf(size_t i) const {
-    if (i < lines_.size()) {
-        const auto [offset, length] = lines_[i];
-        const std::string_view line = std::string_view(loaded_).substr(offset, length);
+    if (i < stored_.size()) {
+        std::string line = StoredLine(i);
         // A line of six or more fields goes back as it came; a shorter one is padded.
         // An empty text after the last BEL is no field.
-        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), '\x07'));
-        const size_t fields = bels + (line.back() != '\x07' ? 1 : 0);
-        if (fields >= static_cast<size_t>(kRecordFields)) return std::string(line);
+        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), kBel));
+        const size_t fields = bels + (line.back() != kBel ? 1 : 0);
+        if (fields >= static_cast<size_t>(kRecordFields)) return line;
         return JoinHistoryLine({SplitHistoryLine(line)});
     }
-    return JoinHistoryLine(appended_[i - lines_.size()]);
+    return JoinHistoryLine(appended_[i - stored_.size()]);
 }
 
 std::string UsageHistory::Serialize() const {
-    const size_t count = Size();
-    const size_t settled = count == 0 ? 0 : count - 1;
-    if (prefixCount_ > settled) {
-        prefix_.clear();
-        prefixCount_ = 0;
-    }
-    for (; prefixCount_ < settled; ++prefixCount_) {
-        prefix_ += LineOf(prefixCount_);
-        prefix_ += "\r\n";
-    }
     std::string out;
-    out.reserve(prefix_.size() + 128);
-    out = prefix_;
-    if (count > 0) {
-        out += LineOf(count - 1);
+    out.reserve(Size() * 80);
+    for (size_t i = 0; i < Size(); ++i) {
+        out += LineOf(i);
         out += "\r\n";
     }
     return out;

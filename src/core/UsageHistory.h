@@ -1,5 +1,5 @@
 #pragma once
-#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,36 +24,45 @@ std::vector<std::string> SplitHistoryLine(std::string_view line);
 std::string JoinHistoryLine(const UsageRecord& record);
 
 // The history as held in memory: the stored records in file order and, last, the
-// record of the current run. Stored lines stay as the file's bytes and are split into
-// fields only when asked for, so a long history costs one copy of the file.
+// record of the current run. A stored line in the program's own form (two dates, the
+// online time, then host name, type and IP address) is kept as three numbers and the
+// index of its last fields' text, which the lines of one machine share; any other line
+// is kept as it came. A long history so costs a small part of its file.
 class UsageHistory {
 public:
     // Reads the file's content; empty lines give no record.
     void Load(std::string_view fileBytes);
     void Append(UsageRecord record);
-    size_t Size() const { return lines_.size() + appended_.size(); }
+    size_t Size() const { return stored_.size() + appended_.size(); }
     UsageRecord At(size_t i) const;
-    // The records read from the file come first; their lines can be looked at in place
-    // (without the line break), as long as the history is not loaded again.
-    size_t StoredCount() const { return lines_.size(); }
-    std::string_view StoredLine(size_t i) const {
-        return std::string_view(loaded_).substr(lines_[i].first, lines_[i].second);
-    }
+    // The records read from the file come first; each line is given back byte for byte
+    // as the file held it, without the line break.
+    size_t StoredCount() const { return stored_.size(); }
+    std::string StoredLine(size_t i) const;
     // The last appended record (the current run's).
     UsageRecord& Last() { return appended_.back(); }
 
-    // The whole file: one CR LF-terminated line per record. The lines of all records
-    // but the last are kept ready, so a save of a long history costs one copy.
+    // The whole file: one CR LF-terminated line per record.
     std::string Serialize() const;
 
 private:
+    // Times are seconds since 2000-01-01 00:00:00; `rest` indexes rests_, or is
+    // kVerbatim and `start` indexes verbatimLines_.
+    struct StoredRecord {
+        uint32_t start;
+        uint32_t end;
+        uint32_t online;
+        uint32_t rest;
+    };
+    static constexpr uint32_t kVerbatim = UINT32_MAX;
+
     std::string LineOf(size_t i) const;
 
-    std::string loaded_;                                // the file as read
-    std::vector<std::pair<size_t, size_t>> lines_;      // offset and length of each line
+    std::vector<StoredRecord> stored_;
+    std::vector<std::string> rests_;                       // the texts after the third BEL
+    std::string verbatim_;                                 // the lines kept as they came
+    std::vector<std::pair<size_t, size_t>> verbatimLines_;  // offset and length in verbatim_
     std::vector<UsageRecord> appended_;
-    mutable std::string prefix_;       // the lines of records [0 .. prefixCount_)
-    mutable size_t prefixCount_ = 0;
 };
 
 }  // namespace kelo
