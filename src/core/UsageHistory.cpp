@@ -1,7 +1,7 @@
 #include "core/UsageHistory.h"
 
 #include <algorithm>
-#include <optional>
+#include <cstring>
 #include <unordered_map>
 
 #include "core/DateTime.h"
@@ -24,31 +24,53 @@ int Digits(std::string_view text, size_t at, size_t count) {
     return value;
 }
 
-// A date and time written exactly as the program writes them, as seconds since 2000,
-// when they fit; no other text, so that writing the seconds back gives the same bytes.
-std::optional<uint32_t> PackDateTime(std::string_view text) {
-    if (text.size() != kDateTimeLength || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
-        text[13] != ':' || text[16] != ':')
-        return std::nullopt;
-    const LocalDateTime t{Digits(text, 0, 4),  Digits(text, 5, 2),  Digits(text, 8, 2),
-                          Digits(text, 11, 2), Digits(text, 14, 2), Digits(text, 17, 2)};
-    if (!IsValid(t) || t.year < 2000) return std::nullopt;
-    const int64_t seconds = (DaysFromCivil(t.Date()) - kEpochDays) * kSecondsPerDay +
-                            t.hour * 3600 + t.minute * 60 + t.second;
-    if (seconds > UINT32_MAX) return std::nullopt;
-    return static_cast<uint32_t>(seconds);
+// The value of two digits, or more than 99 when one of them is no digit.
+unsigned TwoDigits(const char* at) {
+    const unsigned tens = static_cast<unsigned char>(at[0]) - '0';
+    const unsigned ones = static_cast<unsigned char>(at[1]) - '0';
+    return tens > 9 || ones > 9 ? 100 : tens * 10 + ones;
 }
 
+// Reads dates and times written exactly as the program writes them, as seconds since
+// 2000 when they fit, or -1; no other text, so that writing the seconds back gives the same
+// bytes. The runs of a day share their date, whose day is kept from the last text read.
+class DateTimePacker {
+public:
+    int64_t Pack(std::string_view text) {
+        const char* t = text.data();
+        if (text.size() != kDateTimeLength || t[4] != '-' || t[7] != '-' || t[10] != ' ' ||
+            t[13] != ':' || t[16] != ':')
+            return -1;
+        if (!known_ || std::memcmp(t, lastDate_, sizeof lastDate_) != 0) {
+            const CivilDate d{Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2)};
+            if (!IsValid(d) || d.year < 2000) return -1;
+            std::memcpy(lastDate_, t, sizeof lastDate_);
+            lastDays_ = DaysFromCivil(d) - kEpochDays;
+            known_ = true;
+        }
+        const unsigned hour = TwoDigits(t + 11), minute = TwoDigits(t + 14), second = TwoDigits(t + 17);
+        if (hour > 23 || minute > 59 || second > 59) return -1;
+        const int64_t seconds = lastDays_ * kSecondsPerDay + hour * 3600 + minute * 60 + second;
+        return seconds > UINT32_MAX ? -1 : seconds;
+    }
+
+private:
+    bool known_ = false;
+    char lastDate_[10] = {};  // "yyyy-mm-dd"
+    int64_t lastDays_ = 0;
+};
+
 // An online time written as the program writes it: at least two digits of hours, no
-// leading zero beyond them, two of minutes and two of seconds.
-std::optional<uint32_t> PackOnline(std::string_view text) {
+// leading zero beyond them, two of minutes and two of seconds; its seconds, or -1.
+int64_t PackOnline(std::string_view text) {
     const size_t hours = text.find(':');
     if (hours == std::string_view::npos || hours < 2 || hours > 6 || (hours > 2 && text[0] == '0') ||
         text.size() != hours + 6 || text[hours + 3] != ':')
-        return std::nullopt;
-    const int h = Digits(text, 0, hours), m = Digits(text, hours + 1, 2), s = Digits(text, hours + 4, 2);
-    if (h < 0 || m < 0 || m > 59 || s < 0 || s > 59) return std::nullopt;
-    return static_cast<uint32_t>(h) * 3600 + static_cast<uint32_t>(m) * 60 + static_cast<uint32_t>(s);
+        return -1;
+    const int h = Digits(text, 0, hours);
+    const unsigned m = TwoDigits(text.data() + hours + 1), s = TwoDigits(text.data() + hours + 4);
+    if (h < 0 || m > 59 || s > 59) return -1;
+    return int64_t{h} * 3600 + m * 60 + s;
 }
 
 void AppendDigits(std::string& out, int64_t value, int count) {
@@ -113,7 +135,6 @@ void UsageHistory::Load(std::string_view fileBytes) {
     rests_.clear();
     verbatim_.clear();
     verbatimLines_.clear();
-    stored_.reserve(static_cast<size_t>(std::count(fileBytes.begin(), fileBytes.end(), '\n')) + 1);
     // The texts after the third BEL, by their bytes in the file; most lines share the
     // one before them.
     std::unordered_map<std::string_view, uint32_t> restIds;
@@ -128,16 +149,18 @@ void UsageHistory::Load(std::string_view fileBytes) {
         }
         return lastRestId;
     };
+    DateTimePacker dates;
     auto keep = [&](std::string_view line) {
         const size_t online = kDateTimeLength * 2 + 2;
         const size_t restAt = line.size() > online ? line.find(kBel, online) : std::string_view::npos;
         if (restAt != std::string_view::npos && line[kDateTimeLength] == kBel &&
             line[online - 1] == kBel) {
-            const auto start = PackDateTime(line.substr(0, kDateTimeLength));
-            const auto end = PackDateTime(line.substr(kDateTimeLength + 1, kDateTimeLength));
+            const auto start = dates.Pack(line.substr(0, kDateTimeLength));
+            const auto end = dates.Pack(line.substr(kDateTimeLength + 1, kDateTimeLength));
             const auto time = PackOnline(line.substr(online, restAt - online));
-            if (start && end && time && rests_.size() < kVerbatim) {
-                stored_.push_back({*start, *end, *time, restId(line.substr(restAt + 1))});
+            if (start >= 0 && end >= 0 && time >= 0 && rests_.size() < kVerbatim) {
+                stored_.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(end),
+                                   static_cast<uint32_t>(time), restId(line.substr(restAt + 1))});
                 return;
             }
         }
