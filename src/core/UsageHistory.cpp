@@ -14,6 +14,32 @@ constexpr size_t kDateTimeLength = 19;   // "yyyy-mm-dd hh:mm:ss"
 constexpr int64_t kEpochDays = 10957;    // 2000-01-01, in days since 1970-01-01
 constexpr int64_t kSecondsPerDay = 86400;
 
+// Where `byte` comes first in `text` from `from`, or npos. Eight bytes at a time: the C
+// library's own search is a byte at a time on some systems, and a long history is
+// searched once per line at start.
+size_t FindByte(std::string_view text, char byte, size_t from) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const uint64_t pattern = kOnes * static_cast<unsigned char>(byte);
+    size_t i = from;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        word ^= pattern;
+        if ((word - kOnes) & ~word & kHighs) break;
+    }
+    for (; i < text.size(); ++i)
+        if (text[i] == byte) return i;
+    return std::string_view::npos;
+}
+
+// The same bytes, compared here for the same reason.
+bool SameBytes(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 // The value of `count` digits from `at`, or -1 when one of them is no digit.
 int Digits(std::string_view text, size_t at, size_t count) {
     int value = 0;
@@ -141,7 +167,7 @@ void UsageHistory::Load(std::string_view fileBytes) {
     std::string_view lastRest;
     uint32_t lastRestId = kVerbatim;
     auto restId = [&](std::string_view rest) {
-        if (lastRestId == kVerbatim || rest != lastRest) {
+        if (lastRestId == kVerbatim || !SameBytes(rest, lastRest)) {
             const auto [at, added] = restIds.try_emplace(rest, static_cast<uint32_t>(rests_.size()));
             if (added) rests_.emplace_back(rest);
             lastRest = rest;
@@ -152,7 +178,7 @@ void UsageHistory::Load(std::string_view fileBytes) {
     DateTimePacker dates;
     auto keep = [&](std::string_view line) {
         const size_t online = kDateTimeLength * 2 + 2;
-        const size_t restAt = line.size() > online ? line.find(kBel, online) : std::string_view::npos;
+        const size_t restAt = line.size() > online ? FindByte(line, kBel, online) : std::string_view::npos;
         if (restAt != std::string_view::npos && line[kDateTimeLength] == kBel &&
             line[online - 1] == kBel) {
             const auto start = dates.Pack(line.substr(0, kDateTimeLength));
@@ -170,7 +196,7 @@ void UsageHistory::Load(std::string_view fileBytes) {
     };
     size_t start = 0;
     while (start < fileBytes.size()) {
-        size_t lf = fileBytes.find('\n', start);
+        size_t lf = FindByte(fileBytes, '\n', start);
         if (lf == std::string_view::npos) lf = fileBytes.size();
         size_t end = lf;
         if (end > start && fileBytes[end - 1] == '\r') --end;
