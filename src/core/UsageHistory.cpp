@@ -207,38 +207,38 @@ void UsageHistory::Load(std::string_view fileBytes) {
 
 void UsageHistory::Append(UsageRecord record) { appended_.push_back(std::move(record)); }
 
-std::string UsageHistory::StoredLine(size_t i) const {
+std::string_view UsageHistory::StoredLine(size_t i, std::string& buffer) const {
     const StoredRecord& record = stored_[i];
     if (record.rest == kVerbatim) {
         const auto [offset, length] = verbatimLines_[record.start];
-        return verbatim_.substr(offset, length);
+        return std::string_view(verbatim_).substr(offset, length);
     }
-    const std::string& rest = rests_[record.rest];
-    std::string line;
-    line.reserve(kDateTimeLength * 2 + 16 + rest.size());
-    AppendDateTime(line, record.start);
-    line += kBel;
-    AppendDateTime(line, record.end);
-    line += kBel;
-    AppendOnline(line, record.online);
-    line += kBel;
-    line += rest;
-    return line;
+    buffer.clear();
+    AppendDateTime(buffer, record.start);
+    buffer += kBel;
+    AppendDateTime(buffer, record.end);
+    buffer += kBel;
+    AppendOnline(buffer, record.online);
+    buffer += kBel;
+    buffer += rests_[record.rest];
+    return buffer;
 }
 
 UsageRecord UsageHistory::At(size_t i) const {
-    if (i < stored_.size()) return {SplitHistoryLine(StoredLine(i))};
+    std::string buffer;
+    if (i < stored_.size()) return {SplitHistoryLine(StoredLine(i, buffer))};
     return appended_[i - stored_.size()];
 }
 
 std::string UsageHistory::LineOf(size_t i) const {
     if (i < stored_.size()) {
-        std::string line = StoredLine(i);
+        std::string buffer;
+        const std::string_view line = StoredLine(i, buffer);
         // A line of six or more fields goes back as it came; a shorter one is padded.
         // An empty text after the last BEL is no field.
         const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), kBel));
         const size_t fields = bels + (line.back() != kBel ? 1 : 0);
-        if (fields >= static_cast<size_t>(kRecordFields)) return line;
+        if (fields >= static_cast<size_t>(kRecordFields)) return std::string(line);
         return JoinHistoryLine({SplitHistoryLine(line)});
     }
     return JoinHistoryLine(appended_[i - stored_.size()]);

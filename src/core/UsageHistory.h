@@ -36,9 +36,10 @@ public:
     size_t Size() const { return stored_.size() + appended_.size(); }
     UsageRecord At(size_t i) const;
     // The records read from the file come first; each line is given back byte for byte
-    // as the file held it, without the line break.
+    // as the file held it, without the line break. It is written into `buffer`, whose
+    // room a reader of many lines keeps from one line to the next.
     size_t StoredCount() const { return stored_.size(); }
-    std::string StoredLine(size_t i) const;
+    std::string_view StoredLine(size_t i, std::string& buffer) const;
     // The last appended record (the current run's).
     UsageRecord& Last() { return appended_.back(); }
 

@@ -120,8 +120,9 @@ void TFrmReport::ReadRuns(const ReportContext& context) {
     const UsageHistory& history = context.history;
     const size_t stored = history.Size() > 0 ? history.Size() - 1 : 0;
     runs_.reserve(stored + 1);
+    std::string line;
     for (size_t i = 0; i < stored; ++i) {
-        const auto run = i < history.StoredCount() ? RunFromLine(history.StoredLine(i))
+        const auto run = i < history.StoredCount() ? RunFromLine(history.StoredLine(i, line))
                                                    : RunFromFields(history.At(i).fields);
         if (run) runs_.push_back(*run);
     }
