@@ -49,6 +49,8 @@ inline double Median(std::vector<double> values) {
 
 // The skinned frame and menu: kelo_bench skin [runs].
 int SkinFrame(int runs);
+// Steps of dragging the main window's edge, skinned and not: kelo_bench resize [steps].
+int SkinResize(int steps);
 // The flat menu painter's items and a whole popup: kelo_bench menu [runs].
 int MenuPaint(int runs);
 // The options dialog repainted whole with its controls skinned: kelo_bench controls [runs].

@@ -243,6 +243,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"footprint") return Footprint(arg(2, 120));
     if (mode == L"startup") return Startup(static_cast<int>(arg(2, 7)));
     if (mode == L"skin") return bench::SkinFrame(static_cast<int>(arg(2, 200)));
+    if (mode == L"resize") return bench::SkinResize(static_cast<int>(arg(2, 200)));
     if (mode == L"menu") return bench::MenuPaint(static_cast<int>(arg(2, 200)));
     if (mode == L"controls") return bench::SkinControls(static_cast<int>(arg(2, 200)));
     if (mode == L"report") return bench::Report(static_cast<int>(arg(2, 100000)));
@@ -250,6 +251,7 @@ int wmain(int argc, wchar_t** argv) {
                          "       kelo_bench footprint [seconds]\n"
                          "       kelo_bench startup [runs]\n"
                          "       kelo_bench skin [runs]\n"
+                         "       kelo_bench resize [steps]\n"
                          "       kelo_bench menu [runs]\n"
                          "       kelo_bench controls [runs]\n"
                          "       kelo_bench report [lines]\n");

@@ -7,11 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "BenchSupport.h"
-#include "app/Main.h"
-#include "app/Platform.h"
+#include "BenchMainWindow.h"
 #include "framework/Subclass.h"
-#include "framework/WinFileStore.h"
 #include "skin/SkinManager.h"
 #include "skin/menu/SkinnedMenu.h"
 #include "skin/frame/SkinnedWindow.h"
@@ -37,12 +34,8 @@ public:
 }  // namespace
 
 int SkinFrame(int runs) {
-    win::WinFileStore files;
-    win::GbkCodec codec;
-    app::SystemClock clock;
-    app::TFrmKeloMain main(app::MainServices{files, codec, clock, [] { return false; }, ScratchDir(), "bench", ""});
-    main.Show();
-    Pump(0.5);
+    ShownMainWindow shown;
+    app::TFrmKeloMain& main = shown.main;
     skin::TSkinManager* manager = skin::TSkinManager::Instance();
     skin::TSkinnedWindow* skinned = manager ? manager->FindSkinnedWindow(main.Handle()) : nullptr;
     if (!skinned || !skinned->MenuBar() || skinned->MenuBar()->Buttons().empty()) {

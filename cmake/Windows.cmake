@@ -73,7 +73,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
 endif()
 
 # Benchmarks: programs that print figures (see the README).
-add_executable(kelo_bench ${CMAKE_SOURCE_DIR}/bench/MeterBench.cpp ${CMAKE_SOURCE_DIR}/bench/SkinFrameBench.cpp ${CMAKE_SOURCE_DIR}/bench/MenuPaintBench.cpp ${CMAKE_SOURCE_DIR}/bench/SkinControlsBench.cpp ${CMAKE_SOURCE_DIR}/bench/ReportBench.cpp ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)
+add_executable(kelo_bench ${CMAKE_SOURCE_DIR}/bench/MeterBench.cpp ${CMAKE_SOURCE_DIR}/bench/SkinFrameBench.cpp ${CMAKE_SOURCE_DIR}/bench/SkinResizeBench.cpp ${CMAKE_SOURCE_DIR}/bench/MenuPaintBench.cpp ${CMAKE_SOURCE_DIR}/bench/SkinControlsBench.cpp ${CMAKE_SOURCE_DIR}/bench/ReportBench.cpp ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)
 target_link_libraries(kelo_bench PRIVATE kelo_app psapi)
 target_compile_options(kelo_bench PRIVATE ${KELO_WIN_FLAGS})
 target_link_options(kelo_bench PRIVATE -municode ${KELO_STATIC_LINK})

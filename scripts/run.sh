@@ -11,6 +11,10 @@
 # KELO_RUN_DIR     a folder to run a copy of Kelo.exe in: its Kelo.ini and Kelo.trv and
 #                  the screenshot kelo-run.png go there (default: the program runs in
 #                  the build folder and the screenshot is build/kelo-run.png)
+# KELO_LANG        the locale Wine runs under, which gives its Windows locale (default
+#                  zh_CN.UTF-8: Chinese (PRC) Windows, code page 936, as Kelo's users
+#                  have it; C.UTF-8 or en_US.UTF-8 for English, code page 1252). A
+#                  UTF-8 locale; it is generated when it is missing
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=scripts/lib/common.sh
@@ -54,6 +58,7 @@ prefix=$(cd "$prefix" && pwd)
 export WINEPREFIX="$prefix"
 # shellcheck disable=SC2046
 export $(kelo__wine_env)
+kelo_wine_locale || fail "cannot run Wine under the locale ${KELO_LANG:-$KELO_DEFAULT_LANG} (KELO_LANG)"
 cd "$app"
 
 if kelo__display_usable "${DISPLAY:-}"; then

@@ -23,10 +23,20 @@ KELO_DEB_PACKAGES=(
     wine wine64 fonts-wine libgnutls30
     libxrender1 libxcursor1 libxrandr2 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
     xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
-    iproute2 python3 procps util-linux
+    iproute2 python3 procps util-linux locales
 )
 
+# The locale Wine runs under unless KELO_LANG names another: Kelo's users run
+# Chinese (PRC) Windows, whose ANSI code page is 936.  Wine takes its Windows
+# locale from the Unix one at every start, so one prefix serves any locale.
+KELO_DEFAULT_LANG=zh_CN.UTF-8
+
 # Family name of the CJK font the Wine prefix maps the usual Chinese UI fonts to.
+# At 12 pixels its digits are 7 pixels wide where SimSun's are 6 (the Chinese
+# characters are 12 in both), so a text measured tightly for SimSun comes out a
+# little wider here: the date picker's long date loses a few pixels of its last
+# character.  A Song stand-in with SimSun's widths (AR PL UMing) draws its thin
+# strokes only in blended colours, which the tests of text colours cannot see.
 KELO_CJK_FONT="WenQuanYi Micro Hei"
 
 kelo_log() {
@@ -59,6 +69,68 @@ kelo_install_deps() {
     for p in "${missing[@]}"; do
         kelo__pkg_installed "$p" || { kelo_log "package $p did not install"; return 1; }
     done
+}
+
+# ---------------------------------------------------------------------------
+# Locale
+# ---------------------------------------------------------------------------
+
+# Locale names as `locale -a` lists them: zh_CN.UTF-8 is there as zh_CN.utf8.
+kelo__locale_key() {
+    printf '%s\n' "$1" | tr '[:upper:]' '[:lower:]' | tr -d -- '-'
+}
+
+kelo__locale_present() {
+    local want have
+    want="$(kelo__locale_key "$1")"
+    while read -r have; do
+        [ "$(kelo__locale_key "$have")" = "$want" ] && return 0
+    done < <(locale -a 2>/dev/null)
+    return 1
+}
+
+# kelo_locale_ensure LOCALE: makes the UTF-8 locale LOCALE (zh_CN.UTF-8,
+# en_US.UTF-8, ...) available, generating it when it is missing.  Only UTF-8
+# locales keep Wine's command lines and console output lossless for Chinese.
+kelo_locale_ensure() {
+    local lang="${1:-}"
+    [ -n "$lang" ] || { kelo_log "kelo_locale_ensure: no locale given"; return 2; }
+    case "$(kelo__locale_key "$lang")" in
+        c.utf8 | *_*.utf8) ;;
+        *) kelo_log "locale $lang is not a UTF-8 locale such as zh_CN.UTF-8"; return 2 ;;
+    esac
+    kelo__locale_present "$lang" && return 0
+    kelo_install_deps locales || return 1
+    kelo_log "generating the locale $lang"
+    localedef -i "${lang%%.*}" -f UTF-8 "$lang" ||
+        { kelo_log "could not generate the locale $lang"; return 1; }
+    kelo__locale_present "$lang" || { kelo_log "locale $lang is still missing"; return 1; }
+}
+
+# kelo_wine_dates_as_windows: with the Wine environment of a session exported
+# (WINEPREFIX, LANG, ...), gives the session's user the long date format that
+# Windows has for its locale where Wine's differs.  Wine's Chinese (PRC) locale
+# writes the weekday after the date ("2026年12月8日星期二"), Chinese Windows does
+# not ("2026年12月8日").  Wine puts its own format back whenever the locale
+# changes, so this belongs to every session, not to the prefix.
+kelo_wine_dates_as_windows() {
+    case "$(kelo__locale_key "${LC_ALL:-${LANG:-}}")" in
+        zh_cn.*) ;;
+        *) return 0 ;;
+    esac
+    wine reg add 'HKCU\Control Panel\International' /v sLongDate /d "yyyy'年'M'月'd'日'" /f \
+        </dev/null >/dev/null 2>&1 || { kelo_log "could not set the Chinese long date format"; return 1; }
+}
+
+# kelo_wine_locale: with the Wine environment of a session exported, makes its
+# programs run under the locale KELO_LANG (default KELO_DEFAULT_LANG): the
+# locale is generated when missing, LANG and LC_ALL are exported and the
+# session gets Windows' date format.
+kelo_wine_locale() {
+    local lang="${KELO_LANG:-$KELO_DEFAULT_LANG}"
+    kelo_locale_ensure "$lang" || return 1
+    export LANG="$lang" LC_ALL="$lang"
+    kelo_wine_dates_as_windows
 }
 
 # ---------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 # Runs a Windows test executable under Wine (used as a CTest command).
 # Starts a private Xvfb when there is no usable DISPLAY, creates or reuses a
 # Wine prefix (KELO_WINEPREFIX, default: <directory of EXE>/wineprefix), runs
+# Wine under the locale KELO_LANG (default zh_CN.UTF-8, the users' Chinese
+# Windows; see scripts/run.sh), runs
 # the program with its console output passed straight through, and exits with
 # the program's exit code.  Whatever this script started is stopped again.
 set -u
@@ -63,6 +65,7 @@ fi
 export WINEPREFIX="$prefix"
 # shellcheck disable=SC2046
 export $(kelo__wine_env)
+kelo_wine_locale || { echo "wine-run: cannot run Wine under the locale ${KELO_LANG:-$KELO_DEFAULT_LANG}" >&2; exit 2; }
 
 # Run from the executable's directory so relative paths behave as they would
 # for a double-clicked program.  stdin is detached: a console program under

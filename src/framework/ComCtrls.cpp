@@ -358,11 +358,20 @@ void TStatusBar::ReadPanels(const FormValue& value) {
     }
 }
 
+void TStatusBar::SetSizeGrip(bool sizeGrip) {
+    if (sizeGrip == sizeGrip_) return;
+    sizeGrip_ = sizeGrip;
+    if (!HandleAllocated()) return;
+    const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+    SetWindowLongW(Handle(), GWL_STYLE, sizeGrip ? style | SBARS_SIZEGRIP : style & ~SBARS_SIZEGRIP);
+    Invalidate();
+}
+
 bool TStatusBar::ReadProperty(const std::string& name, const FormValue& value) {
     if (name == "Panels") ReadPanels(value);
     else if (name == "SimplePanel") simplePanel_ = ValueBool(value);
     else if (name == "SimpleText") simpleText_ = Widen(ValueText(value));
-    else if (name == "SizeGrip") sizeGrip_ = ValueBool(value);
+    else if (name == "SizeGrip") SetSizeGrip(ValueBool(value));
     else return TWinControl::ReadProperty(name, value);
     return true;
 }

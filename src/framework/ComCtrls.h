@@ -157,6 +157,8 @@ public:
     bool SimplePanel() const { return simplePanel_; }
     void SetSimplePanel(bool simple);
     void SetSimpleText(std::wstring text);
+    bool SizeGrip() const { return sizeGrip_; }
+    void SetSizeGrip(bool sizeGrip);
 
     bool ReadProperty(const std::string& name, const FormValue& value) override;
 

@@ -139,6 +139,12 @@ void TControl::Click() {
     if (OnClick) OnClick(this);
 }
 
+void TControl::SetParentColor(bool parentColor) {
+    if (parentColor == parentColor_) return;
+    if (parentColor && parent_) SetColor(parent_->Color());
+    parentColor_ = parentColor;
+}
+
 bool TControl::ReadProperty(const std::string& name, const FormValue& value) {
     if (name.rfind("Font.", 0) == 0) return font_.ReadProperty(name.substr(5), value);
     if (name == "Left") SetLeft(ValueInt(value));
@@ -599,6 +605,18 @@ LRESULT TWinControl::WMCtlColor(UINT msg, WPARAM wParam, LPARAM lParam) {
     return reinterpret_cast<LRESULT>(child->BackgroundBrush());
 }
 
+LRESULT TWinControl::WMSysColorChange(WPARAM wParam, LPARAM lParam) {
+    // Only top-level windows hear of a new scheme; the children are reached from here.
+    DropSystemColourBrushes();
+    return DefaultHandler(WM_SYSCOLORCHANGE, wParam, lParam);
+}
+
+void TWinControl::DropSystemColourBrushes() {
+    if (IsSystemColor(Color())) background_.Reset();
+    for (TControl* c : controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(c)) windowed->DropSystemColourBrushes();
+}
+
 void TWinControl::SyncBoundsFromWindow() {
     if (IsIconic(hwnd_)) return;
     RECT w;
@@ -641,6 +659,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX: return WMCtlColor(msg, wParam, lParam);
+    case WM_SYSCOLORCHANGE: return WMSysColorChange(wParam, lParam);
     // Scroll bars, dialogs and message boxes keep the system's colours (the default).
     case WM_SIZE:
     case WM_MOVE:

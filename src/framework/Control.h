@@ -56,6 +56,9 @@ public:
 
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // With ParentColor on, the control takes its parent's colour and follows its changes.
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool parentColor);
     TFont& Font() { return font_; }
     const TFont& Font() const { return font_; }
     const std::wstring& Caption() const { return caption_; }
@@ -213,6 +216,10 @@ private:
     LRESULT WMContextMenu(WPARAM wParam, LPARAM lParam);
     LRESULT WMMouseMove(WPARAM wParam, LPARAM lParam);
     LRESULT WMCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WMSysColorChange(WPARAM wParam, LPARAM lParam);
+    // Background brushes made from system colours go, here and in every windowed child:
+    // the next paint makes them from the scheme in force then.
+    void DropSystemColourBrushes();
     void CreateChildHandles();
     static void NotifyWindowMade(TWinControl& control);
     void SyncBoundsFromWindow();

@@ -1,6 +1,7 @@
 #include "framework/Graphics.h"
 
 #include <algorithm>
+#include <map>
 
 #include "core/Errors.h"
 #include "core/FormDescription.h"
@@ -8,6 +9,22 @@
 #include "framework/WinText.h"
 
 namespace kelo::win {
+
+namespace {
+
+std::map<HWND, int>& ScreenDCs() {
+    static std::map<HWND, int> taken;
+    return taken;
+}
+
+}  // namespace
+
+void CountScreenDC(HWND hwnd) { ++ScreenDCs()[hwnd]; }
+
+int ScreenDCsTaken(HWND hwnd) {
+    const auto found = ScreenDCs().find(hwnd);
+    return found == ScreenDCs().end() ? 0 : found->second;
+}
 
 COLORREF ColorToRGB(TColor color) {
     if (IsSystemColor(color)) return GetSysColor(color & 0xFF);

@@ -77,10 +77,18 @@ private:
     int saved_;
 };
 
+// How often the DC guards below were taken on a window: each is one drawing put on its
+// screen, so the count shows how many times the layers on a control painted it.
+int ScreenDCsTaken(HWND hwnd);
+void CountScreenDC(HWND hwnd);
+
 // BeginPaint/EndPaint as a guard.
 class PaintDC {
 public:
-    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) {
+        dc_ = BeginPaint(hwnd, &ps_);
+        CountScreenDC(hwnd);
+    }
     ~PaintDC() { EndPaint(hwnd_, &ps_); }
     PaintDC(const PaintDC&) = delete;
     PaintDC& operator=(const PaintDC&) = delete;
@@ -96,7 +104,7 @@ private:
 // GetDC/ReleaseDC as a guard.
 class WindowDC {
 public:
-    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) { CountScreenDC(hwnd); }
     ~WindowDC() { ReleaseDC(hwnd_, dc_); }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
@@ -110,7 +118,7 @@ private:
 // GetWindowDC/ReleaseDC: the whole window, frame included.
 class NonClientDC {
 public:
-    explicit NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+    explicit NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) { CountScreenDC(window); }
     ~NonClientDC() {
         if (dc_) ReleaseDC(window_, dc_);
     }

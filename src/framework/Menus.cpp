@@ -173,7 +173,8 @@ void TMenuItem::AppendTo(HMENU menu, bool ownerDraw) {
     MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
-    mii.fType = ownerDraw ? MFT_OWNERDRAW : (IsLine() ? MFT_SEPARATOR : MFT_STRING);
+    // An owner-drawn line stays a separator: the menu's keyboard and mouse pass over it.
+    mii.fType = (IsLine() ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0);
     mii.fState = (checked_ ? MFS_CHECKED : 0) | (enabled_ ? 0 : MFS_GRAYED);
     mii.wID = command_;
     mii.dwItemData = reinterpret_cast<ULONG_PTR>(this);

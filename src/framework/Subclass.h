@@ -14,6 +14,10 @@ enum class SubclassId : UINT_PTR {
     TestHook = 100,
 };
 
+// Set on a window (non-zero) while a layer draws the control whole: the layers beneath
+// leave its painting, and the state they keep for it, to that layer.
+inline constexpr wchar_t kDrawnWholeProp[] = L"Kelo.DrawnWhole";
+
 // A window procedure hook. Handle returns true when it answered the message; the
 // hook is removed when the window is destroyed: WM_NCDESTROY is passed on, then
 // OnDetached runs (its owner may free the hook there).

@@ -155,7 +155,10 @@ void PaintButton(const ControlPaintFacts& facts, const ControlColourFacts& f, co
     const int tw = text.right - text.left, th = text.bottom - text.top;
     const int left = client.left + (client.Width() - tw) / 2, top = client.top + (client.Height() - th) / 2;
     const UINT format = facts.rightToLeft ? 0x20005 : DT_CENTER | DT_VCENTER;
-    PaintItemText(dc.Get(), look, facts.caption, format, facts.font, facts.rightToLeft, false, facts.isDefault,
+    // The caption is in the button's own font colour, not the menus'.
+    MenuLook captionLook = look;
+    captionLook.fontColour = facts.fontColour;
+    PaintItemText(dc.Get(), captionLook, facts.caption, format, facts.font, facts.rightToLeft, false, facts.isDefault,
                   facts.enabled, false, RECT{left, top, left + tw, top + th}, L"");
     dc.BlitTo(window.Get(), client.left, client.top);
 }

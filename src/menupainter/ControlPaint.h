@@ -36,7 +36,7 @@ struct ControlPaintFacts {
     TColor colour = clBtnFace;       // the control's own colour
     TColor parentColour = clBtnFace; // the colour of the parent's background
     HFONT font = nullptr;            // the control's font
-    TColor fontColour = clWindowText; // its colour (group box captions)
+    TColor fontColour = clWindowText; // its colour (captions)
     std::wstring caption;
 
     // Check boxes: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE; box on the right.

@@ -95,7 +95,10 @@ void TControlSubClass::OnDetached(HWND) {
 }
 
 bool TControlSubClass::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // The message may take the control and this record away (a button that frees its dialog).
+    const std::weak_ptr<char> alive = life_;
     result = win::CallNext(hwnd, msg, wParam, lParam);
+    if (alive.expired()) return true;
     if (!painter_->Active()) {
         // An inactive painter's controls take their own look back at their next message.
         try {
@@ -106,6 +109,10 @@ bool TControlSubClass::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
         return true;
     }
     if (msg == WM_DESTROY || msg == WM_NCDESTROY) return true;
+    // A skin that draws the control whole paints over everything this layer would, and reads
+    // the control's state through here while it paints: the record only stays attached, so
+    // it is there to be handed over or to take over again once the skin comes off.
+    if (GetPropW(hwnd, win::kDrawnWholeProp)) return true;
     state_.lastMessage = msg;
     if (msg == WM_MOUSEMOVE && !tracking_) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};

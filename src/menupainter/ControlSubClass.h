@@ -6,6 +6,8 @@
 // painter to free it once its window is gone or the painter has been made inactive.
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/Subclass.h"
 #include "menupainter/ControlPaint.h"
 #include "menupainter/MenuPainterLook.h"
@@ -62,6 +64,7 @@ private:
     bool tracking_ = false;   // a mouse-leave notice is requested
     bool painting_ = false;   // keeps a repaint from re-entering itself
     bool attached_ = false;
+    std::shared_ptr<char> life_ = std::make_shared<char>();  // gone with this record
 };
 
 }  // namespace kelo::menupainter

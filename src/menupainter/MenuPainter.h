@@ -110,6 +110,9 @@ public:
     // The working colours for painting on `dc`, recomputed when a colour changed.
     const WorkingColours& Colours(HDC dc);
     bool ColourDisplay() const { return colourDisplay_; }
+    // The system scheme changed: the working colours, resolved to RGB from the old
+    // scheme, are worked out again before the next paint.
+    void SystemColoursChanged() { coloursStale_ = true; }
     // Everything the item painter needs to know about the look, for painting on `dc`.
     MenuLook Look(HDC dc);
 

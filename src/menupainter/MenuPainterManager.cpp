@@ -97,6 +97,7 @@ void TMenuPainterManager::FormNotification(win::TComponent* component, win::TOpe
 }
 
 bool TMenuPainterManager::ApplicationHook(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SYSCOLORCHANGE || msg == WM_SETTINGCHANGE) SystemColoursChanged();
     if (current_) ServeMenuFrameRequest(*current_, msg, wParam, lParam);
     if (pending_.empty()) return false;
     const std::vector<win::TComponent*> pending = std::move(pending_);
@@ -119,6 +120,15 @@ bool TMenuPainterManager::ApplicationHook(UINT msg, WPARAM wParam, LPARAM lParam
         // Styling is a look: a form that cannot take it keeps the platform's.
     }
     return false;
+}
+
+void TMenuPainterManager::SystemColoursChanged() {
+    for (TMenuPainter* painter : painters_) painter->SystemColoursChanged();
+    for (const win::TComponent* listed : styled_) {
+        win::TCustomForm* form = LiveForm(listed);
+        if (form && form->HandleAllocated())
+            RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
+    }
 }
 
 void TMenuPainterManager::UnregisterPainter(TMenuPainter& painter) {

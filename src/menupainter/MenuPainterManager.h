@@ -44,6 +44,9 @@ private:
     ~TMenuPainterManager();
 
     bool ApplicationHook(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Colours or settings of the system changed: every painter works its colours out
+    // again and every form the painters look after repaints, frame and controls too.
+    void SystemColoursChanged();
     TMenuPainter* FindOtherPainter(const TMenuPainter* painter) const;
     void SwitchPainter(TMenuPainter* leaving);
     // The listed form if it still exists: forms nobody owns leave without a notification.

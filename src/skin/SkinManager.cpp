@@ -14,6 +14,9 @@ namespace kelo::skin {
 namespace {
 
 std::unique_ptr<TSkinManager>& Slot() {
+    // The application comes first, so that it goes last: a manager still alive at the
+    // very end unhooks itself from the application window.
+    win::Application();
     static std::unique_ptr<TSkinManager> manager;
     return manager;
 }
@@ -34,9 +37,18 @@ void TSkinManager::Destroy() {
     std::unique_ptr<TSkinManager> manager = std::move(Slot());
 }
 
-TSkinManager::TSkinManager() = default;
+TSkinManager::TSkinManager() {
+    // The system tells every top-level window of a new scheme; the application window is
+    // the one that is always there.
+    applicationHook_ = win::Application().HookMainWindow([](UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (msg != WM_SYSCOLORCHANGE && msg != WM_SETTINGCHANGE) return false;
+        if (TSkinManager* manager = Instance()) manager->SystemColoursChanged();
+        return false;
+    });
+}
 
 TSkinManager::~TSkinManager() {
+    win::Application().UnhookMainWindow(applicationHook_);
     StopTimer();
     RemoveHook();
     while (!windows_.empty()) DetachAndFree(windows_.size() - 1);
@@ -198,6 +210,12 @@ void TSkinManager::ActOnAll(SkinAction action, TSkinSource& source) {
     }
     default: break;
     }
+}
+
+void TSkinManager::SystemColoursChanged() {
+    for (TSkinSource* source : sources_) source->SystemColoursChanged();
+    for (const auto& window : windows_)
+        RedrawWindow(window->Window(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
 }
 
 void TSkinManager::RefreshAll() {

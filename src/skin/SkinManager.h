@@ -79,6 +79,9 @@ private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
     void StartTimer();
+    // Colours or settings of the system changed: the sources follow the new scheme and
+    // every skinned window repaints, frame and controls too.
+    void SystemColoursChanged();
     void StopTimer();
     void DetachAndFree(size_t index);
     void ActOnOnlyThisForm(SkinAction action, TSkinSource& source);
@@ -86,6 +89,7 @@ private:
 
     UINT_PTR timer_ = 0;
     HHOOK hook_ = nullptr;
+    int applicationHook_ = 0;
     std::vector<std::unique_ptr<TSkinnedWindow>> windows_;
     std::vector<std::unique_ptr<TSkinnedPopupMenu>> popups_;
     std::vector<TSkinSource*> sources_;

@@ -85,9 +85,17 @@ bool TSkinSource::Load() {
         if (result == ArchiveOpenResult::WrongVersion && ShowMessage) ShowMessage(WidenAscii(kOlderSkinMessage));
         return false;
     }
-    buttonFaceBrush_.Reset(CreateSolidBrush(win::ColorToRGB(parsed->colours.buttonFace)));
     skin_ = std::move(parsed);
+    MakeButtonFaceBrush();
     return true;
+}
+
+void TSkinSource::MakeButtonFaceBrush() {
+    buttonFaceBrush_.Reset(CreateSolidBrush(win::ColorToRGB(skin_->colours.buttonFace)));
+}
+
+void TSkinSource::SystemColoursChanged() {
+    if (skin_ && IsSystemColor(skin_->colours.buttonFace)) MakeButtonFaceBrush();
 }
 
 std::unique_ptr<TSkinSource> LoadSkinFromStream(std::string_view streamBytes) {

@@ -66,6 +66,9 @@ public:
     bool SkinEmpty() const { return skin_ == nullptr; }
     const SkinData* Skin() const { return skin_.get(); }
     HBRUSH ButtonFaceBrush() const { return buttonFaceBrush_.Get(); }
+    // The system scheme changed: a button face the skin leaves to the system gets a
+    // brush of the new colour.
+    void SystemColoursChanged();
     // The 16 x 16 glyphs restore, maximise, minimise and close of the skinned system menu.
     HIMAGELIST MenuGlyphs() const { return menuGlyphs_.get(); }
 
@@ -77,6 +80,7 @@ public:
 
 private:
     bool Load();
+    void MakeButtonFaceBrush();
 
     bool active_ = false;
 

@@ -8,20 +8,12 @@ namespace {
 // The main window at its designed place (356, 179) with its skinned size 698 x 491.
 constexpr ScreenRect kMainWindow{356, 179, 356 + 698, 179 + 491};
 
-TEST(ScreenFit, WindowThatFitsKeepsItsDesignedPlace) {
-    const ScreenRect wide{0, 0, 1280, 1024 - 30};
-    EXPECT_EQ(FitIntoWorkArea(kMainWindow, wide), kMainWindow);
-}
-
-TEST(ScreenFit, MovesJustEnoughToBringTheCaptionButtonsOnScreen) {
-    // 1024 x 768 less a taskbar of 30: only the right edge sticks out, by 30 pixels.
-    const ScreenRect screen{0, 0, 1024, 768 - 30};
-    EXPECT_EQ(FitIntoWorkArea(kMainWindow, screen), (ScreenRect{326, 179, 1024, 670}));
-}
-
-TEST(ScreenFit, NetbookScreenMovesTheBottomUpToo) {
-    const ScreenRect netbook{0, 0, 1024, 600};
-    EXPECT_EQ(FitIntoWorkArea(kMainWindow, netbook), (ScreenRect{326, 109, 1024, 600}));
+// A window is moved just enough: not at all where it fits, only to the left on 1024 x 768
+// less a taskbar (the caption buttons stuck out by 30 pixels), up as well on a netbook.
+TEST(ScreenFit, MovesJustEnoughToLieInTheWorkArea) {
+    EXPECT_EQ(FitIntoWorkArea(kMainWindow, {0, 0, 1280, 1024 - 30}), kMainWindow);
+    EXPECT_EQ(FitIntoWorkArea(kMainWindow, {0, 0, 1024, 768 - 30}), (ScreenRect{326, 179, 1024, 670}));
+    EXPECT_EQ(FitIntoWorkArea(kMainWindow, {0, 0, 1024, 600}), (ScreenRect{326, 109, 1024, 600}));
 }
 
 TEST(ScreenFit, WindowLargerThanTheWorkAreaKeepsItsTopLeftCornerInIt) {

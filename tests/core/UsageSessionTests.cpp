@@ -437,31 +437,5 @@ TEST_F(UsageSessionTest, SettingsHeldAtStartAreTakenOnceTheyRead) {
     EXPECT_EQ(s->Settings().dayLimit, 1);
 }
 
-// A history that cannot be written never holds the month total back; its run's line goes
-// in at the first save that can write it.
-TEST_F(UsageSessionTest, HistoryThatCannotBeWrittenLeavesTheTotalSaved) {
-    files.files[kIni] = "[Date]\r\nSumTime=10:0:0\r\n";
-    files.files[kTrv] = kOldLine + "\r\n";
-    auto s = Start();
-    files.failingPaths = {kTrv};
-    Online(*s, 16);
-    const auto told = s->CheckpointIfDue();
-    ASSERT_TRUE(told.has_value());
-    EXPECT_NE(told->find("Kelo.trv"), std::string::npos);
-    EXPECT_EQ(IniValue("Date", "SumTime"), "10:0:16");
-    Online(*s, 16);
-    EXPECT_FALSE(s->CheckpointIfDue().has_value());
-    EXPECT_EQ(IniValue("Date", "SumTime"), "10:0:32");
-    EXPECT_THROW(s->SaveAtExit(), KeloError);
-    EXPECT_EQ(IniValue("Date", "SumTime"), "10:0:32");
-    EXPECT_EQ(files.files[kTrv], kOldLine + "\r\n");
-
-    files.failingPaths.clear();
-    s->SaveAtExit();
-    ASSERT_EQ(HistoryLines().size(), 2u);
-    EXPECT_EQ(HistoryLines()[1][2], "00:00:32");
-    EXPECT_EQ(IniValue("Date", "SumTime"), "10:0:32");
-}
-
 }  // namespace
 }  // namespace kelo

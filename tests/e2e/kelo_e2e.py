@@ -50,6 +50,8 @@ REPO_DIR = Path(__file__).resolve().parents[2]
 COMMON_SH = REPO_DIR / "scripts" / "lib" / "common.sh"
 
 WINEDLLOVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+# The users' locale: Chinese (PRC) Windows, ANSI code page 936.
+DEFAULT_LANG = "zh_CN.UTF-8"
 # The driver's exit code for a question answered "no" (not found, condition false).
 DRIVER_FALSE = 3
 
@@ -200,12 +202,12 @@ class Env:
                    every Env starts with a clean registry; "shared": the
                    template itself, locked for this run (falls back to a copy
                    when another run holds it); registry changes persist
-    lang           locale of the Wine processes (C.UTF-8 keeps Wine's command
-                   line and console conversions lossless for Chinese text).
-                   Must be a UTF-8 locale installed on the machine (`locale
-                   -a`); e.g. zh_CN.UTF-8 needs the `locales` package and
-                   that locale generated, and then gives Wine a Chinese
-                   Windows locale (Chinese button texts, code page 936)
+    lang           locale of the Wine processes; None: $KELO_LANG, else
+                   zh_CN.UTF-8, a Chinese (PRC) Windows locale as the users
+                   have it (Chinese system texts, code page 936).  C.UTF-8
+                   gives an English one (code page 1252).  A UTF-8 locale,
+                   so Wine's command line and console conversions stay
+                   lossless for Chinese text; generated when it is missing
     keep           keep build_dir/e2e/runs/<run> after a clean exit (it is
                    always kept after an exception; KELO_E2E_KEEP=1 also keeps it)
     desktop        None: every window is its own X window (no window manager,
@@ -215,7 +217,7 @@ class Env:
                    and a taskbar with the notification area.
     """
 
-    def __init__(self, build_dir, *, prefix: str = "copy", lang: str = "C.UTF-8",
+    def __init__(self, build_dir, *, prefix: str = "copy", lang: Optional[str] = None,
                  keep: bool = False, driver: Optional[Path] = None, desktop: Optional[str] = None):
         if os.geteuid() != 0:
             raise PermissionError("kelo_e2e.Env needs root (network namespaces)")
@@ -226,8 +228,8 @@ class Env:
         self.run_id = f"{time.strftime('%Y%m%d-%H%M%S')}-{os.getpid()}-{uuid.uuid4().hex[:6]}"
         self.run_dir = self.e2e_dir / "runs" / self.run_id
         self.netns = f"kelo-{os.getpid()}-{uuid.uuid4().hex[:6]}"
-        _check_locale(lang)
-        self.lang = lang
+        self.lang = lang or os.environ.get("KELO_LANG") or DEFAULT_LANG
+        _ensure_locale(self.lang)
         self.keep = keep or os.environ.get("KELO_E2E_KEEP") == "1"
         self.driver_exe = Path(driver) if driver else self.build_dir / "kelo_driver.exe"
         self.kelo_exe = self.build_dir / "Kelo.exe"
@@ -380,6 +382,8 @@ class Env:
         self._set_desktop(env)
         subprocess.run(self.netns_cmd(["wine", "wineboot"]), env=env, check=True, timeout=120,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(self.netns_cmd(["bash", "-c", f'. "{COMMON_SH}" && kelo_wine_dates_as_windows']),
+                       env=env, check=True, timeout=120)
         # Looking at the desktop starts Wine's desktop process (explorer.exe)
         # now, detached from the output of any later program.
         if self.driver("toplevels") is None:
@@ -605,6 +609,15 @@ class Env:
         out = self.driver("text", hwnd)
         return None if out is None else out[:-1] if out.endswith("\n") else out
 
+    def dialog_item(self, dialog: int, control_id: int) -> Optional[tuple[int, str, tuple[int, ...]]]:
+        """(hwnd, text, rectangle) of a dialog's control with that id (IDOK, the system
+        dialogs' fixed ids: what stays the same in every language), or None."""
+        out = self.driver("item", dialog, control_id)
+        if out is None:
+            return None
+        hwnd, text, rect = out.rstrip("\n").split("\t")
+        return int(hwnd), _unescape(text), rect_of(rect)
+
     def msgbox(self, caption: str, timeout_ms: int = 0) -> Optional[tuple[int, str]]:
         """(hwnd, message text) of a message box with that caption, or None."""
         out = self.driver("msgbox", "--caption", caption, "--timeout", str(timeout_ms),
@@ -728,16 +741,10 @@ def cleanup_stale_runs(build_dir) -> None:
             pass
 
 
-def _check_locale(lang: str) -> None:
-    def norm(name: str) -> str:
-        return name.lower().replace("-", "")
-    try:
-        have = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
-    except OSError:
-        return
-    if norm(lang) not in {norm(x) for x in have}:
-        raise ValueError(f"locale {lang} is not installed (have: {', '.join(have)}); Wine would "
-                         "mangle non-ASCII command lines under it")
+def _ensure_locale(lang: str) -> None:
+    r = _bash_lib("kelo_locale_ensure", lang, check=False)
+    if r.returncode != 0:
+        raise ValueError(f"locale {lang} is not available: {r.stderr.strip()}")
 
 
 def _become_subreaper() -> None:

@@ -10,8 +10,8 @@ A menu item is chosen by the command message the system sends for it (the
 item's command id comes from the program); everything inside the dialogs and
 the system's file and colour dialogs is done with xdotool.  Each case starts
 Kelo.exe in a folder of its own; a dialog reads the file when it opens, so one
-run may serve several openings.  Screenshots of both dialogs go to
-build/screenshots/.
+run may serve several openings.  Screenshots of both dialogs and of the
+system's file and colour dialogs go to build/screenshots/.
 """
 
 import os
@@ -49,6 +49,13 @@ PREVIEW = (FONT_BOX[0] + 220, FONT_BOX[1] + 14)
 OPACITY_BOX = (16 + 12, 8 + 124)             # gboxTransparence in gboxBasic
 FORM_COLOR = (OPACITY_BOX[0] + 282, OPACITY_BOX[1] + 16)
 DROP_OK, DROP_CANCEL, DROP_DEFAULTS = (16, 200), (182, 200), (348, 200)
+
+# The system's dialogs speak the system's language: their controls are found by
+# their fixed ids.  The open-file dialog's file types and file name, the colour
+# dialog's red, green and blue boxes.
+IDOK, IDCANCEL = 1, 2
+FILE_TYPES, FILE_NAME = 0x470, 0x47C
+RED, GREEN, BLUE = 0x2C2, 0x2C3, 0x2C4
 
 # The mini window's "本月用时:" label, clear of the panel's bevel.
 MONTH_CAPTION_AREA = (4, 6, 72, 30)
@@ -252,25 +259,18 @@ class DialogsEndToEnd(unittest.TestCase):
         self.keys("Return")
         time.sleep(0.5)
 
-    def system_dialog(self, title):
+    def system_dialog(self, marker):
+        """The system's dialog that holds a control with the id `marker`: found by
+        its controls, not by its title, which speaks the system's language."""
         for _ in range(50):
             for w in self.env.toplevels("Kelo.exe"):
-                if w["cls"] == "#32770" and w["title"] == title:
+                if w["cls"] == "#32770" and self.env.dialog_item(w["hwnd"], marker) is not None:
                     return w["hwnd"]
             time.sleep(0.2)
-        self.fail(f"the system's {title} dialog did not open")
+        self.fail(f"the system's dialog with control {marker:#x} did not open")
 
-    def child_of(self, parent, cls, text=None, right_of=None):
-        rows = []
-        for line in self.env.driver("children", parent).splitlines():
-            hwnd, c, t, rect = line.split("\t")
-            rows.append((int(hwnd), c, t, rect_of(rect)))
-        if right_of is not None:
-            label = next(r for r in rows if r[2] == right_of)
-            rows = [r for r in rows if r[1] == cls and abs(r[3][1] - label[3][1]) < 6
-                    and r[3][0] >= label[3][2] - 2]
-            return min(rows, key=lambda r: r[3][0])
-        return next(r for r in rows if r[1] == cls and (text is None or r[2] == text))
+    def click_item(self, dialog, control_id):
+        self.click_rect(self.env.dialog_item(dialog, control_id)[2])
 
     def click_rect(self, rect):
         self.xdo("mousemove", (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2, "click", 1)
@@ -360,14 +360,15 @@ class DialogsEndToEnd(unittest.TestCase):
         self.assertTrue(self.enabled(SOUND_PATH))
         # "..." opens the system's file chooser: cancelled first, then a file taken.
         self.click(OPEN_SOUND)
-        chooser = self.system_dialog("Open")
-        self.click_rect(self.child_of(chooser, "Button", "Cancel")[3])
+        chooser = self.system_dialog(FILE_NAME)
+        self.click_item(chooser, IDCANCEL)
         self.wait_for(lambda: self.env.driver("visible", chooser) in (None, "0\n"), "chooser open")
         self.assertEqual(self.text(SOUND_PATH), "")
         self.click(OPEN_SOUND)
-        chooser = self.system_dialog("Open")
-        self.assertEqual(self.child_of(chooser, "ComboBox", "WAV Files")[2], "WAV Files")
-        self.click_rect(self.child_of(chooser, "Edit", right_of="File &name:")[3])
+        chooser = self.system_dialog(FILE_NAME)
+        self.screenshot("e2e-open-file-dialog.png")
+        self.assertEqual(self.env.dialog_item(chooser, FILE_TYPES)[1], "WAV Files")
+        self.click_item(chooser, FILE_NAME)
         self.xdo("type", "ring.wav")
         self.keys("Return")
         self.wait_for(lambda: self.env.driver("visible", chooser) in (None, "0\n"), "chooser open")
@@ -406,6 +407,9 @@ class DialogsEndToEnd(unittest.TestCase):
         self.assertNotIn(b"[DropForm]", self.ini())
         self.assertGreater(self.ink(self.drop_pixels(MONTH_CAPTION_AREA)), 30, "green on black")
         self.open_dialog("MMenuDropSetup", DROP_SETUP_CLASS)
+        # The dialog is on screen before it has gone through its start: its style list
+        # tells when it has.
+        self.wait_for(lambda: self.text(STYLE_LIST) == "标准", "the dialog read its settings")
         png = self.screenshot("e2e-mini-window-settings-dialog.png")
         self.assertGreater(self.ink(self.drop_pixels(MONTH_CAPTION_AREA, png)), 30, "still green on black")
         self.assertEqual(self.text(STYLE_LIST), "标准")
@@ -474,12 +478,13 @@ class DialogsEndToEnd(unittest.TestCase):
         self.click(FONT_COLOR)
         time.sleep(0.3)
         self.keys("End", "Return")  # "Custom", the last entry
-        chooser = self.system_dialog("Color")
-        for label, value in (("&Red:", 10), ("&Green:", 120), ("&Blue:", 200)):
-            self.click_rect(self.child_of(chooser, "Edit", right_of=label)[3])
+        chooser = self.system_dialog(RED)
+        self.screenshot("e2e-colour-dialog.png")
+        for box, value in ((RED, 10), (GREEN, 120), (BLUE, 200)):
+            self.click_item(chooser, box)
             self.keys("End", "shift+Home")
             self.xdo("type", str(value))
-        self.click_rect(self.child_of(chooser, "Button", "OK")[3])
+        self.click_item(chooser, IDOK)
         self.wait_for(lambda: self.env.driver("visible", chooser) in (None, "0\n"), "dialog open")
         self.click(DROP_OK)
         self.assertClosed()

@@ -232,14 +232,16 @@ class RunScriptTest(unittest.TestCase):
         self.assertEqual(parse_hms(total[1]), online, "the month total is the one run")
 
     def test_shared_helpers_work_under_strict_mode(self):
-        # What the scripts meet in the normal course: nothing to install, an
-        # X server that has died already, a namespace or a route that is not
-        # there.  None of it may end a script running under `set -euo pipefail`.
+        # What the scripts meet in the normal course: nothing to install, a
+        # locale that is there already, an X server that has died already, a
+        # namespace or a route that is not there.  None of it may end a script
+        # running under `set -euo pipefail`.
         ns = f"{self.netns}-s"
         script = f"""
             set -euo pipefail
             . "{COMMON_SH}"
             kelo_install_deps
+            kelo_locale_ensure C.UTF-8
             kelo_xvfb_stop
             kelo_xvfb_start
             kill "$KELO_XVFB_PID"

@@ -729,10 +729,16 @@ class WindowsEndToEnd(unittest.TestCase):
                     self.assertIsNotNone(env.find_window(MAIN_CLASS, timeout_ms=30000))
                     self.wait_until(lambda: self.visible_drop() is not None, timeout=10,
                                     what="the mini window")
-                    time.sleep(0.5)
-                    png = self.shoot(f"e2e-mini-window-fontstyle{stored}.png")
-                    lines, glyphs = label_lines(png, *MONTH_LABEL_AREA)
-                    self.assertTrue(glyphs, "no text seen in the mini window's month label")
+                    # Shown is not yet drawn on a busy machine: looked at until the label has text.
+                    seen = {}
+
+                    def label_drawn():
+                        png = self.shoot(f"e2e-mini-window-fontstyle{stored}.png")
+                        seen["lines"], seen["glyphs"] = label_lines(png, *MONTH_LABEL_AREA)
+                        return seen["glyphs"]
+
+                    self.wait_until(label_drawn, timeout=10, what="text in the mini window's month label")
+                    lines, glyphs = seen["lines"], seen["glyphs"]
                     if expected == "regular":
                         self.assertEqual(lines, [], "regular text has no line through or under it")
                     else:

@@ -10,6 +10,7 @@
 #include "framework/Form.h"
 #include "framework/FormLoader.h"
 #include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 #include "framework/Subclass.h"
 #include "framework/Timer.h"
 
@@ -141,6 +142,25 @@ TEST_F(FrameworkTest, FormIsBuiltInOrderAndLoadedComesAfterEveryProperty) {
     EXPECT_FALSE(form.Find<TProbe>("Probe1")->Loading());
 }
 
+TEST_F(FrameworkTest, ControlBackgroundFollowsAChangedSystemScheme) {
+    TForm form(nullptr);
+    form.LoadFromDescription("object F: TForm\n  object E: TEdit\n  end\nend\n");
+    const HWND edit = form.Find<TEdit>("E")->Handle();
+    const auto background = [&] {
+        const HDC dc = GetDC(edit);
+        const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(form.Handle(), WM_CTLCOLOREDIT,
+                                                                  reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
+        ReleaseDC(edit, dc);
+        LOGBRUSH logBrush{};
+        GetObjectW(brush, sizeof logBrush, &logBrush);
+        return logBrush.lbColor;
+    };
+    const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
+    ASSERT_NE(background(), window);
+    const test::SystemColourChange change(COLOR_WINDOW, window);
+    EXPECT_EQ(background(), window);
+}
+
 TEST_F(FrameworkTest, RemovalIsToldToEveryComponentOfTheForm) {
     TForm form(nullptr);
     form.LoadFromDescription(kForm);
@@ -266,17 +286,15 @@ TEST_F(FrameworkTest, FormAtItsDesignedPlaceStaysWithinTheWorkArea) {
     EXPECT_EQ(r.right, work.right) << "the grown frame is moved back onto the screen";
     EXPECT_EQ(r.bottom, work.bottom);
     EXPECT_EQ(form.Left(), r.left);
-}
 
-TEST_F(FrameworkTest, FormMovedElsewhereKeepsItsPlaceWhenItsFrameGrows) {
-    const RECT work = PrimaryWorkArea();
-    TForm form(nullptr);
-    form.LoadFromDescription(FormDesignedPastTheCorner(work));
-    form.Show();
-    SetWindowPos(form.Handle(), nullptr, work.right - 250, work.top + 10, 0, 0,
+    // A form moved elsewhere keeps its place when its frame grows.
+    TForm moved(nullptr);
+    moved.LoadFromDescription(FormDesignedPastTheCorner(work));
+    moved.Show();
+    SetWindowPos(moved.Handle(), nullptr, work.right - 250, work.top + 10, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    GrowFrame(form, 340, 230);
-    const RECT r = WindowRectOf(form);
+    GrowFrame(moved, 340, 230);
+    r = WindowRectOf(moved);
     EXPECT_EQ(r.left, work.right - 250);
     EXPECT_EQ(r.top, work.top + 10);
 }

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "TestSupport.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
 #include "menupainter/MenuPainter.h"
 #include "menupainter/MenuPainterManager.h"
+#include "menupainter/PaintTools.h"
 
 using namespace kelo;
 using kelo::menupainter::TMenuPainter;
@@ -31,6 +34,8 @@ std::string FormText(const std::string& painterProperties) {
            "      object pOwnSub: TMenuItem\n        Caption = 'Sub'\n      end\n"
            "    end\n"
            "    object pPlain: TMenuItem\n      Caption = 'Plain'\n    end\n"
+           "    object pLine: TMenuItem\n      Caption = '-'\n    end\n"
+           "    object pNext: TMenuItem\n      Caption = 'Next'\n    end\n"
            "  end\n"
            "  object MenuPainter1: TMenuPainter\n" +
            painterProperties +
@@ -163,6 +168,16 @@ TEST_F(MenuPainterTest, FormMeasuresASeparatorThroughThePainter) {
     EXPECT_NE(mis.itemHeight, 4u);
 }
 
+TEST_F(MenuPainterTest, MenuBackgroundFollowsAChangedSystemScheme) {
+    Load("    Active = True\n");
+    const win::WindowDC screen(nullptr);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE) == RGB(40, 80, 120) ? RGB(120, 80, 40) : RGB(40, 80, 120);
+    ASSERT_NE(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
+    // Setting the colour tells every top-level window, the application window too.
+    const test::SystemColourChange change(COLOR_BTNFACE, face);
+    EXPECT_EQ(Painter().Colours(screen.Get()).menuBackground, menupainter::LightenColor(face, 86, menupainter::kSystem));
+}
+
 // A dialog-like form: one popup menu, optionally a painter of its own before it.
 std::string DialogText(const std::string& extra) {
     return "object D: TForm\n" + extra +
@@ -186,6 +201,40 @@ bool Styled(win::TForm& dialog) {
 void NextApplicationMessage() {
     PostMessageW(win::Application().Handle(), WM_NULL, 0, 0);
     win::Application().ProcessMessages();
+}
+
+// Presses keys in the open menu from a thread timer, which the menu loop runs, as the
+// keyboard would; a menu that does not close on them is ended so it cannot hold a test up.
+struct MenuKeys {
+    static inline std::vector<WPARAM> keys;
+    static inline int ticks = 0;
+    UINT_PTR timer;
+    explicit MenuKeys(std::vector<WPARAM> pressed) : timer(SetTimer(nullptr, 0, 20, &Tick)) {
+        keys = std::move(pressed);
+        ticks = 0;
+    }
+    ~MenuKeys() { KillTimer(nullptr, timer); }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (!menu || !IsWindowVisible(menu)) return;
+        if (++ticks > 100) EndMenu();
+        for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
+        keys.clear();
+    }
+};
+
+// A separator the painter draws is still a separator to the menu's keyboard.
+TEST_F(MenuPainterTest, DownPassesOverAPaintedSeparatorAndEnterRunsTheNextItem) {
+    Load("    Active = True\n");
+    std::string clicked;
+    for (const char* name : {"pPlain", "pLine", "pNext"})
+        Item(name).OnClick = [&clicked, name](win::TComponent*) { clicked = name; };
+    {
+        const MenuKeys keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+        form.Find<win::TPopupMenu>("PopupBefore")->Popup(100, 100);
+    }
+    NextApplicationMessage();
+    EXPECT_EQ(clicked, "pNext");
 }
 
 TEST_F(MenuPainterTest, ActivePainterBecomesCurrentAndStylesLaterDialogs) {

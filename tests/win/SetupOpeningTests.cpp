@@ -156,12 +156,13 @@ TEST_F(SetupOpening, MainWindowOpensANewModelessDialogPerRequest) {
 TEST_F(SetupOpening, MiniWindowMenuOpensADialogItOwns) {
     std::unique_ptr<app::TFrmDrop> mini(app::TFrmDrop::Create(nullptr, main_->MiniWindowContext()));
     app::FrmDrop = mini.get();
+    files_.Replace(dir_.Path() + "Kelo.ini", "[DropForm]\r\nFontColor=255\r\n");  // stored since
     Click(*mini, "MenuDropSetup");
     const auto dialogs = Owned<app::TFrmDropSetup>(*mini);
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_TRUE(IsWindowVisible(dialogs[0]->Handle()));
     EXPECT_EQ(app::FrmDropSetup, dialogs[0]);
-    EXPECT_EQ(mini->LabelsFont().Color(), clBlack) << "the dialog acts on the mini window";
+    EXPECT_EQ(mini->LabelsFont().Color(), clRed) << "the dialog acts on the mini window";
     mini.reset();
     EXPECT_EQ(app::FrmDropSetup, nullptr) << "the dialog went with its owner";
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "SkinTestSupport.h"
 #include "TestSupport.h"
@@ -14,6 +15,7 @@
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
 #include "framework/Subclass.h"
+#include "menupainter/MenuPainter.h"
 #include "skin/data/SkinArchive.h"
 #include "skin/controls/SkinButtons.h"
 #include "skin/data/SkinData.h"
@@ -152,7 +154,9 @@ TEST_F(SkinButtonTest, DetachingGivesBackTheProcedureAndTheColourAndAGoneWindowF
     Skin();
     EXPECT_TRUE(win::HasSubclass(hwnd, win::SubclassId::Skin));
     EXPECT_EQ(control->Color(), source->Skin()->colours.buttonFace);
+    Mouse(WM_LBUTTONDOWN, 5, 5);  // held while the skin comes off: the mouse is let go
     owner.button.reset();
+    EXPECT_NE(GetCapture(), hwnd);
     EXPECT_FALSE(win::HasSubclass(hwnd, win::SubclassId::Skin));
     EXPECT_EQ(control->Color(), clBtnFace);
 
@@ -258,6 +262,38 @@ TEST_F(SkinButtonTest, CheckBoxWearsTheSkinsMarkAtTheLeftAndTheCheckedOneAfterAC
     SendMessageW(check, WM_LBUTTONUP, 0, MAKELPARAM(5, 12));
     EXPECT_TRUE(box->Checked());
     EXPECT_EQ(Differences(*Shown(check), left, top, *mark(2)), 0);
+}
+
+TEST_F(SkinButtonTest, OverTheFlatPainterEachChangeReachesTheScreenOnce) {
+    menupainter::RegisterMenuPainterClasses();
+    win::TForm styled{nullptr};
+    const std::string controls(kForm, sizeof kForm - 5);  // without the closing "end"
+    styled.LoadFromDescription(controls + "  object MenuPainter1: TMenuPainter\n    Active = True\n  end\nend\n");
+    auto* button = styled.Find<win::TButton>("Button1");
+    auto* box = styled.Find<win::TCheckBox>("Check1");
+    ASSERT_TRUE(win::HasSubclass(box->Handle(), win::SubclassId::MenuPainter));
+    owner.button = std::make_unique<TSkinButton>(owner, *source);
+    owner.button->AttachControl(*button, true);
+    owner.check = std::make_unique<skin::TSkinCheckBox>(owner, *source);
+    owner.check->AttachControl(*box, true);
+    ShowWindow(styled.Handle(), SW_SHOWNA);
+    test::PumpFor(100);
+    for (const HWND target : {button->Handle(), box->Handle()}) {
+        SetFocus(styled.Find<win::TButton>("Button2")->Handle());
+        SendMessageW(target, WM_MOUSELEAVE, 0, 0);  // wherever the pointer was meanwhile
+        auto puts = [target](const std::function<void()>& change) {
+            const int before = win::ScreenDCsTaken(target);
+            change();
+            return win::ScreenDCsTaken(target) - before;
+        };
+        EXPECT_EQ(puts([&] { SendMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); }), 1);
+        EXPECT_EQ(puts([&] { SetFocus(target); }), 1);
+        EXPECT_EQ(puts([&] { SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); }), 1);
+        EXPECT_EQ(puts([&] { SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }), 1);
+    }
+    EXPECT_TRUE(box->Checked());
+    owner.button.reset();
+    owner.check.reset();
 }
 
 }  // namespace

@@ -93,4 +93,24 @@ TEST_F(SkinFieldControlsTest, EditShowsAShadowFrameAroundAWhiteOne) {
     DeleteDC(memory);
 }
 
+TEST_F(SkinFieldControlsTest, PressedArrowsAndComboButtonComeUpWhenTheMouseGoesElsewhere) {
+    const HWND upDown = CreateWindowW(L"msctls_updown32", L"", WS_CHILD | WS_VISIBLE, 150, 10, 16, 24, form.Handle(),
+                                      nullptr, nullptr, nullptr);
+    const HWND combo = CreateWindowW(L"ComboBox", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 80, 100, 120,
+                                     form.Handle(), nullptr, nullptr, nullptr);
+    skin::TSkinUpDown arrows(owner, *source);
+    arrows.AttachWindow(upDown);
+    skin::TSkinComboBox box(owner, *source);
+    box.AttachWindow(combo);
+    for (skin::TSkinControl* skin : {static_cast<skin::TSkinControl*>(&arrows), static_cast<skin::TSkinControl*>(&box)}) {
+        SendMessageW(skin->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        EXPECT_TRUE(skin->Pressed());
+        // Released over another window: the control only loses the mouse.
+        SetCapture(skin->Handle());
+        ReleaseCapture();
+        EXPECT_FALSE(skin->Pressed());
+    }
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 #include "SkinTestSupport.h"
 #include "TestSupport.h"
 #include "framework/Application.h"
+#include "framework/ComCtrls.h"
 #include "framework/Form.h"
 #include "framework/Handle.h"
 #include "framework/Menus.h"
@@ -70,6 +71,28 @@ constexpr char kDialogDescription[] =
     "  object Edit1: TEdit\n    Left = 10\n    Top = 10\n    Width = 200\n  end\n"
     "  object Button1: TButton\n    Left = 10\n    Top = 60\n    Caption = 'OK'\n  end\n"
     "end\n";
+
+constexpr char kContainersDescription[] =
+    "object SkinContainersForm: TForm\n"
+    "  Left = 220\n  Top = 160\n  ClientWidth = 300\n  ClientHeight = 160\n  Caption = 'Containers'\n"
+    "  object GroupBox1: TGroupBox\n    Left = 8\n    Top = 8\n"
+    "    object Label1: TLabel\n      Left = 10\n      Top = 20\n      Caption = 'In the box'\n    end\n"
+    "  end\n"
+    "  object StatusBar1: TStatusBar\n    Align = alBottom\n  end\n"
+    "end\n";
+
+// A tool bar as the walker knows it by name; only its Flat property matters here.
+class TToolBar : public win::TWinControl {
+    KELO_CLASS(TToolBar, win::TWinControl)
+public:
+    using TWinControl::TWinControl;
+    bool ReadProperty(const std::string& name, const FormValue& value) override {
+        if (name != "Flat") return TWinControl::ReadProperty(name, value);
+        flat = win::ValueBool(value);
+        return true;
+    }
+    bool flat = false;
+};
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000) {
     const DWORD until = GetTickCount() + ms;
@@ -518,4 +541,82 @@ TEST_F(SkinnedWindowTest, SkinFileAtRunTimeRebuildsTheFrameFromTheNewSkin) {
     EXPECT_EQ(insets.left, 5);
     EXPECT_EQ(insets.top, 29 + GetSystemMetrics(SM_CYMENU));
     ExpectClientSizeKept();
+}
+
+// What the walker chooses besides a skin happens to the controls: the status bar loses its
+// grip, a group box's children stop following its colour, a tool bar goes flat. A form
+// that the skinned one owns is a window of its own, not a part to walk.
+TEST_F(SkinnedWindowTest, WalkerSetsThePropertiesItChoseOnTheControls) {
+    auto* window = new win::TForm(form_.get());
+    window->LoadFromDescription(kContainersDescription);
+    auto* toolBar = new TToolBar(window);
+    toolBar->SetParent(window);
+    EXPECT_TRUE(ShowSkinned().ControlSkins().empty());
+    window->Show();
+    const HWND hwnd = window->Handle();
+    ASSERT_TRUE(PumpUntil([hwnd] { return FullySkinned(hwnd); }));
+    auto* statusBar = window->Find<win::TStatusBar>("StatusBar1");
+    EXPECT_FALSE(statusBar->SizeGrip());
+    EXPECT_EQ(GetWindowLongW(statusBar->Handle(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    EXPECT_FALSE(window->Find<win::TControl>("Label1")->ParentColor());
+    EXPECT_TRUE(toolBar->flat);
+}
+
+namespace {
+
+// Counts the paints of the frame and of the client area.
+struct PaintCount : win::SubclassHook {
+    int frame = 0, client = 0;
+    bool Handle(HWND, UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        if (msg == WM_NCPAINT) ++frame;
+        if (msg == WM_PAINT || msg == WM_ERASEBKGND) ++client;
+        return false;
+    }
+};
+
+}  // namespace
+
+// The frame is painted from the moment the skin attaches, before the deferred finish. Once
+// skinned, a new size paints the frame once with its new region and leaves the client area
+// alone; the frame that a larger region uncovers is painted all the same.
+TEST_F(SkinnedWindowTest, FrameShowsFromAttachAndANewSizePaintsOnlyTheFrameOnce) {
+    form_->Show();
+    const TSkinnedWindow* attached = Skinned(hwnd_);
+    ASSERT_NE(attached, nullptr);
+    ASSERT_EQ(attached->State(), TSkinnedWindow::kCreated);
+    const skin::TCaptionButton* close = VisibleButton(hwnd_, 0);
+    ASSERT_NE(close, nullptr);
+    EXPECT_FALSE(IsRectEmpty(&close->rect)) << "the caption with its buttons is drawn";
+
+    ASSERT_TRUE(PumpUntil([this] { return FullySkinned(hwnd_); }));
+    test::PumpFor(50);
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    const SIZE smaller{wr.right - wr.left - 20, wr.bottom - wr.top - 10};
+    PaintCount count;
+    win::AttachSubclass(hwnd_, win::SubclassId::TestHook, &count);
+    SetWindowPos(hwnd_, nullptr, 0, 0, smaller.cx, smaller.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateWindow(hwnd_);
+    win::DetachSubclass(hwnd_, win::SubclassId::TestHook);
+    const win::GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(hwnd_, region.Get()), ERROR);
+    RECT box;
+    GetRgnBox(region.Get(), &box);
+    EXPECT_EQ(box.right, smaller.cx);
+    EXPECT_EQ(box.bottom, smaller.cy);
+    EXPECT_EQ(count.frame, 1);
+    EXPECT_EQ(count.client, 0);
+
+    const SIZE larger{smaller.cx + 60, smaller.cy + 40};
+    SetWindowPos(hwnd_, nullptr, 0, 0, larger.cx, larger.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateWindow(hwnd_);
+    const POINT edges[] = {{larger.cx / 2, larger.cy - 2}, {larger.cx - 2, larger.cy / 2}};
+    COLORREF shown[2];
+    {
+        const win::NonClientDC dc(hwnd_);
+        for (int i = 0; i < 2; ++i) shown[i] = GetPixel(dc.Get(), edges[i].x, edges[i].y);
+    }
+    SendMessageW(hwnd_, WM_NCPAINT, 1, 0);
+    const win::NonClientDC dc(hwnd_);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(shown[i], GetPixel(dc.Get(), edges[i].x, edges[i].y)) << i;
 }

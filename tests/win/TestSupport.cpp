@@ -136,4 +136,10 @@ long ProcessGdiObjects() {
     return found;
 }
 
+SystemColourChange::SystemColourChange(int index, COLORREF colour) : index_(index), saved_(GetSysColor(index)) {
+    SetSysColors(1, &index_, &colour);
+}
+
+SystemColourChange::~SystemColourChange() { SetSysColors(1, &index_, &saved_); }
+
 }  // namespace kelo::test

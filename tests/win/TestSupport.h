@@ -59,6 +59,20 @@ std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 std::wstring WindowText(HWND hwnd);
 
+// A system colour changed for a test and put back when it goes: the change holds for
+// every program of the session.
+class SystemColourChange {
+public:
+    SystemColourChange(int index, COLORREF colour);
+    ~SystemColourChange();
+    SystemColourChange(const SystemColourChange&) = delete;
+    SystemColourChange& operator=(const SystemColourChange&) = delete;
+
+private:
+    int index_;
+    COLORREF saved_;
+};
+
 // The GDI objects the process holds: what GetGuiResources answers, or under Wine, where
 // it answers 0, the objects found by probing the handle table (Wine takes a handle by its
 // table index alone). 0 when neither works.

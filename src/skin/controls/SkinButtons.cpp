@@ -110,6 +110,7 @@ void TSkinButton::Release(bool over) {
     capturing_ = false;
     ShowPressed(false);
     if (GetCapture() == hwnd_) ReleaseCapture();
+    RepaintNow();
     if (over) Click();
 }
 
@@ -190,6 +191,11 @@ void TSkinGlyphButton::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
     }
     TSkinControl::AfterMessage(msg, wParam, lParam);
+}
+
+bool TSkinGlyphButton::DrawsWhole() const {
+    const SkinData* skin = Skin();
+    return skin && !(radio_ ? skin->buttons.radioImage : skin->buttons.checkImage).Empty();
 }
 
 void TSkinGlyphButton::Draw(HDC dc, const RECT& rect) {

@@ -13,8 +13,10 @@ namespace kelo::skin {
 class TSkinButton : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    ~TSkinButton() override { Detach(); }
 
 protected:
+    bool DrawsWhole() const override { return HasImage(); }
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void MouseLeave() override;
@@ -42,6 +44,8 @@ protected:
         : TSkinControl(owner, source), radio_(radio) {}
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Draw(HDC dc, const RECT& rect) override;
+    // The skin's mark covers the whole box the flat painter would draw.
+    bool DrawsWhole() const override;
 
 private:
     bool radio_;

@@ -20,7 +20,14 @@ void TSkinControl::Hook(HWND hwnd) {
     focused_ = GetFocus() == hwnd;
     text_ = win::WindowText(hwnd);
     attached_ = win::AttachSubclass(hwnd, win::SubclassId::Skin, this);
-    if (attached_) OnAttached(hwnd);
+    if (!attached_) return;
+    MarkDrawsWhole(DrawsWhole());
+    OnAttached(hwnd);
+}
+
+void TSkinControl::MarkDrawsWhole(bool on) const {
+    if (on) SetPropW(hwnd_, win::kDrawnWholeProp, reinterpret_cast<HANDLE>(1));
+    else RemovePropW(hwnd_, win::kDrawnWholeProp);
 }
 
 void TSkinControl::AttachControl(win::TControl& control, bool keepColour) {
@@ -50,6 +57,7 @@ void TSkinControl::Detach() {
     if (owner_.HotControl() == this) owner_.SetHotControl(nullptr);
     if (IsWindow(hwnd_)) {
         win::DetachSubclass(hwnd_, win::SubclassId::Skin);
+        MarkDrawsWhole(false);
         if (keepColour_ && control_ && !owner_.Destroying()) control_->SetColor(savedColour_);
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
@@ -59,6 +67,7 @@ void TSkinControl::OnDetached(HWND) {
     // The window's last message has passed: nothing of it is touched any more.
     attached_ = false;
     if (owner_.HotControl() == this) owner_.SetHotControl(nullptr);
+    MarkDrawsWhole(false);
     hwnd_ = nullptr;
     control_ = nullptr;
     owner_.ControlGone(*this);  // frees this control skin
@@ -68,14 +77,23 @@ void TSkinControl::Refresh() {
     if (!attached_) return;
     if (keepColour_ && control_)
         if (const SkinData* skin = Skin()) control_->SetColor(skin->colours.buttonFace);
+    MarkDrawsWhole(DrawsWhole());
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 bool TSkinControl::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (!BeforeMessage(msg, wParam, lParam, result)) return true;
-    result = win::CallNext(hwnd, msg, wParam, lParam);
-    // The message may have taken the control away (a click that closes its dialog).
-    if (attached_ && IsWindow(hwnd)) AfterMessage(msg, wParam, lParam);
+    // The message may take the control and this skin away (a click that closes its dialog).
+    const std::weak_ptr<char> alive = life_;
+    ++depth_;
+    if (BeforeMessage(msg, wParam, lParam, result)) {
+        result = win::CallNext(hwnd, msg, wParam, lParam);
+        if (!alive.expired() && attached_ && IsWindow(hwnd)) AfterMessage(msg, wParam, lParam);
+    }
+    if (alive.expired()) return true;
+    if (--depth_ == 0 && repaintDue_) {
+        repaintDue_ = false;
+        if (attached_ && IsWindow(hwnd)) Repaint();
+    }
     return true;
 }
 
@@ -170,6 +188,16 @@ bool TSkinControl::TakeWholePaint(UINT msg, WPARAM wParam, LRESULT& result) {
 }
 
 void TSkinControl::Repaint() {
+    if (!hwnd_ || !GetParent(hwnd_)) return;
+    if (depth_ > 0) {
+        repaintDue_ = true;
+        return;
+    }
+    RepaintNow();
+}
+
+void TSkinControl::RepaintNow() {
+    repaintDue_ = false;
     if (!hwnd_ || !GetParent(hwnd_)) return;
     InvalidateRect(hwnd_, nullptr, FALSE);
     UpdateWindow(hwnd_);

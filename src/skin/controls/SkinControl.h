@@ -39,7 +39,8 @@ public:
 class TSkinControl : protected win::SubclassHook {
 public:
     TSkinControl(TSkinControlOwner& owner, TSkinSource& source);
-    // Detaches when still attached.
+    // Detaches when still attached. A family whose OnDetaching lets go of something detaches
+    // in its own destructor: by the time this one runs, only the base's OnDetaching is left.
     ~TSkinControl() override;
     TSkinControl(const TSkinControl&) = delete;
     TSkinControl& operator=(const TSkinControl&) = delete;
@@ -72,6 +73,9 @@ protected:
     // Called when the skin is about to come off a window that is still there: what the
     // skin holds of the control (its capture, skins of its child windows) goes first.
     virtual void OnDetaching() {}
+    // True when the skin paints every pixel the flat painter beneath would: the painter's
+    // layer then leaves the control to the skin (told by a window property while attached).
+    virtual bool DrawsWhole() const { return false; }
     // Before the control sees the message. True lets the control (and then AfterMessage)
     // have it; false answers it here with `result`.
     virtual bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -93,8 +97,13 @@ protected:
     // For a control the skin draws whole: takes WM_PAINT (painting it) and WM_ERASEBKGND
     // from the control, with their results; false for every other message.
     bool TakeWholePaint(UINT msg, WPARAM wParam, LRESULT& result);
-    // Invalidates the control without erasing and has it painted at once.
+    // Invalidates the control without erasing and has it painted: at once, or, inside one of
+    // the control's messages, once that message is done, so the changes the control makes
+    // to itself meanwhile reach the screen in one piece.
     void Repaint();
+    // Paints now what a Repaint inside this message would leave for its end (before a click
+    // whose handler may keep the message running for long).
+    void RepaintNow();
 
     // A message to the control beneath the skin's layer (never back through this one).
     // Only while one of the control's messages is being handled.
@@ -118,6 +127,7 @@ private:
     bool Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnDetached(HWND hwnd) override;
     void Hook(HWND hwnd);
+    void MarkDrawsWhole(bool on) const;
 
     TSkinControlOwner& owner_;
     TSkinSource& source_;
@@ -125,6 +135,9 @@ private:
     bool tracking_ = false;
     bool keepColour_ = false;
     TColor savedColour_ = 0;
+    int depth_ = 0;               // the control's messages being handled, nested
+    bool repaintDue_ = false;     // a repaint asked for inside them
+    std::shared_ptr<char> life_ = std::make_shared<char>();  // gone with this object
 };
 
 // The control skin of a kind for a control (a framework control, or a bare window when

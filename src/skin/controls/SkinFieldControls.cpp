@@ -96,8 +96,12 @@ void TSkinComboBox::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             Repaint();
             break;
         case WM_LBUTTONUP:
-            state_ &= ~kPressed;
-            Repaint();
+        case WM_CAPTURECHANGED:
+            // A release elsewhere reaches the control only as the loss of the mouse.
+            if (Pressed()) {
+                state_ &= ~kPressed;
+                Repaint();
+            }
             break;
         default:
             break;
@@ -165,7 +169,7 @@ private:
 TSkinEdit::TSkinEdit(TSkinControlOwner& owner, TSkinSource& source)
     : TSkinControl(owner, source), inner_(std::make_unique<InnerOwner>(owner)) {}
 
-TSkinEdit::~TSkinEdit() = default;
+TSkinEdit::~TSkinEdit() { Detach(); }
 
 // The up-down inside comes off with the edit.
 void TSkinEdit::OnDetaching() { inner_->upDown.reset(); }
@@ -256,8 +260,12 @@ void TSkinUpDown::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             Repaint();
             break;
         case WM_LBUTTONUP:
-            state_ &= ~kPressed;
-            Repaint();
+        case WM_CAPTURECHANGED:
+            // A release elsewhere reaches the control only as the loss of the mouse.
+            if (Pressed()) {
+                state_ &= ~kPressed;
+                Repaint();
+            }
             break;
         case WM_MOUSEMOVE: {
             // Only the half under the mouse is lit: moving to the other half changes both.

@@ -56,6 +56,7 @@ public:
     void SetInset(int pixels) { inset_ = pixels; }
 
 protected:
+    bool DrawsWhole() const override { return Skin() != nullptr; }
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Draw(HDC dc, const RECT& rect) override;

@@ -25,8 +25,10 @@ WORD CodeOf(BarPart part) {
 
 TSkinScControl::TSkinScControl(TSkinControlOwner& owner, TSkinSource& source) : TSkinControl(owner, source) {}
 
-TSkinScControl::~TSkinScControl() {
-    if ((drag_ || pressed_ != BarPart::None) && hwnd_ && GetCapture() == hwnd_) {
+TSkinScControl::~TSkinScControl() { Detach(); }
+
+void TSkinScControl::OnDetaching() {
+    if ((drag_ || pressed_ != BarPart::None) && GetCapture() == hwnd_) {
         drag_.reset();
         pressed_ = BarPart::None;
         ReleaseCapture();

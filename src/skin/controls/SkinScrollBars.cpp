@@ -17,12 +17,7 @@ bool OnBar(WPARAM hitTest) { return hitTest == HTHSCROLL || hitTest == HTVSCROLL
 
 TSkinScrollBar::TSkinScrollBar(TSkinControlOwner& owner, TSkinSource& source) : TSkinControl(owner, source) {}
 
-TSkinScrollBar::~TSkinScrollBar() {
-    if (drag_ && hwnd_ && GetCapture() == hwnd_) {
-        drag_.reset();
-        ReleaseCapture();
-    }
-}
+TSkinScrollBar::~TSkinScrollBar() { Detach(); }
 
 void TSkinScrollBar::OnDetaching() {
     // A drag in progress ends without a last scroll: the control keeps where it is.
@@ -297,7 +292,7 @@ void TSkinScrollBar::EndDrag() {
 
 TSkinListView::TSkinListView(TSkinControlOwner& owner, TSkinSource& source) : TSkinScrollBar(owner, source) {}
 
-TSkinListView::~TSkinListView() = default;
+TSkinListView::~TSkinListView() { Detach(); }
 
 void TSkinListView::OnDetaching() {
     TSkinScrollBar::OnDetaching();

@@ -126,6 +126,7 @@ public:
     ~TSkinScControl() override;
 
 protected:
+    void OnDetaching() override;
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Draw(HDC dc, const RECT& rect) override;

@@ -35,6 +35,59 @@ void DrawSide(HDC dc, const RECT& rect, const TSkinBorderElement& side, bool act
 
 RECT ToRect(const GridRect& g) { return {g.x, g.y, g.x + g.width, g.y + g.height}; }
 
+// A side drawn alone on its own kept surface of the side's size; none when the side has
+// no area.
+void SideStrip(std::unique_ptr<Offscreen>& kept, const TSkinBorderElement& side, bool active, FrameLayout layout,
+               int width, int height) {
+    if (width <= 0 || height <= 0) {
+        kept.reset();
+        return;
+    }
+    Offscreen& strip = KeptSurface(kept, width, height);
+    if (!strip) {
+        kept.reset();
+        return;
+    }
+    DrawSide(strip.Get(), {0, 0, width, height}, side, active, layout);
+}
+
+// The part of the window a side covers in the region: its pixels that are not magenta when
+// it is keyed (drawn alone over black, then scanned), else its whole rectangle. False when
+// the side cannot be drawn.
+bool AddSideToRegion(std::vector<RECT>& rects, const TSkinBorderElement& side, bool keyed, const RECT& place,
+                     FrameLayout layout) {
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    if (width <= 0 || height <= 0) return true;
+    if (!keyed) {
+        rects.push_back(place);
+        return true;
+    }
+    void* bits = nullptr;
+    const win::Bitmap dib = win::CreateTopDownDib(width, height, &bits);
+    if (!dib || !bits) return false;
+    std::memset(bits, 0, static_cast<size_t>(width) * height * 4);
+    {
+        const BitmapDC dc(nullptr, dib.Get());
+        DrawSide(dc.Get(), {0, 0, width, height}, side, true, layout);
+        GdiFlush();
+    }
+    for (const GridRect& run : OpaqueRuns(static_cast<const uint32_t*>(bits), width, height, place.left, place.top))
+        rects.push_back(ToRect(run));
+    return true;
+}
+
+HRGN RegionOf(const std::vector<RECT>& rects, SIZE size) {
+    std::vector<char> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+    header->dwSize = sizeof(RGNDATAHEADER);
+    header->iType = RDH_RECTANGLES;
+    header->nCount = static_cast<DWORD>(rects.size());
+    header->nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+    header->rcBound = {0, 0, size.cx, size.cy};
+    std::memcpy(data.data() + sizeof(RGNDATAHEADER), rects.data(), rects.size() * sizeof(RECT));
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+}
+
 }  // namespace
 
 // ---- caption buttons ----------------------------------------------------------------
@@ -90,7 +143,9 @@ CaptionState TSkinnedWindow::CurrentCaptionState() const {
 }
 
 void TSkinnedWindow::PaintFrame() {
-    if (lifeState_ != kSkinned && lifeState_ != kRecolouring) return;
+    // From attach on: the frame shows at once, not only after the deferred finish.
+    const bool attachedOnly = lifeState_ == kCreated && subclassed_;
+    if (lifeState_ != kSkinned && lifeState_ != kRecolouring && !attachedOnly) return;
     if (borderKind_ == 2 || (windowKind_ == 2 && placement_ != kNormal)) return;
     const SkinData* skin = source_.Skin();
     const SIZE size = WindowSize(hwnd_);
@@ -98,16 +153,20 @@ void TSkinnedWindow::PaintFrame() {
     try {
         const win::NonClientDC window(hwnd_);
         if (!window.Get()) return;
-        const Offscreen& frame = KeptSurface(frameSurface_, size.cx, size.cy);
-        if (!frame) return;
-        PaintSides(frame.Get(), size.cx, size.cy);
-        PaintCaption(frame.Get(), size.cx);
-        PaintMenuBar(frame.Get(), size.cx);
-        // One transfer, around the client area.
-        const win::SavedDC saved(window.Get());
-        ExcludeClipRect(window.Get(), borders_.left, borders_.top + menuBarHeight_, size.cx - borders_.right,
-                        size.cy - borders_.bottom);
-        BitBlt(window.Get(), 0, 0, size.cx, size.cy, frame.Get(), 0, 0, SRCCOPY);
+        PaintSides(size.cx, size.cy);
+        // Each strip composed off screen and put on the window in one transfer; the client
+        // area is never touched.
+        PaintCaption(window.Get(), size.cx);
+        const int top = borders_.top, below = size.cy - top;
+        if (leftSurface_ && below > 0)
+            BitBlt(window.Get(), 0, top, borders_.left, below, leftSurface_->Get(), 0, top, SRCCOPY);
+        if (rightSurface_ && below > 0)
+            BitBlt(window.Get(), size.cx - borders_.right, top, borders_.right, below, rightSurface_->Get(), 0, top,
+                   SRCCOPY);
+        if (bottomSurface_)
+            BitBlt(window.Get(), borders_.left, size.cy - borders_.bottom, bottomSurface_->Width(), borders_.bottom,
+                   bottomSurface_->Get(), 0, 0, SRCCOPY);
+        PaintMenuBar(window.Get(), size.cx);
     } catch (...) {
         // A frame that cannot be drawn keeps what it showed; the window goes on.
     }
@@ -115,13 +174,12 @@ void TSkinnedWindow::PaintFrame() {
     if (hot_ != pressed_) hot_ = nullptr;
 }
 
-void TSkinnedWindow::PaintSides(HDC dc, int width, int height) {
+void TSkinnedWindow::PaintSides(int width, int height) {
     const SkinData& skin = *source_.Skin();
-    DrawSide(dc, {0, 0, borders_.left, height}, skin.Side(FrameSide::Left), active_, FrameLayout::SideBySide);
-    DrawSide(dc, {width - borders_.right, 0, width, height}, skin.Side(FrameSide::Right), active_,
-             FrameLayout::SideBySide);
-    DrawSide(dc, {borders_.left, height - borders_.bottom, width - borders_.right, height},
-             skin.Side(FrameSide::Bottom), active_, FrameLayout::Stacked);
+    const int between = width - borders_.left - borders_.right;
+    SideStrip(leftSurface_, skin.Side(FrameSide::Left), active_, FrameLayout::SideBySide, borders_.left, height);
+    SideStrip(rightSurface_, skin.Side(FrameSide::Right), active_, FrameLayout::SideBySide, borders_.right, height);
+    SideStrip(bottomSurface_, skin.Side(FrameSide::Bottom), active_, FrameLayout::Stacked, between, borders_.bottom);
 }
 
 void TSkinnedWindow::PaintCaption(HDC dc, int width) {
@@ -130,7 +188,10 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
     if (top <= 0) return;
     const Offscreen& strip = KeptSurface(stripSurface_, width, top);
     if (!strip) return;
-    BitBlt(strip.Get(), 0, 0, width, top, dc, 0, 0, SRCCOPY);  // the corners from the sides
+    // The corners are the sides' tops.
+    if (leftSurface_) BitBlt(strip.Get(), 0, 0, borders_.left, top, leftSurface_->Get(), 0, 0, SRCCOPY);
+    if (rightSurface_)
+        BitBlt(strip.Get(), width - borders_.right, 0, borders_.right, top, rightSurface_->Get(), 0, 0, SRCCOPY);
     DrawSide(strip.Get(), {borders_.left, 0, width - borders_.right, top}, skin.Side(FrameSide::Top), active_,
              FrameLayout::Stacked);
 
@@ -216,52 +277,53 @@ void TSkinnedWindow::BuildRegion(bool force) {
     const bool keyed = skin->Side(FrameSide::Left).trans == 1 || skin->Side(FrameSide::Right).trans == 1 ||
                        skin->Side(FrameSide::Top).trans == 1;
     HRGN region = nullptr;
+    const int W = size.cx, H = size.cy;
     if (!keyed) {
-        region = CreateRectRgn(0, 0, size.cx, size.cy);
+        region = CreateRectRgn(0, 0, W, H);
     } else {
-        // The keyed sides drawn unkeyed over black: what stays magenta is outside.
-        void* bits = nullptr;
-        const win::Bitmap dib = win::CreateTopDownDib(size.cx, size.cy, &bits);
-        if (!dib || !bits) return;
-        std::memset(bits, 0, static_cast<size_t>(size.cx) * size.cy * 4);
-        {
-            HDC dc = CreateCompatibleDC(nullptr);
-            HGDIOBJ old = SelectObject(dc, dib.Get());
-            const int W = size.cx, H = size.cy;
-            if (skin->Side(FrameSide::Left).trans == 1)
-                DrawSide(dc, {0, 0, borders_.left, H}, skin->Side(FrameSide::Left), true, FrameLayout::SideBySide);
-            if (skin->Side(FrameSide::Right).trans == 1)
-                DrawSide(dc, {W - borders_.right, 0, W, H}, skin->Side(FrameSide::Right), true, FrameLayout::SideBySide);
-            if (skin->Side(FrameSide::Top).trans == 1)
-                DrawSide(dc, {borders_.left, 0, W - borders_.right, borders_.top}, skin->Side(FrameSide::Top), true,
-                         FrameLayout::Stacked);
-            if (skin->Side(FrameSide::Bottom).trans == 1 && borders_.bottom >= 2)
-                DrawSide(dc, {borders_.left, H - borders_.bottom, W - borders_.right, H}, skin->Side(FrameSide::Bottom),
-                         true, FrameLayout::Stacked);
-            GdiFlush();
-            SelectObject(dc, old);
-            DeleteDC(dc);
-        }
-        const std::vector<GridRect> runs =
-            OpaqueRuns(static_cast<const uint32_t*>(bits), size.cx, size.cy, 0, 0);
-        std::vector<char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
-        auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
-        header->dwSize = sizeof(RGNDATAHEADER);
-        header->iType = RDH_RECTANGLES;
-        header->nCount = static_cast<DWORD>(runs.size());
-        header->nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
-        header->rcBound = {0, 0, size.cx, size.cy};
-        auto* rects = reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER));
-        for (size_t i = 0; i < runs.size(); ++i) rects[i] = ToRect(runs[i]);
-        region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+        // Only the frame strips can hold magenta: the area inside them is one rectangle.
+        std::vector<RECT> rects{{borders_.left, borders_.top, W - borders_.right, H - borders_.bottom}};
+        auto add = [&](FrameSide which, const RECT& place, FrameLayout layout, bool keyable = true) {
+            const TSkinBorderElement& side = skin->Side(which);
+            return AddSideToRegion(rects, side, keyable && side.trans == 1, place, layout);
+        };
+        const bool drawn =
+            add(FrameSide::Left, {0, 0, borders_.left, H}, FrameLayout::SideBySide) &&
+            add(FrameSide::Right, {W - borders_.right, 0, W, H}, FrameLayout::SideBySide) &&
+            add(FrameSide::Top, {borders_.left, 0, W - borders_.right, borders_.top}, FrameLayout::Stacked) &&
+            add(FrameSide::Bottom, {borders_.left, H - borders_.bottom, W - borders_.right, H}, FrameLayout::Stacked,
+                borders_.bottom >= 2);
+        if (!drawn) return;
+        region = RegionOf(rects, size);
     }
     if (!region) return;
     // The system owns the region once it is set; it is deleted here only when refused.
     win::Region owned(region);
-    if (!SetWindowRgn(hwnd_, owned.Get(), TRUE)) return;
+    // What the new region shows that the old one hid: frame that the system's paint at the
+    // new size, still clipped by the old region, could not reach.
+    const win::Region before(CreateRectRgn(0, 0, W, H));
+    if (regionSet_) GetWindowRgn(hwnd_, before.Get());
+    const win::Region uncovered(CreateRectRgn(0, 0, 0, 0));
+    CombineRgn(uncovered.Get(), owned.Get(), before.Get(), RGN_DIFF);
+    // Set without a redraw: the client area keeps what it shows, and only the frame that
+    // the new region uncovers is painted again.
+    if (!SetWindowRgn(hwnd_, owned.Get(), FALSE)) return;
     owned.Release();
     regionSet_ = true;
     regionSize_ = size;
+    RepaintUncoveredFrame(uncovered.Get());
+}
+
+void TSkinnedWindow::RepaintUncoveredFrame(HRGN uncovered) {
+    RECT window, client;
+    GetWindowRect(hwnd_, &window);
+    GetClientRect(hwnd_, &client);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -window.left, -window.top);
+    const win::Region inside(CreateRectRgnIndirect(&client));
+    if (CombineRgn(uncovered, uncovered, inside.Get(), RGN_DIFF) == NULLREGION) return;
+    OffsetRgn(uncovered, -client.left, -client.top);  // the update region is in client coordinates
+    RedrawWindow(hwnd_, nullptr, uncovered, RDW_INVALIDATE | RDW_FRAME);
 }
 
 }  // namespace kelo::skin

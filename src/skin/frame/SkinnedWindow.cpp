@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/ComCtrls.h"
 #include "framework/Form.h"
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
@@ -224,6 +225,7 @@ void TSkinnedWindow::Attach() {
     subclassed_ = win::AttachSubclass(hwnd_, win::SubclassId::Skin, this);
     WalkControls();
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    PaintFrame();
 }
 
 void TSkinnedWindow::ClaimPopupMenus() {
@@ -326,9 +328,10 @@ void TSkinnedWindow::ControlGone(TSkinControl& control) {
     controls_.erase(found);
 }
 
-bool TSkinnedWindow::HasControlSkin(HWND control) const {
-    return std::any_of(controls_.begin(), controls_.end(),
-                       [control](const auto& skin) { return skin->Handle() == control; });
+bool TSkinnedWindow::HasControlSkin(HWND handle, const win::TControl* control) const {
+    return std::any_of(controls_.begin(), controls_.end(), [handle, control](const auto& skin) {
+        return (handle && skin->Handle() == handle) || (control && skin->Control() == control);
+    });
 }
 
 void TSkinnedWindow::Detach() {
@@ -353,7 +356,9 @@ void TSkinnedWindow::Detach() {
     buttons_.clear();
     if (menuBar_) menuBar_->GiveMenuBack();
     menuBar_.reset();
-    frameSurface_.reset();
+    leftSurface_.reset();
+    rightSurface_.reset();
+    bottomSurface_.reset();
     stripSurface_.reset();
     captionKeep_.reset();
     SetWindowRgn(hwnd_, nullptr, FALSE);
@@ -869,6 +874,38 @@ void TSkinnedWindow::OnHoverTimer() {
 
 // ---- controls -----------------------------------------------------------------------
 
+namespace {
+
+// Flat and Transparent go through the control's named properties, as a form description
+// sets them, so only a control that has such a property changes.
+void SetNamedPropertyTrue(win::TControl& control, const char* name) {
+    FormValue value;
+    value.kind = FormValue::Kind::Ident;
+    value.text = "True";
+    control.ReadProperty(name, value);
+}
+
+// A form this one owns (a dialog, a fresh mini window) is a window of its own with its own
+// skin; only a form placed inside this one is walked as a part of it.
+bool StandsAlone(const win::TControl& control) {
+    return control.Parent() == nullptr && control.InheritsFrom("TCustomForm");
+}
+
+void ChangeProperty(win::TControl& control, ControlPropertyChange change) {
+    switch (change) {
+        case ControlPropertyChange::FlatTrue: SetNamedPropertyTrue(control, "Flat"); break;
+        case ControlPropertyChange::TransparentTrue: SetNamedPropertyTrue(control, "Transparent"); break;
+        case ControlPropertyChange::SizeGripFalse:
+            // The skin's frame sizes the window: the bar shows no grip of its own.
+            if (auto* bar = dynamic_cast<win::TStatusBar*>(&control)) bar->SetSizeGrip(false);
+            break;
+        case ControlPropertyChange::None: break;
+    }
+}
+
+}  // namespace
+
+
 void TSkinnedWindow::WalkControls() {
     const SkinData* skin = source_.Skin();
     if (!skin) return;
@@ -892,10 +929,13 @@ void TSkinnedWindow::WalkControls() {
     switches.classSkinMap = &source_.ClassSkinMap;
     const TSkinElement* tabs = skin->Part(SkinPart::Tabs);
     switches.skinHasTabs = tabs && !tabs->image.Empty();
-    const bool preview = IsPreviewForm(form_->Name(), form_->ClassName());
-    for (win::TComponent* component : form_->Components()) {
+    WalkContainer(*form_, switches, IsPreviewForm(form_->Name(), form_->ClassName()));
+}
+
+void TSkinnedWindow::WalkContainer(win::TComponent& container, const SkinSwitches& switches, bool preview) {
+    for (win::TComponent* component : container.Components()) {
         auto* control = dynamic_cast<win::TControl*>(component);
-        if (!control || SkinRefusedByTag(control->Tag(), source_.DisableTag)) continue;
+        if (!control || SkinRefusedByTag(control->Tag(), source_.DisableTag) || StandsAlone(*control)) continue;
         auto* windowed = dynamic_cast<win::TWinControl*>(control);
         if (windowed && !windowed->HandleAllocated()) {
             if (preview) continue;
@@ -903,18 +943,40 @@ void TSkinnedWindow::WalkControls() {
             if (!windowed->HandleAllocated()) continue;
         }
         HWND handle = windowed ? windowed->Handle() : nullptr;
-        if (handle && HasControlSkin(handle)) continue;
+        if (HasControlSkin(handle, control)) continue;
         ControlFacts facts;
         facts.className = control->ClassName();
         facts.inheritsFrom = [control](std::string_view name) { return control->InheritsFrom(name); };
         facts.tag = control->Tag();
         facts.style = handle ? static_cast<uint32_t>(GetWindowLongW(handle, GWL_STYLE)) : 0;
         facts.dateModeUpDown = (facts.style & 0x0001) != 0 && control->InheritsFrom("TDateTimePicker");
-        const SkinControlChoice choice = ChooseSkinControl(facts, switches);
-        if (choice.kind == SkinControlKind::None) continue;
-        if (auto skinControl = MakeControlSkin(choice.kind, control, handle, choice.keepColour, source_, *this))
-            controls_.push_back(std::move(skinControl));
+        ApplyChoice(*control, handle, ChooseSkinControl(facts, switches), switches, preview);
     }
+}
+
+// The property changes come before the skin, which then paints the control as changed;
+// a container is walked after its own skin is on.
+void TSkinnedWindow::ApplyChoice(win::TControl& control, HWND handle, const SkinControlChoice& choice,
+                                 const SkinSwitches& switches, bool preview) {
+    ChangeProperty(control, choice.change);
+    if (choice.buttonFaceColour) control.SetColor(source_.Skin()->colours.buttonFace);
+    if (auto* container = dynamic_cast<win::TWinControl*>(&control); container && choice.childrenParentColourOff) {
+        for (win::TControl* child : container->Controls()) {
+            // The container takes the skin's colour; its children keep their own.
+            child->SetParentColor(false);
+            auto* windowedChild = dynamic_cast<win::TWinControl*>(child);
+            HWND childHandle = windowedChild && windowedChild->HandleAllocated() ? windowedChild->Handle() : nullptr;
+            if (choice.childKind != SkinControlKind::None && !HasControlSkin(childHandle, child))
+                AttachControlSkin(choice.childKind, *child, childHandle, false);
+        }
+    }
+    if (choice.kind != SkinControlKind::None) AttachControlSkin(choice.kind, control, handle, choice.keepColour);
+    if (choice.walk) WalkContainer(control, switches, preview);
+}
+
+void TSkinnedWindow::AttachControlSkin(SkinControlKind kind, win::TControl& control, HWND handle, bool keepColour) {
+    if (auto skinControl = MakeControlSkin(kind, &control, handle, keepColour, source_, *this))
+        controls_.push_back(std::move(skinControl));
 }
 
 void TSkinnedWindow::Recolour() {

@@ -19,6 +19,7 @@
 #include "skin/frame/SkinNCObject.h"
 
 namespace kelo::win {
+class TComponent;
 class TCustomForm;
 class TPopupMenu;
 class TMenuItem;
@@ -84,7 +85,8 @@ public:
     const std::vector<std::unique_ptr<TCaptionButton>>& CaptionButtons() const { return buttons_; }
     HICON Icon() const { return icon_.Get(); }
     // Whether this window has a skin object for the control's window.
-    bool HasControlSkin(HWND control) const;
+    // A skin is listed for the window, or for the framework control.
+    bool HasControlSkin(HWND handle, const win::TControl* control = nullptr) const;
     const std::vector<std::unique_ptr<TSkinControl>>& ControlSkins() const { return controls_; }
 
     // The control skins' owner.
@@ -134,16 +136,22 @@ private:
     void BuildSystemMenu();
     void BuildIcon();
     void WalkControls();
+    void WalkContainer(win::TComponent& container, const SkinSwitches& switches, bool preview);
+    void ApplyChoice(win::TControl& control, HWND handle, const SkinControlChoice& choice,
+                     const SkinSwitches& switches, bool preview);
+    void AttachControlSkin(SkinControlKind kind, win::TControl& control, HWND handle, bool keepColour);
     void ClaimPopupMenus();
     void DetachControls();
     void ReadPlacement();
     void DisableSystemFrameRendering();
 
     // Painting pieces (SkinnedFrame.cpp).
-    void PaintSides(HDC dc, int width, int height);
+    // Draws the left, right and bottom sides onto their kept surfaces.
+    void PaintSides(int width, int height);
     void PaintCaption(HDC windowDC, int width);
     void PaintMenuBar(HDC windowDC, int width);
     void BuildRegion(bool force);
+    void RepaintUncoveredFrame(HRGN uncovered);
     CaptionState CurrentCaptionState() const;
     TNCObject* ObjectAt(POINT windowPoint);
 
@@ -171,9 +179,10 @@ private:
     TSkinControl* hotControl_ = nullptr;
     bool destroying_ = false;
     win::UniqueIcon icon_;  // the window's small icon, for the system-menu button
-    // Kept between paints: the frame composed off screen, the caption strip being drawn,
-    // and the last caption without its buttons (a button redraws over it alone).
-    std::unique_ptr<Offscreen> frameSurface_, stripSurface_, captionKeep_;
+    // Kept between paints, each the size of its strip: the left, right and bottom sides,
+    // the caption strip being drawn, and the last caption without its buttons (a button
+    // redraws over it alone).
+    std::unique_ptr<Offscreen> leftSurface_, rightSurface_, bottomSurface_, stripSurface_, captionKeep_;
     int borderKind_ = 0;
     int windowKind_ = 0;  // 0 ordinary, 1 MDI frame, 2 MDI child
     int placement_ = kNormal;

@@ -323,11 +323,31 @@ bool exists(HWND h)
 
 // -------------------------------------------------------------- commands --
 
+std::wstring rectStr(const RECT& r)
+{
+    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+           std::to_wstring(r.bottom);
+}
+
+
 int cmdOnline(const Args&)
 {
     DWORD flags = 0;
     BOOL connected = InternetGetConnectedState(&flags, 0);
     line(connected ? L"1" : L"0");
+    return kOk;
+}
+
+// The Windows locale of the session: ANSI and OEM code pages, the user's locale name and
+// the user interface language (LANGID).
+int cmdLocale(const Args& args)
+{
+    if (!args.empty())
+        return kUsage;
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = L"";
+    GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+    line(num(GetACP()) + L"\t" + num(GetOEMCP()) + L"\t" + escaped(name) + L"\t" +
+         hex(GetUserDefaultUILanguage()));
     return kOk;
 }
 
@@ -401,6 +421,27 @@ int cmdChildren(const Args& args)
              std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
              std::to_wstring(r.bottom));
     }
+    return kOk;
+}
+
+// A dialog's control by its id (IDOK, IDCANCEL, the system dialogs' fixed ids), which
+// stays the same whatever language the dialog speaks: its handle, text and rectangle.
+int cmdItem(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 2)
+        return kUsage;
+    auto id = parseNumber(args[1]);
+    if (!id)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    HWND item = GetDlgItem(*h, static_cast<int>(*id));
+    if (!item)
+        return kFalse;
+    RECT r{};
+    GetWindowRect(item, &r);
+    line(hwndStr(item) + L"\t" + escaped(textOf(item)) + L"\t" + rectStr(r));
     return kOk;
 }
 
@@ -776,12 +817,6 @@ int cmdSysMenuClose(const Args& args)
     return PostMessageW(*h, WM_SYSCOMMAND, SC_CLOSE, 0) ? kOk : kFalse;
 }
 
-std::wstring rectStr(const RECT& r)
-{
-    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
-           std::to_wstring(r.bottom);
-}
-
 // The font a window draws with (WM_GETFONT): face, height, weight, italic,
 // underline, strike-out, character set.
 int cmdFont(const Args& args)
@@ -985,10 +1020,12 @@ struct Command {
 
 const Command kCommands[] = {
     {L"online", cmdOnline, L"online"},
+    {L"locale", cmdLocale, L"locale (ANSI code page, OEM code page, user locale name, UI language)"},
     {L"find", cmdFind, L"find --class CLS [--title TEXT] [--pid WINPID] [--timeout MS]"},
     {L"gone", cmdGone, L"gone HWND [--timeout MS]"},
     {L"text", cmdText, L"text HWND"},
     {L"children", cmdChildren, L"children HWND"},
+    {L"item", cmdItem, L"item HWND ID (a dialog's control by id: handle, text, rectangle)"},
     {L"rect", cmdRect, L"rect HWND"},
     {L"style", cmdStyle, L"style HWND"},
     {L"exstyle", cmdExStyle, L"exstyle HWND"},
