@@ -101,7 +101,7 @@ inline std::vector<std::string_view> HistoryLines(std::string_view file) {
 inline void RunHistory(const uint8_t* data, size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     UsageHistory history;
-    history.Load(file);
+    history.Load(std::string(file));
     const std::vector<std::string_view> lines = HistoryLines(file);
     if (history.Size() != lines.size()) __builtin_trap();
     std::vector<UsageRecord> records;
@@ -115,8 +115,8 @@ inline void RunHistory(const uint8_t* data, size_t size) {
 
     // Saved, the file loads into the same records; a line of six or more fields goes
     // back byte for byte.
-    const std::string saved = history.Serialize();
-    if (history.Serialize() != saved) __builtin_trap();
+    const std::string saved = history.Serialize(file);
+    if (history.Serialize(file) != saved) __builtin_trap();
     const std::vector<std::string_view> savedLines = HistoryLines(saved);
     UsageHistory reloaded;
     reloaded.Load(saved);
@@ -130,10 +130,10 @@ inline void RunHistory(const uint8_t* data, size_t size) {
 
     // The current run goes to the end, and its changes show in every save.
     history.Append({{"2024-03-01 10:00:00", "", "", "pc", kRecordType, "10.0.0.2"}});
-    const std::string withRun = history.Serialize();
+    const std::string withRun = history.Serialize(file);
     if (withRun != saved + JoinHistoryLine(history.Last()) + "\r\n") __builtin_trap();
     history.Last().fields[2] = "00:01:00";
-    if (history.Serialize() != saved + JoinHistoryLine(history.Last()) + "\r\n") __builtin_trap();
+    if (history.Serialize(file) != saved + JoinHistoryLine(history.Last()) + "\r\n") __builtin_trap();
 }
 
 }  // namespace kelo::fuzz

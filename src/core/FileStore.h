@@ -15,6 +15,16 @@ public:
     // The same, but a file that another program holds for a moment (a backup tool, an
     // editor saving) is waited for a few seconds before reading fails. For the start.
     virtual std::optional<std::string> ReadPatiently(const std::string& path) { return Read(path); }
+    // Up to `count` bytes of the file from `offset` into `bytes`: fewer where the file
+    // ends, none past it or when it does not exist. Throws as Read does; `patiently`
+    // waits as ReadPatiently does. A reader of many parts keeps `bytes` from one to the
+    // next, so a long file is read through a room of one part.
+    virtual void ReadPart(const std::string& path, uint64_t offset, size_t count, std::string& bytes,
+                          bool patiently) {
+        const std::optional<std::string> all = patiently ? ReadPatiently(path) : Read(path);
+        bytes.clear();
+        if (all && offset < all->size()) bytes.assign(*all, static_cast<size_t>(offset), count);
+    }
     // Removes what the store's own saves left beside the file when they were cut short
     // (a crash, a power cut), unless a running program still holds it. Nothing else.
     virtual void RemoveLeftovers(const std::string& /*path*/) {}

@@ -1,12 +1,71 @@
 #include "core/UsageHistory.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
+
+#include "core/Errors.h"
 
 namespace kelo {
 
 namespace {
 constexpr char kBel = '\x07';
+// The file is read in parts of this size: a long history never needs its whole size in
+// memory, and few parts keep the opening of the file rare.
+constexpr size_t kPartBytes = size_t{1} << 20;
+// The list asks for the rows it shows; they are read from the file this many at a time.
+constexpr size_t kBlockRows = 64;
+// What is kept of the file's end: enough to recognise it when the run's line goes after it.
+constexpr size_t kTailBytes = 64;
+
+// Where `byte` comes first in `text` from `from`, or npos. Eight bytes at a time: the C
+// library's own search is a byte at a time on some systems, and a long history is
+// searched once per line at start.
+size_t FindByte(std::string_view text, char byte, size_t from) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const uint64_t pattern = kOnes * static_cast<unsigned char>(byte);
+    size_t i = from;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        word ^= pattern;
+        if ((word - kOnes) & ~word & kHighs) break;
+    }
+    for (; i < text.size(); ++i)
+        if (text[i] == byte) return i;
+    return std::string_view::npos;
 }
+
+// Calls `found` with the position of every `byte` in `text`, in order. Eight bytes at a
+// time with no branch per byte: a long history is searched through once at start.
+template <class Found>
+void ForEachByte(std::string_view text, char byte, Found found) {
+    constexpr uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+    const uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(byte);
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        word ^= pattern;
+        // The high bit of each byte that is zero now, exactly: no carry crosses a byte.
+        uint64_t hits = ~(((word & kLows) + kLows) | word | kLows);
+        for (; hits != 0; hits &= hits - 1) found(i + static_cast<size_t>(std::countr_zero(hits)) / 8);
+    }
+    for (; i < text.size(); ++i)
+        if (text[i] == byte) found(i);
+}
+
+// The line that starts at `at` in `bytes`, without its line break.
+std::string_view LineAt(std::string_view bytes, size_t at) {
+    at = std::min(at, bytes.size());
+    size_t end = FindByte(bytes, '\n', at);
+    if (end == std::string_view::npos) end = bytes.size();
+    if (end > at && bytes[end - 1] == '\r') --end;
+    return bytes.substr(at, end - at);
+}
+
+}  // namespace
 
 std::vector<std::string> SplitHistoryLine(std::string_view line) {
     std::vector<std::string> fields;
@@ -30,62 +89,129 @@ std::string JoinHistoryLine(const UsageRecord& record) {
     return line;
 }
 
-void UsageHistory::Load(std::string_view fileBytes) {
-    loaded_.assign(fileBytes);
-    lines_.clear();
-    prefix_.clear();
-    prefixCount_ = 0;
-    size_t start = 0;
-    while (start < loaded_.size()) {
-        size_t lf = loaded_.find('\n', start);
-        if (lf == std::string::npos) lf = loaded_.size();
-        size_t end = lf;
-        if (end > start && loaded_[end - 1] == '\r') --end;
-        if (end > start) lines_.emplace_back(start, end - start);
-        start = lf + 1;
+// Finds where the lines that are not empty start, in a file given part by part. A line
+// is empty when it holds nothing before its line break but a CR.
+class UsageHistory::Indexer {
+public:
+    void Add(std::string_view part) {
+        ForEachByte(part, '\n', [&](size_t lf) {
+            EndLine(offset_ + lf, lf > 0 ? part[lf - 1] : last_);
+            lineStart_ = offset_ + lf + 1;
+        });
+        if (!part.empty()) last_ = part.back();
+        offset_ += part.size();
+        tail_.append(part.substr(part.size() - std::min(part.size(), kTailBytes)));
+        if (tail_.size() > kTailBytes) tail_.erase(0, tail_.size() - kTailBytes);
     }
+    void Finish(UsageHistory& history) {
+        EndLine(offset_, last_);
+        starts_.shrink_to_fit();
+        history.starts_ = std::move(starts_);
+        history.storedBytes_ = offset_;
+        history.tail_ = std::move(tail_);
+        history.cached_.clear();
+    }
+
+private:
+    // The line from lineStart_ ends at `end`, its line break or the file's end; `before`
+    // is the byte in front of `end`.
+    void EndLine(uint64_t end, char before) {
+        const uint64_t length = end - lineStart_;
+        if (length > 1 || (length == 1 && before != '\r')) starts_.push_back(lineStart_);
+    }
+
+    std::vector<uint64_t> starts_;
+    uint64_t offset_ = 0;
+    uint64_t lineStart_ = 0;
+    char last_ = 0;
+    std::string tail_;
+};
+
+// The history is taken over only once the whole file has been read: a file that fails
+// part-way leaves the history as it was.
+void UsageHistory::Open(HistoryReader read) {
+    Indexer indexer;
+    std::string part;
+    for (uint64_t offset = 0;; offset += part.size()) {
+        read(offset, kPartBytes, part);
+        indexer.Add(part);
+        if (part.size() < kPartBytes) break;
+    }
+    indexer.Finish(*this);
+    read_ = std::move(read);
+}
+
+void UsageHistory::Load(std::string fileBytes) {
+    auto bytes = std::make_shared<const std::string>(std::move(fileBytes));
+    Open([bytes](uint64_t offset, size_t count, std::string& part) {
+        part.clear();
+        if (offset < bytes->size()) part.assign(*bytes, static_cast<size_t>(offset), count);
+    });
+}
+
+void UsageHistory::Rebase(std::string_view storedLines) {
+    Indexer indexer;
+    indexer.Add(storedLines);
+    indexer.Finish(*this);
 }
 
 void UsageHistory::Append(UsageRecord record) { appended_.push_back(std::move(record)); }
 
+void UsageHistory::ReadRows(size_t first, size_t last, std::string& bytes,
+                            const std::function<void(size_t row, std::string_view line)>& visit) const {
+    const uint64_t from = starts_[first];
+    const uint64_t to = last < starts_.size() ? starts_[last] : storedBytes_;
+    read_(from, static_cast<size_t>(to - from), bytes);
+    for (size_t row = first; row < last; ++row)
+        visit(row, LineAt(bytes, static_cast<size_t>(starts_[row] - from)));
+}
+
+// The list asks for each cell it paints: the rows around it are read once and kept until
+// the list shows others. A row that cannot be read now is shown empty, never kept.
 UsageRecord UsageHistory::At(size_t i) const {
-    if (i < lines_.size()) {
-        const auto [offset, length] = lines_[i];
-        return {SplitHistoryLine(std::string_view(loaded_).substr(offset, length))};
+    if (i >= starts_.size()) return appended_[i - starts_.size()];
+    if (i < cachedFirst_ || i >= cachedFirst_ + cached_.size()) {
+        const size_t first = i / kBlockRows * kBlockRows;
+        std::vector<UsageRecord> block;
+        std::string bytes;
+        try {
+            ReadRows(first, std::min(first + kBlockRows, starts_.size()), bytes,
+                     [&block](size_t, std::string_view line) { block.push_back({SplitHistoryLine(line)}); });
+        } catch (const KeloError&) {
+            return {};
+        }
+        cached_ = std::move(block);
+        cachedFirst_ = first;
     }
-    return appended_[i - lines_.size()];
+    return cached_[i - cachedFirst_];
 }
 
-std::string UsageHistory::LineOf(size_t i) const {
-    if (i < lines_.size()) {
-        const auto [offset, length] = lines_[i];
-        const std::string_view line = std::string_view(loaded_).substr(offset, length);
-        // A line of six or more fields goes back as it came; a shorter one is padded.
-        // An empty text after the last BEL is no field.
-        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), '\x07'));
-        const size_t fields = bels + (line.back() != '\x07' ? 1 : 0);
-        if (fields >= static_cast<size_t>(kRecordFields)) return std::string(line);
-        return JoinHistoryLine({SplitHistoryLine(line)});
+void UsageHistory::ForEachStoredLine(const std::function<void(std::string_view line)>& visit) const {
+    std::string bytes;  // one part's room, kept from part to part
+    for (size_t first = 0, last = 0; first < starts_.size(); first = last) {
+        last = first + 1;
+        while (last < starts_.size() && starts_[last] - starts_[first] < kPartBytes) ++last;
+        ReadRows(first, last, bytes, [&visit](size_t, std::string_view line) { visit(line); });
     }
-    return JoinHistoryLine(appended_[i - lines_.size()]);
 }
 
-std::string UsageHistory::Serialize() const {
-    const size_t count = Size();
-    const size_t settled = count == 0 ? 0 : count - 1;
-    if (prefixCount_ > settled) {
-        prefix_.clear();
-        prefixCount_ = 0;
-    }
-    for (; prefixCount_ < settled; ++prefixCount_) {
-        prefix_ += LineOf(prefixCount_);
-        prefix_ += "\r\n";
-    }
+std::string UsageHistory::Serialize(std::string_view storedLines) const {
     std::string out;
-    out.reserve(prefix_.size() + 128);
-    out = prefix_;
-    if (count > 0) {
-        out += LineOf(count - 1);
+    out.reserve(storedLines.size() + appended_.size() * 80);
+    for (size_t at = 0; at < storedLines.size();) {
+        const std::string_view line = LineAt(storedLines, at);
+        const size_t lf = FindByte(storedLines, '\n', at);
+        at = lf == std::string_view::npos ? storedLines.size() : lf + 1;
+        if (line.empty()) continue;
+        // An empty text after the last BEL is no field.
+        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), kBel));
+        const size_t fields = bels + (line.back() != kBel ? 1 : 0);
+        if (fields >= static_cast<size_t>(kRecordFields)) out += line;
+        else out += JoinHistoryLine({SplitHistoryLine(line)});
+        out += "\r\n";
+    }
+    for (const UsageRecord& record : appended_) {
+        out += JoinHistoryLine(record);
         out += "\r\n";
     }
     return out;

@@ -1,5 +1,6 @@
 #pragma once
-#include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,37 +24,60 @@ std::vector<std::string> SplitHistoryLine(std::string_view line);
 // The line of a record without its line break: at least six fields, joined by BEL.
 std::string JoinHistoryLine(const UsageRecord& record);
 
-// The history as held in memory: the stored records in file order and, last, the
-// record of the current run. Stored lines stay as the file's bytes and are split into
-// fields only when asked for, so a long history costs one copy of the file.
+// Up to `count` bytes of the history file from `offset` into `bytes`: fewer where the
+// file ends, none past it. Throws KeloError when the file cannot be read.
+using HistoryReader = std::function<void(uint64_t offset, size_t count, std::string& bytes)>;
+
+// The history: the records stored in the file, in file order, and last the record of
+// the current run. Of the stored records only where each line starts is kept; their
+// texts are read from the file when they are asked for, a block of rows at a time, so
+// a long history costs little more than its line count at start and in memory.
 class UsageHistory {
 public:
-    // Reads the file's content; empty lines give no record.
-    void Load(std::string_view fileBytes);
+    // Over the file that `read` reads: one pass over it finds its lines; empty lines give
+    // no record.
+    void Open(HistoryReader read);
+    // Over a file's bytes held in memory.
+    void Load(std::string fileBytes);
+    // The file has been rewritten and its stored lines are now `storedLines`, at its start.
+    void Rebase(std::string_view storedLines);
+
     void Append(UsageRecord record);
-    size_t Size() const { return lines_.size() + appended_.size(); }
+    size_t Size() const { return starts_.size() + appended_.size(); }
+    size_t StoredCount() const { return starts_.size(); }
+    // A stored record that cannot be read now (another program holds the file) has no
+    // fields; it is read again when next asked for.
     UsageRecord At(size_t i) const;
-    // The records read from the file come first; their lines can be looked at in place
-    // (without the line break), as long as the history is not loaded again.
-    size_t StoredCount() const { return lines_.size(); }
-    std::string_view StoredLine(size_t i) const {
-        return std::string_view(loaded_).substr(lines_[i].first, lines_[i].second);
-    }
+    // Every stored line, first to last, as the file holds it without its line break; the
+    // file is read in large parts. Throws KeloError when it cannot be read.
+    void ForEachStoredLine(const std::function<void(std::string_view line)>& visit) const;
     // The last appended record (the current run's).
     UsageRecord& Last() { return appended_.back(); }
 
-    // The whole file: one CR LF-terminated line per record. The lines of all records
-    // but the last are kept ready, so a save of a long history costs one copy.
-    std::string Serialize() const;
+    // The bytes of the stored lines as found, and the last of them (what the file ends
+    // with before anything is added to it).
+    uint64_t StoredBytes() const { return storedBytes_; }
+    const std::string& StoredTail() const { return tail_; }
+
+    // The whole file: the lines of `storedLines` (the stored part as read from the file)
+    // and then the appended records, one CR LF-terminated line each. A line of six or
+    // more fields goes back as it came; a shorter one is padded to six.
+    std::string Serialize(std::string_view storedLines) const;
 
 private:
-    std::string LineOf(size_t i) const;
+    class Indexer;
+    // Reads the stored rows [first, last) in one part into `bytes` and gives each row's line.
+    void ReadRows(size_t first, size_t last, std::string& bytes,
+                  const std::function<void(size_t row, std::string_view line)>& visit) const;
 
-    std::string loaded_;                                // the file as read
-    std::vector<std::pair<size_t, size_t>> lines_;      // offset and length of each line
+    HistoryReader read_;
+    std::vector<uint64_t> starts_;  // where each stored line starts in the file
+    uint64_t storedBytes_ = 0;
+    std::string tail_;
     std::vector<UsageRecord> appended_;
-    mutable std::string prefix_;       // the lines of records [0 .. prefixCount_)
-    mutable size_t prefixCount_ = 0;
+    // The block of stored rows the list showed last.
+    mutable size_t cachedFirst_ = 0;
+    mutable std::vector<UsageRecord> cached_;
 };
 
 }  // namespace kelo

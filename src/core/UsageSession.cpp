@@ -75,13 +75,15 @@ UsageSession::UsageSession(SessionEnvironment env)
     lastCheckpointMs_ = env_.clock.MonotonicMs();
 }
 
-// Reads the stored records in front of the run's. A file that cannot be read (another
-// program holds it) is told about once, at start, and never saved over; every later
-// save tries again.
+// Finds the stored records in front of the run's; their texts are read from the file
+// when they are shown. A file that cannot be read (another program holds it) is told
+// about once, at start, and never saved over; every later save tries again.
 bool UsageSession::LoadHistory(bool atStart) {
-    std::optional<std::string> bytes;
     try {
-        bytes = atStart ? env_.files.ReadPatiently(HistoryPath()) : env_.files.Read(HistoryPath());
+        // Only the first part read at start waits for a file held for a moment.
+        history_.Open([this, patiently = atStart](uint64_t offset, size_t count, std::string& bytes) mutable {
+            env_.files.ReadPart(HistoryPath(), offset, count, bytes, std::exchange(patiently, false));
+        });
     } catch (const KeloError& e) {
         if (atStart) {
             state_.messages.push_back(std::string(e.what()) +
@@ -90,15 +92,10 @@ bool UsageSession::LoadHistory(bool atStart) {
         }
         return false;
     }
-    static const std::string kNoFile;
-    const std::string& file = bytes ? *bytes : kNoFile;
-    history_.Load(file);
     // The run's line goes after the file's last bytes, which are checked before it does.
     historyTail_ = {};
-    if (!file.empty()) {
-        const size_t keep = std::min<size_t>(file.size(), 64);
-        historyTail_ = {true, file.size() - keep, file.substr(file.size() - keep), false};
-    }
+    if (history_.StoredBytes() > 0)
+        historyTail_ = {true, history_.StoredBytes() - history_.StoredTail().size(), history_.StoredTail(), false};
     return true;
 }
 
@@ -121,9 +118,23 @@ void UsageSession::SaveHistory(bool atExit) {
     }
     const std::string line = JoinHistoryLine(history_.Last()) + "\r\n";
     if (!atExit && historyTail_.known && UpdateHistoryTail(line)) return;
-    const std::string all = history_.Serialize();
+    const std::string all = history_.Serialize(StoredLines());
     env_.files.Replace(HistoryPath(), all);
+    history_.Rebase(std::string_view(all).substr(0, all.size() - line.size()));
     historyTail_ = {true, all.size() - line.size(), line, true};
+}
+
+// The stored lines as the file holds them now. When the file is as the run left it, they
+// are its bytes in front of the run's line; when another program has changed it since,
+// they are all of it, less the run's own line where it still stands: nothing another
+// program wrote is lost.
+std::string UsageSession::StoredLines() {
+    std::string file = env_.files.Read(HistoryPath()).value_or(std::string());
+    const FileTail& tail = historyTail_;
+    if (tail.runLine && tail.offset + tail.bytes.size() <= file.size() &&
+        file.compare(static_cast<size_t>(tail.offset), tail.bytes.size(), tail.bytes) == 0)
+        file.erase(static_cast<size_t>(tail.offset), tail.bytes.size());
+    return file;
 }
 
 // Adds the run's line after the file's last bytes, or writes it over its earlier
@@ -136,8 +147,12 @@ bool UsageSession::UpdateHistoryTail(const std::string& line) {
         if (replacement.back() != '\n') replacement += "\r\n";
     }
     replacement += line;
-    if (replacement.size() < tail.bytes.size()) return false;
-    if (!env_.files.UpdateTail(HistoryPath(), tail.offset, tail.bytes, replacement)) return false;
+    // Nothing was written: where the run's line stands is still known.
+    if (replacement.size() < tail.bytes.size() ||
+        !env_.files.UpdateTail(HistoryPath(), tail.offset, tail.bytes, replacement)) {
+        historyTail_ = tail;
+        return false;
+    }
     historyTail_ = {true, tail.offset + replacement.size() - line.size(), line, true};
     return true;
 }

@@ -33,10 +33,14 @@ inline constexpr int64_t kCheckpointIntervalMs = 14'000;
 // total as stored total plus run time, so saving again later replaces, never adds.
 // A checkpoint adds the run's line to the history file once and afterwards brings only
 // that line up to date, so it costs the same whatever the history's length; the exit
-// save rewrites the whole file.
+// save rewrites the whole file. The stored records are not held in memory: the history
+// reads them from the file when they are shown or saved again.
 class UsageSession {
 public:
     explicit UsageSession(SessionEnvironment env);
+    // The history reads its file through the session.
+    UsageSession(const UsageSession&) = delete;
+    UsageSession& operator=(const UsageSession&) = delete;
 
     // Messages about bad stored values found at start, to be shown once each.
     const std::vector<std::string>& StartupMessages() const { return state_.messages; }
@@ -83,6 +87,7 @@ private:
     void AdoptStoredSettings(IniDocument& doc);
     std::optional<std::string> FailuresToTell(const SaveFailures& failures);
     bool UpdateHistoryTail(const std::string& line);
+    std::string StoredLines();
     bool LoadHistory(bool atStart);
 
     // What the run knows of the history file's end: `bytes` lie at `offset` and end

@@ -31,18 +31,59 @@ std::wstring TemporaryPath(const std::wstring& target, DWORD processId) {
 
 bool HeldByAnother(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
 
+// Up to `count` bytes from the file's position into `bytes`, fewer where it ends.
+void ReadFrom(const UniqueHandle& file, const std::string& path, size_t count, std::string& bytes) {
+    bytes.resize(count);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr))
+            Fail("无法读取文件", path, GetLastError());
+        if (got == 0) break;
+        done += got;
+    }
+    bytes.resize(done);
+}
+
+std::optional<std::string> ReadWhole(const UniqueHandle& file, const std::string& path) {
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) Fail("无法读取文件", path, GetLastError());
+    std::string bytes;
+    ReadFrom(file, path, static_cast<size_t>(size.QuadPart), bytes);
+    return bytes;
+}
+
 }  // namespace
 
 std::optional<std::string> WinFileStore::ReadPatiently(const std::string& path) {
+    return ReadWhole(OpenToRead(path, true), path);
+}
+
+UniqueHandle WinFileStore::OpenToRead(const std::string& path, bool patiently) {
     constexpr int kTries = 30, kPauseMs = 100;
     for (int attempt = 1;; ++attempt) {
-        try {
-            return Read(path);
-        } catch (const KeloError&) {
-            if (attempt == kTries || !HeldByAnother(lastReadError_)) throw;
-        }
+        UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return file;
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
+        if (!patiently || attempt == kTries || !HeldByAnother(code)) Fail("无法读取文件", path, code);
         Sleep(kPauseMs);
     }
+}
+
+void WinFileStore::ReadPart(const std::string& path, uint64_t offset, size_t count,
+                            std::string& bytes, bool patiently) {
+    bytes.clear();
+    UniqueHandle file = OpenToRead(path, patiently);
+    if (!file) return;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) Fail("无法读取文件", path, GetLastError());
+    ReadFrom(file, path, count, bytes);
 }
 
 void WinFileStore::RemoveLeftovers(const std::string& path) {
@@ -69,30 +110,7 @@ void WinFileStore::RemoveLeftovers(const std::string& path) {
 }
 
 std::optional<std::string> WinFileStore::Read(const std::string& path) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return std::nullopt;
-        lastReadError_ = code;
-        Fail("无法读取文件", path, code);
-    }
-    lastReadError_ = 0;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) Fail("无法读取文件", path, GetLastError());
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr))
-            Fail("无法读取文件", path, GetLastError());
-        if (got == 0) break;
-        done += got;
-    }
-    bytes.resize(done);
-    return bytes;
+    return ReadWhole(OpenToRead(path, false), path);
 }
 
 void WinFileStore::Replace(const std::string& path, const std::string& bytes) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "core/FileStore.h"
+#include "framework/Handle.h"
 
 namespace kelo::win {
 
@@ -11,13 +12,17 @@ class WinFileStore : public FileStore {
 public:
     std::optional<std::string> Read(const std::string& path) override;
     std::optional<std::string> ReadPatiently(const std::string& path) override;
+    void ReadPart(const std::string& path, uint64_t offset, size_t count, std::string& bytes,
+                  bool patiently) override;
     void RemoveLeftovers(const std::string& path) override;
     void Replace(const std::string& path, const std::string& bytes) override;
     bool UpdateTail(const std::string& path, uint64_t offset, const std::string& expected,
                     const std::string& replacement) override;
 
 private:
-    unsigned long lastReadError_ = 0;  // why the last read could not open its file
+    // The file opened for reading, or none when it does not exist; throws when it cannot
+    // be opened, waiting a few seconds first when `patiently` and another program holds it.
+    UniqueHandle OpenToRead(const std::string& path, bool patiently);
 };
 
 }  // namespace kelo::win

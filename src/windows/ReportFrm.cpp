@@ -124,17 +124,17 @@ void TFrmReport::Loaded() {
     btnClose_ = Require<win::TButton>(*this, "btnClose");
 }
 
-// Each stored record is read once, straight from its line; the current run's record lags
-// behind the run, so the run as it stands now takes its place.
+// Each stored record is read once, straight from its line in the file; the current run's
+// record lags behind the run, so the run as it stands now takes its place.
 void TFrmReport::ReadRuns(const ReportContext& context) {
     const UsageHistory& history = context.history;
     const size_t stored = history.Size() > 0 ? history.Size() - 1 : 0;
     runs_.reserve(stored + 1);
-    for (size_t i = 0; i < stored; ++i) {
-        const auto run = i < history.StoredCount() ? RunFromLine(history.StoredLine(i))
-                                                   : RunFromFields(history.At(i).fields);
-        if (run) runs_.push_back(*run);
-    }
+    history.ForEachStoredLine([this](std::string_view line) {
+        if (const auto run = RunFromLine(line)) runs_.push_back(*run);
+    });
+    for (size_t i = history.StoredCount(); i < stored; ++i)
+        if (const auto run = RunFromFields(history.At(i).fields)) runs_.push_back(*run);
     runs_.push_back(currentRun_);
 }
 
@@ -254,17 +254,14 @@ std::vector<std::vector<std::string>> TFrmReport::DayTableRows() const {
     return rows;
 }
 
-// A record that cannot be read as a run keeps its texts, without online seconds.
+// A record that cannot be read as a run keeps its texts, without online seconds. The
+// stored records are read from the file in large parts.
 std::vector<std::vector<std::string>> TFrmReport::HistoryRows() const {
     std::vector<std::vector<std::string>> rows;
     rows.emplace_back(std::begin(text::kHistoryHeader), std::end(text::kHistoryHeader));
-    const size_t count = history_.Size();
-    for (size_t i = 0; i < count; ++i) {
-        const std::vector<std::string> fields = history_.At(i).fields;
+    auto add = [&](const std::vector<std::string>& fields, const std::optional<RunSpan>& run) {
         std::vector<std::string> row(kRecordFields);
         for (size_t f = 0; f < row.size() && f < fields.size(); ++f) row[f] = codec_.ToUtf8(fields[f]);
-        const bool current = i + 1 == count;
-        const std::optional<RunSpan> run = current ? currentRun_ : RunFromFields(fields);
         if (run) {
             row[0] = FormatDateTime(run->start);
             row[1] = FormatDateTime(run->end);
@@ -273,6 +270,14 @@ std::vector<std::vector<std::string>> TFrmReport::HistoryRows() const {
             row[2].clear();
         }
         rows.push_back(std::move(row));
+    };
+    history_.ForEachStoredLine([&add](std::string_view line) {
+        const std::vector<std::string> fields = SplitHistoryLine(line);
+        add(fields, RunFromFields(fields));
+    });
+    for (size_t i = history_.StoredCount(); i < history_.Size(); ++i) {
+        const std::vector<std::string> fields = history_.At(i).fields;
+        add(fields, i + 1 == history_.Size() ? currentRun_ : RunFromFields(fields));
     }
     return rows;
 }

@@ -374,17 +374,23 @@ TEST_F(UsageSessionTest, RunsLineStartsALineOfItsOwn) {
 }
 
 // Someone else changed the file since the run last wrote it: the run does not write its
-// line into bytes it does not know, it writes the whole history.
+// line into bytes it does not know, it writes the whole history, keeping what the other
+// program wrote, with the run's line once, at the end; the list shows the file as it is.
 TEST_F(UsageSessionTest, HistoryChangedByAnotherProgramIsRewrittenWhole) {
     files.files[kTrv] = kOldLine + "\r\n";
     auto s = Start();
     Online(*s, 16);
     s->CheckpointIfDue();
-    files.files[kTrv] += "garbage";
+    files.files[kTrv] += "added";
     Online(*s, 16);
     s->CheckpointIfDue();
-    ASSERT_EQ(HistoryLines().size(), 2u);
-    EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:00:32", "00:00:32"));
+    ASSERT_EQ(HistoryLines().size(), 3u);
+    EXPECT_EQ(HistoryLines()[1], (std::vector<std::string>{"added", "", "", "", "", ""}));
+    EXPECT_EQ(HistoryLines()[2], RunLine("2024-03-10 12:00:32", "00:00:32"));
+    ASSERT_EQ(s->History().Size(), 3u);
+    EXPECT_EQ(s->History().At(1).fields, (std::vector<std::string>{"added", "", "", "", ""}));
+    s->SaveAtExit();
+    EXPECT_EQ(HistoryLines().size(), 3u);
 }
 
 // A history that another program holds at start is never saved over, read again at

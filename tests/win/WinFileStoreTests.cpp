@@ -16,6 +16,24 @@ TEST(WinFileStore, MissingFileReadsAsNothingAndReplaceCreatesIt) {
     EXPECT_EQ(files.Read(path).value(), "[Setup]\r\nSetupBool=0\r\n");
 }
 
+// A long history is read a part at a time: from any offset, fewer bytes where the file
+// ends, none past it or when there is no file.
+TEST(WinFileStore, PartsAreReadFromTheirOffset) {
+    test::TempDir dir;
+    win::WinFileStore files;
+    const std::string path = dir.Path() + "Kelo.trv";
+    std::string part = "left over";
+    files.ReadPart(path, 0, 4, part, false);
+    EXPECT_EQ(part, "");
+    files.Replace(path, "0123456789");
+    files.ReadPart(path, 2, 4, part, true);
+    EXPECT_EQ(part, "2345");
+    files.ReadPart(path, 8, 4, part, false);
+    EXPECT_EQ(part, "89");
+    files.ReadPart(path, 12, 4, part, false);
+    EXPECT_EQ(part, "");
+}
+
 TEST(WinFileStore, ReplaceSwapsTheWholeFileAndLeavesNoTemporaryFile) {
     test::TempDir dir;
     win::WinFileStore files;
