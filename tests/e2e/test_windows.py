@@ -536,7 +536,7 @@ class WindowsEndToEnd(unittest.TestCase):
 
     def shoot_setup_menu(self):
         menu, rows = self.open_bar_menu(BAR_SETUP, "e2e-main-menu-setup.png")
-        self.assertEqual(len(rows), 1, "设置 has one item")
+        self.assertEqual(len(rows), 2, "设置 has 选项 and 资费设置")
         self.close_menu_by_clicking_elsewhere()
 
     # -- 4: close button -----------------------------------------------------
