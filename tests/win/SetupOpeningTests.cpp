@@ -1,4 +1,4 @@
-// How the main window and the mini window open the settings dialogs.
+// How the main window and the mini window open the two settings dialogs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,7 +16,6 @@
 #include "framework/WinFileStore.h"
 #include "windows/DropSetupFrm.h"
 #include "windows/SetupFrm.h"
-#include "windows/TariffFrm.h"
 
 using namespace kelo;
 
@@ -133,23 +132,6 @@ TEST_F(SetupOpening, OptionsOpenModallyAsANewDialogEachTime) {
     EXPECT_TRUE(esc.Pressed());
     EXPECT_EQ(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), "[Setup]\r\nStart=3\r\n")
         << "Esc closes the dialog as 取消";
-}
-
-TEST_F(SetupOpening, TariffStoredByTheDialogShowsInTheStatusBarAtOnce) {
-    main_->Show();
-    EXPECT_EQ(main_->Find<win::TStatusBar>("StatusBar1")->PanelText(0), L"");
-    PressInWindow ok(L"TFrmTariff", [](HWND w) {
-        auto* dialog = dynamic_cast<app::TFrmTariff*>(win::TCustomForm::FromWindow(w));
-        HWND ok = ChildWithText(w, L"确定");
-        if (!dialog || !ok) return false;
-        SetWindowTextW(dialog->Find<win::TWinControl>("edtMonthlyFee")->Handle(), L"50");
-        return PostMessageW(ok, BM_CLICK, 0, 0) != FALSE;
-    });
-    Click(*main_, "MenuTariff");
-    EXPECT_TRUE(ok.Pressed());
-    EXPECT_EQ(main_->CurrentTariff(), (Tariff{5000, 0, 0, 60}));
-    EXPECT_EQ(main_->Find<win::TStatusBar>("StatusBar1")->PanelText(0), L"本月费用 ¥50.00");
-    EXPECT_TRUE(Owned<app::TFrmTariff>(*main_).empty()) << "the dialog is gone once closed";
 }
 
 TEST_F(SetupOpening, MainWindowOpensANewModelessDialogPerRequest) {
