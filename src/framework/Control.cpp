@@ -10,10 +10,6 @@
 
 namespace kelo::win {
 
-namespace {
-constexpr const wchar_t* kControlProp = L"KeloControl";
-}
-
 // ---------------------------------------------------------------------------------
 // TControl
 
@@ -278,7 +274,6 @@ void TWinControl::CreateWnd() {
     if (!hwnd) throw KeloError("CreateWindowEx failed: " + SystemErrorText(GetLastError()));
     hwnd_ = hwnd;
     ownClass_ = ownClass;
-    SetPropW(hwnd_, kControlProp, this);
     AttachSubclass(hwnd_, SubclassId::Control, this);
     // The system may have adjusted the size (client sizes, minimum sizes).
     SyncBoundsFromWindow();
@@ -309,7 +304,6 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::OnDetached(HWND hwnd) {
-    RemovePropW(hwnd, kControlProp);
     if (hwnd == hwnd_) hwnd_ = nullptr;
 }
 
@@ -339,7 +333,7 @@ void TWinControl::NotifyWindowMade(TWinControl& control) {
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<TWinControl*>(GetPropW(hwnd, kControlProp)) : nullptr;
+    return static_cast<TWinControl*>(FindSubclass(hwnd, SubclassId::Control));
 }
 
 LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {

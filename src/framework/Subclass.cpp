@@ -1,9 +1,8 @@
 #include "framework/Subclass.h"
 
-#include <commctrl.h>
-
-#include <map>
-#include <utility>
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
 
 #include "framework/Application.h"
 
@@ -11,62 +10,158 @@ namespace kelo::win {
 
 namespace {
 
-// The hooks on each window by id: every attaching and detaching goes through here.
-std::map<std::pair<HWND, SubclassId>, SubclassHook*>& Attached() {
-    static std::map<std::pair<HWND, SubclassId>, SubclassHook*> attached;
-    return attached;
+// The layers of one window, inside out (ascending id), above the procedure the window
+// had before the first of them.
+struct Layer {
+    SubclassId id;
+    SubclassHook* hook;
+};
+struct Chain {
+    WNDPROC original = nullptr;
+    std::vector<Layer> layers;
+    bool drawnWhole = false;
+};
+
+// Every hooked window's chain. Looking a window up here costs nothing next to the
+// system's own ways (window properties, SetWindowSubclass), which under Wine are a trip
+// to the window server on every message and every layer.
+std::unordered_map<HWND, Chain>& Chains() {
+    static std::unordered_map<HWND, Chain> chains;
+    return chains;
 }
 
-LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                          DWORD_PTR refData) {
-    auto* hook = reinterpret_cast<SubclassHook*>(refData);
-    if (msg == WM_NCDESTROY) {
-        // The layers below see the message first; the hook's owner may free it after.
-        RemoveWindowSubclass(hwnd, &HookProc, id);
-        Attached().erase({hwnd, static_cast<SubclassId>(id)});
-        const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-        hook->OnDetached(hwnd);
-        return result;
-    }
+Chain* ChainOf(HWND hwnd) {
+    auto it = Chains().find(hwnd);
+    return it == Chains().end() ? nullptr : &it->second;
+}
+
+// The layers running now, innermost call last: CallNext goes on below the last one
+// running for its window. Messages to a window nest (a layer sends the window another
+// message), and each nested message starts again at the top of the chain.
+struct Running {
+    HWND hwnd;
+    SubclassId id;
+    WNDPROC original;
+};
+std::vector<Running>& RunningLayers() {
+    static std::vector<Running> running;
+    return running;
+}
+
+LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Passes the message to the highest layer below `below`, or to the window's own
+// procedure when there is none.
+LRESULT CallBelow(HWND hwnd, SubclassId below, WNDPROC original, UINT msg, WPARAM wParam,
+                  LPARAM lParam) {
+    const Chain* chain = ChainOf(hwnd);
+    // The window was destroyed inside the message: there is nothing left to pass it to.
+    if (!chain) return 0;
+    const Layer* next = nullptr;
+    for (const Layer& layer : chain->layers)
+        if (layer.id < below) next = &layer;
+    if (!next) return CallWindowProcW(original, hwnd, msg, wParam, lParam);
+    const Layer layer = *next;  // the chain may change while the layer runs
+    RunningLayers().push_back({hwnd, layer.id, original});
+    struct Pop {
+        ~Pop() { RunningLayers().pop_back(); }
+    } pop;
     // A hook's error ends the message here: it must not unwind through the system's code.
     try {
         LRESULT result = 0;
-        if (hook->Handle(hwnd, msg, wParam, lParam, result)) return result;
+        if (layer.hook->Handle(hwnd, msg, wParam, lParam, result)) return result;
     } catch (...) {
         Application().ShowCurrentException(hwnd);
         return 0;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return CallBelow(hwnd, layer.id, original, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto it = Chains().find(hwnd);
+    if (it == Chains().end()) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The window's own procedure sees the message first; then every layer hears it
+        // is gone, inside out, and its owner may free it.
+        Chain chain = std::move(it->second);
+        Chains().erase(it);
+        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) == &ChainProc)
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain.original));
+        const LRESULT result = CallWindowProcW(chain.original, hwnd, msg, wParam, lParam);
+        for (const Layer& layer : chain.layers) layer.hook->OnDetached(hwnd);
+        return result;
+    }
+    return CallBelow(hwnd, static_cast<SubclassId>(~UINT_PTR{0}), it->second.original, msg, wParam,
+                     lParam);
+}
+
+bool RunningOn(HWND hwnd) {
+    const auto& running = RunningLayers();
+    return std::any_of(running.begin(), running.end(), [hwnd](const Running& r) { return r.hwnd == hwnd; });
 }
 
 }  // namespace
 
 bool AttachSubclass(HWND hwnd, SubclassId id, SubclassHook* hook) {
-    const bool replacing = HasSubclass(hwnd, id);
-    if (!SetWindowSubclass(hwnd, &HookProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(hook)))
-        return false;
-    Attached()[{hwnd, id}] = hook;
-    if (replacing) return true;
-    // A new hook goes on top of the chain: the layers above its place are put back on top,
-    // in their order.
-    for (auto it = Attached().lower_bound({hwnd, id}); it != Attached().end() && it->first.first == hwnd; ++it) {
-        const SubclassId above = it->first.second;
-        if (above <= id) continue;
-        RemoveWindowSubclass(hwnd, &HookProc, static_cast<UINT_PTR>(above));
-        SetWindowSubclass(hwnd, &HookProc, static_cast<UINT_PTR>(above), reinterpret_cast<DWORD_PTR>(it->second));
+    Chain* chain = ChainOf(hwnd);
+    if (!chain) {
+        DWORD process = 0;
+        if (!hwnd || !GetWindowThreadProcessId(hwnd, &process) || process != GetCurrentProcessId())
+            return false;
+        const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+        if (!original || !SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainProc)))
+            return false;
+        chain = &Chains()[hwnd];
+        chain->original = original;
     }
+    // Layers keep their order by id whatever order they come in; an id already there
+    // changes its hook in place.
+    auto at = std::lower_bound(chain->layers.begin(), chain->layers.end(), id,
+                               [](const Layer& layer, SubclassId i) { return layer.id < i; });
+    if (at != chain->layers.end() && at->id == id) at->hook = hook;
+    else chain->layers.insert(at, {id, hook});
     return true;
 }
 
 void DetachSubclass(HWND hwnd, SubclassId id) {
-    RemoveWindowSubclass(hwnd, &HookProc, static_cast<UINT_PTR>(id));
-    Attached().erase({hwnd, id});
+    Chain* chain = ChainOf(hwnd);
+    if (!chain) return;
+    std::erase_if(chain->layers, [id](const Layer& layer) { return layer.id == id; });
+    // The window gets its own procedure back once nothing is hooked and no layer is
+    // running on it, unless another program's hook went on top of ours meanwhile.
+    if (!chain->layers.empty() || RunningOn(hwnd) ||
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) != &ChainProc)
+        return;
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->original));
+    Chains().erase(hwnd);
 }
 
-bool HasSubclass(HWND hwnd, SubclassId id) { return Attached().count({hwnd, id}) != 0; }
+bool HasSubclass(HWND hwnd, SubclassId id) { return FindSubclass(hwnd, id) != nullptr; }
+
+SubclassHook* FindSubclass(HWND hwnd, SubclassId id) {
+    const Chain* chain = ChainOf(hwnd);
+    if (!chain) return nullptr;
+    for (const Layer& layer : chain->layers)
+        if (layer.id == id) return layer.hook;
+    return nullptr;
+}
+
+void MarkDrawnWhole(HWND hwnd, bool on) {
+    if (Chain* chain = ChainOf(hwnd)) chain->drawnWhole = on;
+}
+
+bool DrawnWhole(HWND hwnd) {
+    const Chain* chain = ChainOf(hwnd);
+    return chain && chain->drawnWhole;
+}
 
 LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    const auto& running = RunningLayers();
+    for (auto r = running.rbegin(); r != running.rend(); ++r)
+        if (r->hwnd == hwnd) return CallBelow(hwnd, r->id, r->original, msg, wParam, lParam);
+    // Not called from a layer of this window: only its own procedure is left below.
+    if (const Chain* chain = ChainOf(hwnd)) return CallWindowProcW(chain->original, hwnd, msg, wParam, lParam);
+    return SendMessageW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kelo::win

@@ -3,20 +3,18 @@
 
 namespace kelo::win {
 
-// Every window procedure hook of the program goes through SetWindowSubclass with one
-// of these ids, so hooks of different owners chain and unchain in any order. The ids are
-// also the layers' order on a window, inside out: a hook attached late still goes
-// beneath the layers of higher ids.
+// Every window procedure hook of the program goes through here with one of these ids, so
+// hooks of different owners chain and unchain in any order. The ids are also the layers'
+// order on a window, inside out: a hook attached late still goes beneath the layers of
+// higher ids. The chains are kept in the program, not with the window (SetWindowSubclass,
+// window properties), which under Wine costs a trip to the window server for each layer
+// of each message.
 enum class SubclassId : UINT_PTR {
     Control = 1,      // the framework's own handling of its controls
     MenuPainter = 2,  // the XP-style painter's restyling
     Skin = 3,         // the skin engine
     TestHook = 100,
 };
-
-// Set on a window (non-zero) while a layer draws the control whole: the layers beneath
-// leave its painting, and the state they keep for it, to that layer.
-inline constexpr wchar_t kDrawnWholeProp[] = L"Kelo.DrawnWhole";
 
 // A window procedure hook. Handle returns true when it answered the message; the
 // hook is removed when the window is destroyed: WM_NCDESTROY is passed on, then
@@ -32,7 +30,12 @@ public:
 // without moving it in the chain).
 bool AttachSubclass(HWND hwnd, SubclassId id, SubclassHook* hook);
 bool HasSubclass(HWND hwnd, SubclassId id);
+SubclassHook* FindSubclass(HWND hwnd, SubclassId id);
 void DetachSubclass(HWND hwnd, SubclassId id);
+// Set on a hooked window while a layer draws the control whole: the layers beneath leave
+// its painting, and the state they keep for it, to that layer.
+void MarkDrawnWhole(HWND hwnd, bool on);
+bool DrawnWhole(HWND hwnd);
 // The next procedure in the chain (the one below the hook that is running).
 LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

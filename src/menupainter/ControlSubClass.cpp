@@ -113,13 +113,12 @@ bool TControlSubClass::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
     const bool entering = msg == WM_MOUSEMOVE && !tracking_;
     const ControlEvent event = EventOf(kind_, msg, wParam);
     // Most of a control's messages (and every one a skin above sends down while it paints)
-    // leave the flat look as it is: they end here, before the window is asked about the
-    // skin, which is a trip to the window manager each time.
+    // leave the flat look as it is: they end here.
     if (!entering && !Matters(hwnd, event)) return true;
     // A skin that draws the control whole paints over everything this layer would, and reads
     // the control's state through here while it paints: the record only stays attached, so
     // it is there to be handed over or to take over again once the skin comes off.
-    if (GetPropW(hwnd, win::kDrawnWholeProp)) return true;
+    if (win::DrawnWhole(hwnd)) return true;
     state_.lastMessage = msg;
     if (entering) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};

@@ -26,8 +26,7 @@ void TSkinControl::Hook(HWND hwnd) {
 }
 
 void TSkinControl::MarkDrawsWhole(bool on) const {
-    if (on) SetPropW(hwnd_, win::kDrawnWholeProp, reinterpret_cast<HANDLE>(1));
-    else RemovePropW(hwnd_, win::kDrawnWholeProp);
+    win::MarkDrawnWhole(hwnd_, on);
 }
 
 void TSkinControl::AttachControl(win::TControl& control, bool keepColour) {
