@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "framework/Application.h"
+#include "framework/Graphics.h"
 #include "framework/WinText.h"
 
 namespace kelo::win {
@@ -41,8 +42,9 @@ void TListView::WindowCreated() {
     Perform(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB,
             extended);
     for (size_t i = 0; i < columns_.size(); ++i) InsertColumn(static_cast<int>(i), columns_[i]);
-    if (ownerData_) Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(itemCount_), LVSICF_NOSCROLL);
     ApplyColors();
+    rowsMeasured_ = false;
+    if (ownerData_) SetItemCount(itemCount_);
 }
 
 void TListView::ApplyColors() {
@@ -117,6 +119,17 @@ void TListView::SetItemCount(int count) {
     cellErrorShown_ = false;
     // Only the count changes; the rows on screen are asked for again when painted.
     Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+    MeasureRowsBeforeShowing();
+}
+
+void TListView::MeasureRowsBeforeShowing() {
+    // A list view works out the size of its rows at its first paint with rows and sets its
+    // scroll bars again then, which the system redraws at once, themed, on top of the
+    // frame's own painting. Painted once off screen while still hidden, it has them ready.
+    if (rowsMeasured_ || itemCount_ == 0 || !HandleAllocated() || IsWindowVisible(Handle())) return;
+    rowsMeasured_ = true;
+    const MemoryDC dc(nullptr, 1, 1);  // one pixel: next to nothing is drawn
+    Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
 }
 
 void TListView::RefreshRows() {

@@ -122,12 +122,14 @@ protected:
 
 private:
     void InsertColumn(int index, const TListColumn& column);
+    void MeasureRowsBeforeShowing();
     void ApplyColors();
     void ReadColumns(const FormValue& value);
     std::wstring CellText(int row, int column);
     std::vector<TListColumn> columns_;
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
     int itemCount_ = 0;
+    bool rowsMeasured_ = false;
     bool ownerData_ = false, gridLines_ = false, rowSelect_ = false, multiSelect_ = false;
     bool readOnly_ = false, flatScrollBars_ = false, hideSelection_ = true;
     bool columnClick_ = true, showColumnHeaders_ = true, border_ = true;

@@ -208,6 +208,29 @@ TEST_F(FrameworkTest, TwoHooksOnOneControlComeOffInEitherOrder) {
     }
 }
 
+WNDPROC g_belowForeignHook = nullptr;
+LRESULT CALLBACK ForeignHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(g_belowForeignHook, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(FrameworkTest, ASystemWindowGetsItsProcedureBackUnlessAnotherHookWentOnTop) {
+    HWND edit = CreateWindowW(L"EDIT", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    const LONG_PTR own = GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    ValueHook hook(11);
+    ASSERT_TRUE(AttachSubclass(edit, SubclassId::Skin, &hook));
+    DetachSubclass(edit, SubclassId::Skin);
+    EXPECT_EQ(GetWindowLongPtrW(edit, GWLP_WNDPROC), own);
+    ASSERT_TRUE(AttachSubclass(edit, SubclassId::Skin, &hook));
+    g_belowForeignHook = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignHook)));
+    EXPECT_EQ(SendMessageW(edit, WM_APP + 2, 0, 0), 11);
+    DetachSubclass(edit, SubclassId::Skin);
+    EXPECT_EQ(SendMessageW(edit, WM_APP + 2, 0, 0), 0);
+    SetWindowTextW(edit, L"still here");
+    EXPECT_EQ(test::WindowText(edit), L"still here");
+    DestroyWindow(edit);
+}
+
 TEST_F(FrameworkTest, TimerSwitchedOnTwiceKeepsOneRhythmAndStopsWhenFreed) {
     int fired = 0;
     auto* timer = new TTimer(nullptr);
