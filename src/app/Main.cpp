@@ -190,7 +190,7 @@ void TFrmKeloMain::FormCreate() {
     if (!told.empty()) win::Application().ShowException(KeloError(told), Handle());
 }
 
-// The history is a virtual list over the records in memory: rows are asked for only
+// The history is a virtual list over the stored lines: rows are read from the file only
 // when shown, so a long history opens as fast as a short one.
 void TFrmKeloMain::ShowHistory() {
     ListView1_->OnGetCell = [this](int row, int column) { return HistoryCell(row, column); };
