@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <future>
 #include <memory>
 
 #include "windows/Globals.h"
@@ -52,6 +53,13 @@ T* Need(win::TComponent& form, const char* name) {
 
 TFrmKeloMain::TFrmKeloMain(MainServices services)
     : win::TForm(nullptr), services_(std::move(services)) {
+    // The stored files are read, and a long history's lines found, while the window is
+    // built: neither needs the other until the figures are shown.
+    std::future<std::unique_ptr<UsageSession>> opening = std::async(std::launch::async, [this] {
+        return std::make_unique<UsageSession>(SessionEnvironment{services_.files, services_.codec, services_.clock,
+                                                                 services_.appDir, services_.hostName,
+                                                                 services_.ipAddress});
+    });
     tray::RegisterTrayClasses();
     skin::RegisterSkinClasses();
     menupainter::RegisterMenuPainterClasses();
@@ -79,6 +87,7 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     Need<win::TPopupMenu>(*this, "pMenuMain")->OnPopup = [this](win::TComponent*) {
         MenuAutoRun_->SetChecked(AutoRunSet());
     };
+    session_ = opening.get();
     FormCreate();
 }
 
@@ -156,9 +165,6 @@ void TFrmKeloMain::MenuTariffClick() {
 void TFrmKeloMain::MMenuDropSetupClick() { TFrmDropSetup::Open(this, services_.appDir); }
 
 void TFrmKeloMain::FormCreate() {
-    session_.emplace(SessionEnvironment{services_.files, services_.codec, services_.clock,
-                                        services_.appDir, services_.hostName,
-                                        services_.ipAddress});
     const MeterSettings& settings = session_->Settings();
     warnings_.emplace(settings.warnMinutes, settings.dayLimit, settings.monthLimit,
                       MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds());

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -106,7 +107,7 @@ private:
     void WMEndSession(bool ending);
 
     MainServices services_;
-    std::optional<UsageSession> session_;
+    std::unique_ptr<UsageSession> session_;
     win::TTimer* tmrChecker_ = nullptr;
     win::TTimer* tmrTime_ = nullptr;
     win::TLabel* lblMonthStr_ = nullptr;

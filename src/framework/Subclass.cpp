@@ -15,6 +15,7 @@ namespace {
 struct Layer {
     SubclassId id;
     SubclassHook* hook;
+    unsigned drawsNonClient = 0;  // NonClientPart
 };
 struct Chain {
     WNDPROC original = nullptr;
@@ -50,6 +51,14 @@ std::vector<Running>& RunningLayers() {
 
 LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Whether the layers paint all of a control's non-client area between them. Under Wine's
+// theme a control's own non-client paint with scroll bars takes several milliseconds.
+bool LayersPaintNonClient(const Chain& chain) {
+    unsigned parts = 0;
+    for (const Layer& layer : chain.layers) parts |= layer.drawsNonClient;
+    return parts == (kNonClientFrame | kNonClientScrollBars);
+}
+
 // Passes the message to the highest layer below `below`, or to the window's own
 // procedure when there is none.
 LRESULT CallBelow(HWND hwnd, SubclassId below, WNDPROC original, UINT msg, WPARAM wParam,
@@ -60,7 +69,10 @@ LRESULT CallBelow(HWND hwnd, SubclassId below, WNDPROC original, UINT msg, WPARA
     const Layer* next = nullptr;
     for (const Layer& layer : chain->layers)
         if (layer.id < below) next = &layer;
-    if (!next) return CallWindowProcW(original, hwnd, msg, wParam, lParam);
+    if (!next) {
+        if (msg == WM_NCPAINT && LayersPaintNonClient(*chain)) return 0;
+        return CallWindowProcW(original, hwnd, msg, wParam, lParam);
+    }
     const Layer layer = *next;  // the chain may change while the layer runs
     RunningLayers().push_back({hwnd, layer.id, original});
     struct Pop {
@@ -118,7 +130,7 @@ bool AttachSubclass(HWND hwnd, SubclassId id, SubclassHook* hook) {
     // changes its hook in place.
     auto at = std::lower_bound(chain->layers.begin(), chain->layers.end(), id,
                                [](const Layer& layer, SubclassId i) { return layer.id < i; });
-    if (at != chain->layers.end() && at->id == id) at->hook = hook;
+    if (at != chain->layers.end() && at->id == id) *at = {id, hook};
     else chain->layers.insert(at, {id, hook});
     return true;
 }
@@ -153,6 +165,12 @@ void MarkDrawnWhole(HWND hwnd, bool on) {
 bool DrawnWhole(HWND hwnd) {
     const Chain* chain = ChainOf(hwnd);
     return chain && chain->drawnWhole;
+}
+
+void MarkDrawsNonClient(HWND hwnd, SubclassId id, unsigned parts) {
+    if (Chain* chain = ChainOf(hwnd))
+        for (Layer& layer : chain->layers)
+            if (layer.id == id) layer.drawsNonClient = parts;
 }
 
 LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -36,6 +36,13 @@ void DetachSubclass(HWND hwnd, SubclassId id);
 // its painting, and the state they keep for it, to that layer.
 void MarkDrawnWhole(HWND hwnd, bool on);
 bool DrawnWhole(HWND hwnd);
+// The parts of a control's non-client area a layer paints over the control's own.
+enum NonClientPart : unsigned { kNonClientFrame = 1, kNonClientScrollBars = 2 };
+// Says which parts (0: none) the layer `id` of `hwnd` paints when the window gets
+// WM_NCPAINT. Once the layers together paint the frame and the scroll bars, the window's
+// own procedure no longer paints its non-client area only to have it painted over; every
+// layer still hears the message. A layer's mark goes with the layer.
+void MarkDrawsNonClient(HWND hwnd, SubclassId id, unsigned parts);
 // The next procedure in the chain (the one below the hook that is running).
 LRESULT CallNext(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -97,6 +97,12 @@ void TControlSubClass::OnDetached(HWND) {
 bool TControlSubClass::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     // The message may take the control and this record away (a button that frees its dialog).
     const std::weak_ptr<char> alive = life_;
+    // The flat frame painted after this message covers the control's own frame.
+    if (msg == WM_NCPAINT)
+        win::MarkDrawsNonClient(hwnd, win::SubclassId::MenuPainter,
+                                painter_->Active() && !win::DrawnWhole(hwnd) && Facts(hwnd).framedOutside
+                                    ? win::kNonClientFrame
+                                    : 0);
     result = win::CallNext(hwnd, msg, wParam, lParam);
     if (alive.expired()) return true;
     if (!painter_->Active()) {

@@ -231,6 +231,37 @@ TEST_F(FrameworkTest, ASystemWindowGetsItsProcedureBackUnlessAnotherHookWentOnTo
     DestroyWindow(edit);
 }
 
+int g_ownFramePaints = 0;
+LRESULT CALLBACK FramePaintCounter(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCPAINT) ++g_ownFramePaints;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(FrameworkTest, AControlPaintsItsOwnFrameUnlessItsLayersPaintFrameAndBarsBetweenThem) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = FramePaintCounter;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KeloFramePaintCounter";
+    RegisterClassW(&wc);
+    HWND view = CreateWindowExW(WS_EX_CLIENTEDGE, wc.lpszClassName, L"", WS_POPUP | WS_VSCROLL, 0, 0, 80, 60,
+                                nullptr, nullptr, nullptr, nullptr);
+    ValueHook painter(1), skin(2);
+    ASSERT_TRUE(AttachSubclass(view, SubclassId::MenuPainter, &painter));
+    ASSERT_TRUE(AttachSubclass(view, SubclassId::Skin, &skin));
+    auto ownPaints = [view] {
+        g_ownFramePaints = 0;
+        SendMessageW(view, WM_NCPAINT, 1, 0);
+        return g_ownFramePaints;
+    };
+    MarkDrawsNonClient(view, SubclassId::MenuPainter, kNonClientFrame);
+    EXPECT_EQ(ownPaints(), 1) << "the scroll bars are still the control's to paint";
+    MarkDrawsNonClient(view, SubclassId::Skin, kNonClientScrollBars);
+    EXPECT_EQ(ownPaints(), 0);
+    DetachSubclass(view, SubclassId::Skin);
+    EXPECT_EQ(ownPaints(), 1) << "a layer's mark goes with the layer";
+    DestroyWindow(view);
+}
+
 TEST_F(FrameworkTest, TimerSwitchedOnTwiceKeepsOneRhythmAndStopsWhenFreed) {
     int fired = 0;
     auto* timer = new TTimer(nullptr);

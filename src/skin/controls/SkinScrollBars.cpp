@@ -1,5 +1,6 @@
 #include "skin/controls/SkinScrollBars.h"
 
+#include "framework/Subclass.h"
 #include "skin/data/SkinData.h"
 #include "skin/controls/SkinScrollPaint.h"
 
@@ -92,6 +93,11 @@ void TSkinScrollBar::Draw(HDC dc, const RECT&) {
 
 bool TSkinScrollBar::BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
+        case WM_NCPAINT:
+            // The bars painted after this message cover the control's own.
+            win::MarkDrawsNonClient(hwnd_, win::SubclassId::Skin,
+                                    SkinDrawsScrollBars(Skin()) ? win::kNonClientScrollBars : 0);
+            return true;
         case WM_NCMOUSEMOVE:
             if (!OnBar(wParam)) {
                 SetHot(kHorz, BarPart::None);
