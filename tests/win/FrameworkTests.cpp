@@ -234,20 +234,15 @@ TEST_F(FrameworkTest, ASystemWindowGetsItsProcedureBackUnlessAnotherHookWentOnTo
 int g_ownFramePaints = 0;
 LRESULT CALLBACK FramePaintCounter(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCPAINT) ++g_ownFramePaints;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return CallWindowProcW(g_belowForeignHook, hwnd, msg, wParam, lParam);
 }
 
 TEST_F(FrameworkTest, AControlPaintsItsOwnFrameUnlessItsLayersPaintFrameAndBarsBetweenThem) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = FramePaintCounter;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KeloFramePaintCounter";
-    RegisterClassW(&wc);
-    HWND view = CreateWindowExW(WS_EX_CLIENTEDGE, wc.lpszClassName, L"", WS_POPUP | WS_VSCROLL, 0, 0, 80, 60,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND view = CreateWindowW(L"EDIT", L"", WS_POPUP | WS_VSCROLL, 0, 0, 80, 60, nullptr, nullptr, nullptr, nullptr);
+    g_belowForeignHook = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FramePaintCounter)));
     ValueHook painter(1), skin(2);
-    ASSERT_TRUE(AttachSubclass(view, SubclassId::MenuPainter, &painter));
-    ASSERT_TRUE(AttachSubclass(view, SubclassId::Skin, &skin));
+    ASSERT_TRUE(AttachSubclass(view, SubclassId::MenuPainter, &painter) && AttachSubclass(view, SubclassId::Skin, &skin));
     auto ownPaints = [view] {
         g_ownFramePaints = 0;
         SendMessageW(view, WM_NCPAINT, 1, 0);
