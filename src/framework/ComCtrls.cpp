@@ -128,11 +128,8 @@ void TListView::MeasureRowsBeforeShowing() {
     // frame's own painting. Painted once off screen while still hidden, it has them ready.
     if (rowsMeasured_ || itemCount_ == 0 || !HandleAllocated() || IsWindowVisible(Handle())) return;
     rowsMeasured_ = true;
-    const MemoryDC dc(nullptr, 1, 1);
-    // The rows themselves are not drawn (custom draw skips them), nor asked for.
-    measuring_ = true;
+    const MemoryDC dc(nullptr, 1, 1);  // one pixel, above the rows: none is drawn or asked for
     Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
-    measuring_ = false;
 }
 
 void TListView::RefreshRows() {
@@ -225,10 +222,6 @@ bool TListView::HandleParentNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT& res
         return true;
     case LVN_ENDLABELEDITW:
         result = !ownerData_ && reinterpret_cast<NMLVDISPINFOW*>(lParam)->item.pszText;
-        return true;
-    case NM_CUSTOMDRAW:
-        if (!measuring_ || reinterpret_cast<NMCUSTOMDRAW*>(lParam)->dwDrawStage != CDDS_PREPAINT) return false;
-        result = CDRF_SKIPDEFAULT;
         return true;
     case NM_CLICK: Click(); return true;
     case NM_DBLCLK:

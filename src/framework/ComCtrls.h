@@ -130,7 +130,6 @@ private:
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
     int itemCount_ = 0;
     bool rowsMeasured_ = false;
-    bool measuring_ = false;
     bool ownerData_ = false, gridLines_ = false, rowSelect_ = false, multiSelect_ = false;
     bool readOnly_ = false, flatScrollBars_ = false, hideSelection_ = true;
     bool columnClick_ = true, showColumnHeaders_ = true, border_ = true;
