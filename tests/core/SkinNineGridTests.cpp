@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "skin/data/NineGrid.h"
@@ -34,6 +35,28 @@ TEST(SkinNineGrid, NormalRectangleDrawsNinePiecesInOrder) {
     EXPECT_EQ(blits[5].target, (GridRect{8, 8, 58, 15}));
     EXPECT_EQ(blits[6].target, (GridRect{66, 23, 17, 8}));
     EXPECT_EQ(blits[8].target, (GridRect{8, 23, 58, 8}));
+}
+
+// Margins that differ on both axes: each piece is cut and placed by its own margins.
+TEST(SkinNineGrid, UnequalMarginsCutEveryPieceByItsOwnMargins) {
+    // A 30 x 20 frame, margins left 3, top 4, right 7, bottom 5, drawn at 50 x 40.
+    std::vector<std::pair<GridRect, GridRect>> got;
+    for (const GridBlit& b : NineGridLayout({50, 40, 30, 20, 3, 4, 7, 5, false}))
+        got.emplace_back(b.source, b.target);
+    EXPECT_EQ(got, (std::vector<std::pair<GridRect, GridRect>>{
+                       {{0, 0, 3, 4}, {0, 0, 3, 4}},          // top left
+                       {{0, 15, 3, 5}, {0, 35, 3, 5}},        // bottom left
+                       {{23, 0, 7, 4}, {43, 0, 7, 4}},        // top right
+                       {{0, 4, 3, 11}, {0, 4, 3, 31}},        // left
+                       {{3, 0, 20, 4}, {3, 0, 40, 4}},        // top
+                       {{3, 4, 20, 11}, {3, 4, 40, 31}},      // centre
+                       {{23, 15, 7, 5}, {43, 35, 7, 5}},      // bottom right
+                       {{23, 4, 7, 11}, {43, 4, 7, 31}},      // right
+                       {{3, 15, 20, 5}, {3, 35, 40, 5}}}));  // bottom
+    // A target exactly as big as its margins still fits them: all corners, nothing between.
+    using P = GridPiece;
+    EXPECT_EQ(Pieces(NineGridLayout({10, 9, 30, 20, 3, 4, 7, 5, false})),
+              (std::vector<P>{P::TopLeft, P::BottomLeft, P::TopRight, P::BottomRight}));
 }
 
 TEST(SkinNineGrid, TiledCentreStepsByTheSourcePiece) {
