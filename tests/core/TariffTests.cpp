@@ -33,6 +33,9 @@ TEST(Tariff, TimeBeyondTheIncludedHoursIsChargedInWholeUnits) {
     EXPECT_EQ(CostFen(t, included + 3601), 5240);
     // A fee without hours charges from the first second; a price alone is a tariff too.
     EXPECT_EQ(CostFen(Tariff{3000, 0, 300, 60}, 90), 3010);
+    // The last fraction of a fen rounds half up: a minute at 1.00 or at 0.30 an hour.
+    EXPECT_EQ(CostFen(Tariff{0, 0, 100, 60}, 60), 2);
+    EXPECT_EQ(CostFen(Tariff{0, 0, 30, 60}, 60), 1);
     EXPECT_TRUE((Tariff{0, 0, 1, 60}).Set());
     EXPECT_FALSE(Tariff{}.Set());
 }
@@ -43,12 +46,14 @@ TEST(Pace, ForecastFromTheEndOfThePeriodsFirstDay) {
     EXPECT_EQ(period.start, (CivilDate{2026, 11, 21}));
     EXPECT_EQ(period.next, (CivilDate{2026, 12, 21}));
     EXPECT_FALSE(PaceOf(period, {2026, 11, 21, 23, 59, 59}, 3600).forecastSeconds);
+    EXPECT_EQ(PaceOf(period, {2026, 11, 22, 0, 0, 0}, 3600).forecastSeconds, 30 * 3600);
     const Pace day3 = PaceOf(period, {2026, 11, 24, 0, 0, 0}, 10 * 3600);
     EXPECT_EQ(day3.forecastSeconds, 100 * 3600);
     EXPECT_EQ(day3.daysLeft, 27);
     EXPECT_TRUE(HeadingPastLimit(day3, 10 * 3600, 60));
     EXPECT_FALSE(HeadingPastLimit(PaceOf(period, {2026, 11, 22, 12, 0, 0}, 10 * 3600), 10 * 3600, 60));
     EXPECT_FALSE(HeadingPastLimit(day3, 61 * 3600, 60));  // already past: the alarm's turn
+    EXPECT_FALSE(HeadingPastLimit(PaceOf(period, {2026, 11, 24, 0, 0, 0}, 60 * 3600), 60 * 3600, 60));
     EXPECT_FALSE(HeadingPastLimit(day3, 10 * 3600, 0));
     EXPECT_EQ(Outlook(Tariff{5000, 60, 120, 60}, day3, 10 * 3600),
               (OutlookTexts{"本月费用 ¥50.00", "计费周期剩余 27 天", "按目前速度本月约 100 小时 / ¥98.00"}));
@@ -56,6 +61,11 @@ TEST(Pace, ForecastFromTheEndOfThePeriodsFirstDay) {
               (OutlookTexts{"", "计费周期剩余 30 天", ""}));
     // The short month of a billing day 31 ends on the next month's 31st.
     EXPECT_EQ(BillingPeriodOf({2027, 3, 1}, 31).next, (CivilDate{2027, 3, 31}));
+    // In a month of thirty days it ends on the 30th: on 04-15, fifteen days are left.
+    const BillingPeriod april = BillingPeriodOf({2027, 4, 15}, 31);
+    EXPECT_EQ(april.start, (CivilDate{2027, 3, 31}));
+    EXPECT_EQ(april.next, (CivilDate{2027, 4, 30}));
+    EXPECT_EQ(PaceOf(april, {2027, 4, 15, 12, 0, 0}, 0).daysLeft, 15);
 }
 
 }  // namespace

@@ -71,6 +71,11 @@ TEST(UsageReportDaily, RunOverMidnightIsSplitInProportionAndSumsExactly) {
     ASSERT_EQ(days.size(), 2u);
     EXPECT_EQ(days[0].seconds, 1801);
     EXPECT_EQ(days[1].seconds, 1800);
+    // Online for the whole of it: an hour each side.
+    const auto whole = DailyUsage({Span("2024-03-01 23:00:00", "2024-03-02 01:00:00", 7200)},
+                                  {2024, 3, 1}, {2024, 3, 2});
+    EXPECT_EQ(whole[0].seconds, 3600);
+    EXPECT_EQ(whole[1].seconds, 3600);
 }
 
 TEST(UsageReportDaily, RunOverTwoMidnightsFillsTheDayBetween) {
@@ -194,6 +199,12 @@ TEST(UsageReportPeriods, HistoryPeriodsRunFromTheEarliestRunToToday) {
     EXPECT_EQ(periods[3].first, (CivilDate{2024, 3, 21}));
     EXPECT_EQ(periods[3].seconds, 60);
     EXPECT_EQ(HistoryPeriods({}, {2024, 4, 2}, 21).size(), 1u);
+    // The earliest run on a period's first day: that period comes first.
+    const auto fromFirstDay =
+        HistoryPeriods({Span("2024-02-21 00:00:00", "2024-02-21 01:00:00", 60)}, {2024, 4, 2}, 21);
+    ASSERT_EQ(fromFirstDay.size(), 2u);
+    EXPECT_EQ(fromFirstDay[0].first, (CivilDate{2024, 2, 21}));
+    EXPECT_EQ(fromFirstDay[0].seconds, 60);
 }
 
 TEST(UsageReportPeriods, SummaryRowsCarryTheBilledTimeAndCostOnlyWithATariff) {
