@@ -157,7 +157,12 @@ TEST_F(UsageSessionTest, CheckpointAndExitSaveTheSameRecordOnce) {
     EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:01:01", "00:01:01"));
     EXPECT_EQ(IniValue("Date", "SumTime"), "10:1:1");
 
-    Online(*s, 29);
+    const int writes = files.writes;
+    Online(*s, 2);  // the interval starts again at each checkpoint
+    s->CheckpointIfDue();
+    EXPECT_EQ(files.writes, writes);
+
+    Online(*s, 27);
     s->SaveAtExit();
     ASSERT_EQ(HistoryLines().size(), 2u);
     EXPECT_EQ(HistoryLines()[1], RunLine("2024-03-10 12:01:30", "00:01:30"));
@@ -216,6 +221,23 @@ TEST_F(UsageSessionTest, FailedCheckpointIsToldOnceKeptAndRetried) {
     files.failAllWrites = true;
     Online(*s, 61);
     EXPECT_FALSE(s->CheckpointIfDue().has_value());  // told once a run
+}
+
+// The total went through, the history did not: the run's line is still owed, and goes in
+// at the next checkpoint though nothing new was counted.
+TEST_F(UsageSessionTest, HistoryLineThatFailedAloneIsWrittenWhileOffline) {
+    files.files[kTrv] = kOldLine + "\r\n";
+    auto s = Start();
+    files.failingPaths = {kTrv};
+    Online(*s, 61);
+    EXPECT_TRUE(s->CheckpointIfDue().has_value());
+    EXPECT_EQ(IniValue("Date", "SumTime"), "0:1:1");
+
+    files.failingPaths.clear();
+    Offline(*s, 20);
+    EXPECT_FALSE(s->CheckpointIfDue().has_value());
+    ASSERT_EQ(HistoryLines().size(), 2u);
+    EXPECT_EQ(HistoryLines()[1][2], "00:01:01");
 }
 
 TEST_F(UsageSessionTest, FailedExitSaveThrowsAndCanBeDoneAgain) {
