@@ -17,6 +17,14 @@ TEST(IniDocumentNames, SectionAndKeyMatchWithoutRegardToCase) {
     EXPECT_FALSE(doc.Read("Setup", "Setup").has_value());
 }
 
+// As the system's profile functions read a file: one pair of enclosing quotes is no part
+// of the value, and of two equal keys in a section the first counts.
+TEST(IniDocumentNames, QuotesAreDroppedAndTheFirstOfEqualKeysCounts) {
+    IniDocument doc(kCodec, "[Setup]\r\nSoundPath=\"C:\\a b.wav\"\r\nStart=5\r\nstart=9\r\n");
+    EXPECT_EQ(doc.Read("Setup", "SoundPath"), "C:\\a b.wav");
+    EXPECT_EQ(doc.Read("Setup", "Start"), "5");
+}
+
 TEST(IniDocumentNames, KeyOfOneSectionIsNotFoundInAnother) {
     IniDocument doc(kCodec, "[Setup]\r\nStart=9\r\n[Date]\r\nSumTime=1:2:3\r\n");
     EXPECT_EQ(doc.Read("Setup", "Start"), "9");
@@ -67,6 +75,10 @@ TEST(IniDocumentWrite, LastLineWithoutLineBreakStaysReadableAfterAppending) {
     EXPECT_EQ(again.Read("Setup", "Start"), "21");
     EXPECT_EQ(again.Read("Setup", "Date"), "3");
     EXPECT_EQ(again.Read("DropForm", "FormColor"), "0");
+    // A last line ended by a bare carriage return gets a whole line end first.
+    IniDocument cr(kCodec, "[Setup]\r\nStart=21\r");
+    cr.Write("Setup", "Date", "3");
+    EXPECT_EQ(cr.Bytes(), "[Setup]\r\nStart=21\r\nDate=3\r\n");
 }
 
 TEST(IniDocumentEncoding, ChineseTextIsStoredAsGbkAndReadBack) {

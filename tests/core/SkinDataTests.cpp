@@ -58,7 +58,7 @@ TEST(SkinFrameCounts, CheckAndRadioImages) {
 
 TEST(SkinIni, ProfileRules) {
     const SkinIniFile ini("junk=1\r\n[Personality]\r\n LeftFrame = 2 \r\n;Left=x\r\nText=\"a b\"\r\n"
-                          "Hex=$1F\r\nHex2=0x10\r\nBad=12abc\r\n[personality]\r\nLeftFrame=9\r\n[Other");
+                          "Hex=$1F\r\nHex2=0x10\r\nBad=12abc\r\n[personality]\r\nLeftFrame=9\r\nLater=8\r\n[Other");
     EXPECT_EQ(ini.ReadInteger("PERSONALITY", "leftframe", 0), 2);
     EXPECT_EQ(ini.ReadString("Personality", "Left", "none"), "none");
     EXPECT_EQ(ini.ReadString("Personality", "Text"), "a b");
@@ -66,6 +66,7 @@ TEST(SkinIni, ProfileRules) {
     EXPECT_EQ(ini.ReadInteger("Personality", "Hex2", 0), 16);
     EXPECT_EQ(ini.ReadInteger("Personality", "Bad", -4), -4);
     EXPECT_EQ(ini.ReadInteger("Personality", "Missing", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("Personality", "Later", 5), 5);  // only the first section counts
     EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Personality", "personality", "Other"}));
 }
 

@@ -51,6 +51,13 @@ TEST(HistoryFile, LinesEndingInBareLineFeedsAreRead) {
     history.Load(kLine1 + "\n" + kLine1 + "\n");
     ASSERT_EQ(history.Size(), 2u);
     EXPECT_EQ(history.At(1).fields.back(), "10.0.0.2");
+    // A line feed is never part of a GBK character: after a lead byte it ends the line.
+    const std::string cut = kLine1 + "\xCD\n" + kLine1 + "\n";
+    history.Load(cut);
+    ASSERT_EQ(history.Size(), 2u);
+    EXPECT_EQ(history.At(0).fields.back(), "10.0.0.2\xCD");
+    EXPECT_EQ(history.At(1).fields[0], "2024-03-01 10:00:00");
+    EXPECT_EQ(history.Serialize(cut), kLine1 + "\xCD\r\n" + kLine1 + "\r\n");
 }
 
 TEST(HistoryFile, WrittenBackWithCrLfAndSixFieldsPerLine) {
