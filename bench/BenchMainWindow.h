@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 #include "app/Platform.h"
 #include "framework/WinFileStore.h"
 

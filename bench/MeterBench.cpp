@@ -27,7 +27,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 #include "core/UsageHistory.h"
 #include "BenchSupport.h"
 #include "app/Platform.h"

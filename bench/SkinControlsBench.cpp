@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 #include "app/Platform.h"
 #include "framework/Subclass.h"
 #include "framework/WinFileStore.h"

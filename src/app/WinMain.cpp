@@ -3,9 +3,6 @@
 #include <memory>
 
 #include "app/DataFolder.h"
-#include "windows/Globals.h"
-#include "windows/KeloStringRes.h"
-#include "app/Main.h"
 #include "app/Platform.h"
 #include "framework/Application.h"
 #include "framework/Handle.h"
@@ -13,7 +10,10 @@
 #include "framework/WinText.h"
 #include "skin/SkinManager.h"
 #include "windows/DropFrm.h"
-#include "windows/Unit1.h"
+#include "windows/Globals.h"
+#include "windows/KeloStringRes.h"
+#include "windows/MainFrm.h"
+#include "windows/NoticeFrm.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace kelo;
@@ -38,7 +38,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             app::ChooseDataFolder(programDir, app::UserAppDataDir(), app::FolderWritable(programDir));
         app::TFrmKeloMain main(app::MainServices{files, codec, clock, &app::IsOnline, data.path,
                                                  app::GetLocalHostName(), app::GetLocalIP(),
-                                                 data.firstUse});
+                                                 data.firstUse, &app::AutoRunSet, &app::SetAutoRun,
+                                                 app::SystemHasLayeredWindows()});
         application.SetMainForm(&main);
         app::FrmKeloMain = &main;
         std::unique_ptr<app::TFrmDrop> drop(app::TFrmDrop::Create(nullptr, main.MiniWindowContext()));

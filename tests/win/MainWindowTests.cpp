@@ -4,15 +4,16 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "windows/Globals.h"
-#include "app/Main.h"
+#include "app/Platform.h"
 #include "core/UsageHistory.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
+#include "framework/WinFileStore.h"
 #include "skin/SkinSource.h"
 #include "tray/TrayIcon.h"
-#include "windows/Unit1.h"
-#include "framework/WinFileStore.h"
+#include "windows/Globals.h"
+#include "windows/MainFrm.h"
+#include "windows/NoticeFrm.h"
 
 using namespace kelo;
 
@@ -49,7 +50,7 @@ protected:
     app::TFrmKeloMain& Start() {
         main_ = std::make_unique<app::TFrmKeloMain>(app::MainServices{
             files_, codec_, clock_, [this] { return online_; }, dir_.Path(), "kelo-host",
-            "198.51.100.2"});
+            "198.51.100.2", false, &app::AutoRunSet, &app::SetAutoRun});
         return *main_;
     }
     void Check() { main_->Find<win::TTimer>("tmrChecker")->Fire(); }

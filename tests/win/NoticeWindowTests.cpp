@@ -8,7 +8,7 @@
 #include "windows/KeloStringRes.h"
 #include "framework/Application.h"
 #include "framework/WebBrowser.h"
-#include "windows/Unit1.h"
+#include "windows/NoticeFrm.h"
 
 using namespace kelo;
 

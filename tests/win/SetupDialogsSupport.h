@@ -10,7 +10,7 @@
 
 #include "TestSupport.h"
 #include "windows/Globals.h"
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinFileStore.h"

@@ -11,7 +11,7 @@
 #include "SetupDialogsSupport.h"
 #include "TestSupport.h"
 #include "windows/Globals.h"
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 #include "framework/Application.h"
 #include "framework/WinFileStore.h"
 #include "windows/DropSetupFrm.h"

@@ -16,7 +16,7 @@
 #include "SkinTestSupport.h"
 #include "TestSupport.h"
 #include "windows/Globals.h"
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 #include "framework/Application.h"
 #include "framework/Handle.h"
 #include "framework/StdCtrls.h"

@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "windows/MainFrm.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -6,9 +6,7 @@
 #include <future>
 #include <memory>
 
-#include "windows/Globals.h"
-#include "windows/KeloStringRes.h"
-#include "app/Platform.h"
+#include "core/Clock.h"
 #include "core/Errors.h"
 #include "core/MonthTotal.h"
 #include "framework/Application.h"
@@ -18,10 +16,12 @@
 #include "skin/SkinSource.h"
 #include "tray/TrayIcon.h"
 #include "windows/DropSetupFrm.h"
+#include "windows/Globals.h"
+#include "windows/KeloStringRes.h"
+#include "windows/NoticeFrm.h"
 #include "windows/ReportFrm.h"
 #include "windows/SetupFrm.h"
 #include "windows/TariffFrm.h"
-#include "windows/Unit1.h"
 
 namespace kelo::app {
 
@@ -85,7 +85,7 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     TrayIcon1_ = Need<tray::TTrayIcon>(*this, "TrayIcon1");
     // The start-with-Windows mark shows what the registry holds each time the menu opens.
     Need<win::TPopupMenu>(*this, "pMenuMain")->OnPopup = [this](win::TComponent*) {
-        MenuAutoRun_->SetChecked(AutoRunSet());
+        MenuAutoRun_->SetChecked(services_.autoRunSet());
     };
     session_ = opening.get();
     FormCreate();
@@ -138,8 +138,8 @@ void TFrmKeloMain::MenuWarnClick() {
 }
 
 void TFrmKeloMain::MenuAutoRunClick() {
-    SetAutoRun(!AutoRunSet());
-    MenuAutoRun_->SetChecked(AutoRunSet());
+    services_.setAutoRun(!services_.autoRunSet());
+    MenuAutoRun_->SetChecked(services_.autoRunSet());
 }
 
 void TFrmKeloMain::RaiseWarnings(const std::vector<Warning>& warnings) {
@@ -178,8 +178,7 @@ void TFrmKeloMain::FormCreate() {
     UpdateInfoStrip();
     lblStartStr_->SetCaption(win::Widen(res::kStartLabel) +
                              DefaultDateTimeText(session_->CountStart()));
-    // Translucency needs layered windows, which Windows 95, 98 and Me do not have.
-    if (!SystemHasLayeredWindows()) {
+    if (!services_.layeredWindows) {
         MenuFrmTrans_->SetEnabled(false);
         MenuFrmTrans_->SetChecked(false);
     }

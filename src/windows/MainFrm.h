@@ -38,6 +38,12 @@ struct MainServices {
     // The files have just moved into appDir because the program's own folder cannot be
     // written: the user is told once where they are.
     bool dataFolderMoved = false;
+    // Start with Windows: whether the user's Run value names the program, and setting or
+    // removing it at the user's choice.
+    std::function<bool()> autoRunSet = [] { return false; };
+    std::function<void(bool)> setAutoRun = [](bool) {};
+    // Translucency needs layered windows, which Windows 95, 98 and Me do not have.
+    bool layeredWindows = true;
 };
 
 // The main window: the information strip with the month total, the run's online time

@@ -1,4 +1,4 @@
-#include "windows/Unit1.h"
+#include "windows/NoticeFrm.h"
 
 #include <algorithm>
 #include <string>
@@ -31,7 +31,7 @@ bool HasAllGlyphs(HDC dc, const win::TFont& font, const std::wstring& text) {
 }  // namespace
 
 TForm1::TForm1(win::TComponent* owner) : win::TForm(owner) {
-    LoadFromResource(L"UNIT1");
+    LoadFromResource(L"NOTICEFRM");
     browser_ = Find<win::TWebBrowser>("WebBrowser1");
     if (!browser_) throw KeloError("notice window: no WebBrowser1");
     browser_->OnNoPage = [this](win::TComponent*) { Invalidate(); };
