@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "core/Connection.h"
+#include "core/IniDocument.h"
+
+namespace kelo {
+namespace {
+
+const test::IconvTextCodec kCodec;
+
+// The system as a list of connections; a phone-book entry that is up is dialled.
+class FakeTable : public ConnectionTable {
+public:
+    bool any = false;
+    bool failing = false;
+    std::vector<NetConnection> all;
+
+    bool AnyConnected() override {
+        Answer();
+        return any;
+    }
+    std::vector<NetConnection> List() override {
+        Answer();
+        return all;
+    }
+    std::vector<NetConnection> DialUpLinks() override {
+        Answer();
+        std::vector<NetConnection> links;
+        for (const NetConnection& c : all)
+            if (c.source == ConnectionSource::PhoneBook ? c.up : c.type == LinkType::Ppp) links.push_back(c);
+        return links;
+    }
+    std::optional<NetConnection> Adapter(const std::string& id) override {
+        return Find([&](const NetConnection& c) { return c.source == ConnectionSource::Adapter && c.id == id; });
+    }
+    std::optional<NetConnection> PhoneBookConnection(const std::string& name) override {
+        return Find([&](const NetConnection& c) { return c.source == ConnectionSource::PhoneBook && c.up && c.name == name; });
+    }
+
+private:
+    void Answer() const {
+        if (failing) throw KeloError("无法查询网络连接（错误 5）");
+    }
+    template <class Match>
+    std::optional<NetConnection> Find(Match match) {
+        Answer();
+        for (const NetConnection& c : all)
+            if (match(c)) return c;
+        return std::nullopt;
+    }
+};
+
+NetConnection Entry(const char* name, LinkType type, bool dialled, const char* ip = "10.64.3.9") {
+    return {ConnectionSource::PhoneBook, name, "", type, dialled, {ip}};
+}
+NetConnection Adapter(const char* name, const char* id, LinkType type, bool up, std::vector<std::string> ips) {
+    return {ConnectionSource::Adapter, name, id, type, up, std::move(ips)};
+}
+
+TEST(ConnectionChoice, AnAbsentOrBadKindCountsAnyConnectionAndAChoiceReadsBack) {
+    EXPECT_EQ(ReadConnectionChoice(IniDocument(kCodec)), ConnectionChoice{});
+    for (const char* bad : {"x", "3", "-1", ""}) {
+        const IniDocument doc(kCodec, std::string("[Connection]\r\nKind=") + bad + "\r\nName=a\r\n");
+        EXPECT_EQ(ReadConnectionChoice(doc).kind, ConnectionKind::Any) << bad;
+    }
+    // A named connection that names nothing.
+    EXPECT_EQ(ReadConnectionChoice(IniDocument(kCodec, "[Connection]\r\nKind=2\r\n")).kind, ConnectionKind::Any);
+
+    IniDocument doc(kCodec);
+    const ConnectionChoice named{ConnectionKind::Named, "宽带连接", "{4D36E972-E325-11CE-BFC1-08002BE10318}"};
+    WriteConnectionChoice(doc, named);
+    EXPECT_NE(doc.Bytes().find(kCodec.FromUtf8("Name=宽带连接")), std::string::npos);
+    EXPECT_EQ(ReadConnectionChoice(IniDocument(kCodec, doc.Bytes())), named);
+}
+
+TEST(ConnectionMonitor, AnyConnectionIsWhatTheSystemSays) {
+    FakeTable table;
+    table.all = {Adapter("以太网", "{A}", LinkType::Lan, true, {"192.168.1.5"})};
+    ConnectionMonitor monitor(table, {});
+    EXPECT_FALSE(monitor.Check().online);
+    table.any = true;
+    EXPECT_TRUE(monitor.Check().online);
+}
+
+// Dial-up, ISDN, PPPoE and mobile broadband count; a LAN, Wi-Fi or VPN never does.
+TEST(ConnectionMonitor, DialUpCountsOnlyAConnectedPppLink) {
+    FakeTable table;
+    table.any = true;
+    table.all = {Adapter("WLAN", "{W}", LinkType::Lan, true, {"192.168.1.5"}), Entry("公司VPN", LinkType::Vpn, true),
+                 Entry("宽带连接", LinkType::Ppp, false),
+                 Adapter("手机网络", "{M}", LinkType::Ppp, true, {"169.254.7.1"})};
+    ConnectionMonitor monitor(table, {ConnectionKind::DialUp, "", ""});
+    EXPECT_FALSE(monitor.Check().online);
+
+    table.all[3].ipv4.push_back("100.72.0.9");
+    const ConnectionState mobile = monitor.Check();
+    EXPECT_TRUE(mobile.online);
+    EXPECT_EQ(mobile.name, "手机网络");
+    EXPECT_EQ(mobile.ipv4, "100.72.0.9");
+
+    table.all[3].up = false;
+    table.all[2].up = true;
+    const ConnectionState pppoe = monitor.Check();
+    EXPECT_EQ(pppoe.name, "宽带连接");
+    EXPECT_EQ(pppoe.ipv4, "10.64.3.9");
+    EXPECT_EQ(monitor.RunAddress(), "100.72.0.9");  // the first one seen in the run
+}
+
+TEST(ConnectionMonitor, ANamedAdapterIsFoundByItsIdAndAPhoneBookEntryByItsName) {
+    FakeTable table;
+    table.any = true;
+    table.all = {Adapter("改过名的网卡", "{M}", LinkType::Lan, true, {"169.254.7.1"}),
+                 Entry("宽带连接", LinkType::Ppp, false)};
+    ConnectionMonitor adapter(table, {ConnectionKind::Named, "手机网络", "{M}"});
+    EXPECT_FALSE(adapter.Check().online);  // up, but with a link-local address only
+    table.all[0].ipv4 = {"100.72.0.9"};
+    EXPECT_EQ(adapter.Check().name, "改过名的网卡");
+    EXPECT_TRUE(adapter.Check().online);
+
+    ConnectionMonitor entry(table, {ConnectionKind::Named, "宽带连接", ""});
+    EXPECT_FALSE(entry.Check().online);
+    table.all[1].up = true;
+    EXPECT_TRUE(entry.Check().online);
+
+    table.all.clear();  // gone: offline, still under its name
+    const ConnectionState gone = adapter.Check();
+    EXPECT_FALSE(gone.online);
+    EXPECT_EQ(gone.name, "手机网络");
+}
+
+TEST(ConnectionMonitor, AFailingQueryCountsOfflineAndIsToldOnceARun) {
+    FakeTable table;
+    table.any = true;
+    ConnectionMonitor monitor(table, {});
+    table.failing = true;
+    EXPECT_FALSE(monitor.Check().online);
+    const auto told = monitor.TakeFailureToTell();
+    ASSERT_TRUE(told);
+    EXPECT_NE(told->find("错误 5"), std::string::npos);
+    monitor.Check();
+    EXPECT_FALSE(monitor.TakeFailureToTell());
+    table.failing = false;
+    EXPECT_TRUE(monitor.Check().online);
+}
+
+TEST(ConnectionList, ShowsEachStateAndTheChosenOneThatNoLongerExists) {
+    const std::vector<NetConnection> all = {Entry("宽带连接", LinkType::Ppp, false),
+                                            Adapter("以太网", "{E}", LinkType::Lan, true, {"192.168.1.5"})};
+    const ConnectionList present = ConnectionListFor(all, {ConnectionKind::Named, "本地连接", "{e}"});
+    EXPECT_EQ(present.labels, (std::vector<std::string>{"宽带连接（未连接）", "以太网（已连接）"}));
+    EXPECT_EQ(present.chosen, 1u);
+
+    const ConnectionList missing = ConnectionListFor(all, {ConnectionKind::Named, "手机网络", "{M}"});
+    ASSERT_EQ(missing.labels.size(), 3u);
+    EXPECT_EQ(missing.labels[2], "手机网络（不存在）");
+    EXPECT_EQ(missing.chosen, 2u);
+    EXPECT_EQ(ConnectionListFor(all, {}).labels.size(), 2u);
+    EXPECT_EQ(CountedConnectionText({}, true), "计费连接：任何连接");
+    EXPECT_EQ(CountedConnectionText({ConnectionKind::Named, "宽带连接", ""}, false), "计费连接：宽带连接（未连接）");
+}
+
+}  // namespace
+}  // namespace kelo
