@@ -86,9 +86,9 @@ ConnectionRecord::ConnectionRecord(FileStore& files, const TextCodec& codec, Clo
     Load(true);
 }
 
-// Reads the file through to find its last line. One that cannot be read now (another
-// program holds it) is never written over: every save tries again first.
-bool ConnectionRecord::Load(bool patiently) {
+// Reads the file through to find its last line. When it cannot be read now (another
+// program holds it) its end stays unknown, and the first save reads it whole.
+void ConnectionRecord::Load(bool patiently) {
     std::string window, part;
     uint64_t windowOffset = 0;
     try {
@@ -101,7 +101,7 @@ bool ConnectionRecord::Load(bool patiently) {
             if (part.size() < kPartBytes) break;
         }
     } catch (const KeloError&) {
-        return false;
+        return;
     }
     size_t end = window.size();
     while (end > 0 && (window[end - 1] == '\n' || window[end - 1] == '\r')) --end;
@@ -111,17 +111,15 @@ bool ConnectionRecord::Load(bool patiently) {
         const size_t keep = std::min(window.size(), kEndBytes);
         tail_ = {true, windowOffset + window.size() - keep, window.substr(window.size() - keep), false};
     } else {
-        const size_t start = end == 0 ? 0 : (lf == std::string::npos ? 0 : lf + 1);
+        const size_t start = end == 0 || lf == std::string::npos ? 0 : lf + 1;
         tail_ = {true, windowOffset + start, window.substr(start), false};
     }
-    loaded_ = true;
-    return true;
 }
 
 // A restart soon after the last line ended, on the same connection at the same address,
 // is the same connection: the line goes on counting.
 bool ConnectionRecord::Continue(const ConnectionState& state, const LocalDateTime& now) {
-    if (!loaded_ || tail_.ours) return false;
+    if (!tail_.known || tail_.ours) return false;
     const std::string_view bytes = tail_.bytes;
     const auto last = ParseConnectionLine(bytes.substr(0, std::min(bytes.find('\n'), bytes.size())), codec_);
     if (!last || last->name != state.name || last->ipv4 != state.ipv4) return false;
@@ -180,8 +178,6 @@ std::string ConnectionRecord::Unsettled() const {
 
 std::optional<std::string> ConnectionRecord::Save() {
     try {
-        if (!loaded_ && !Load(false))
-            throw KeloError("无法读取文件 \"" + path_ + "\"，不能在其中添加上网明细。");
         Refresh();
         const std::string fresh = Unsettled();
         if (fresh != (tail_.ours ? tail_.bytes : std::string())) Write(fresh);

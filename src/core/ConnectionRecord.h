@@ -77,7 +77,7 @@ private:
         std::string bytes;  // what the file holds from `offset` to its end
         bool ours = false;  // the run's unsettled lines, or the file's last line as found
     };
-    bool Load(bool patiently);
+    void Load(bool patiently);
     void Refresh();
     bool Continue(const ConnectionState& state, const LocalDateTime& now);
     std::string Unsettled() const;
@@ -89,7 +89,6 @@ private:
     Clock& clock_;
     std::string path_;
     int32_t unitSeconds_;
-    bool loaded_ = false;
     bool observed_ = false;
     Tail tail_;
     std::vector<ConnectionSpan> spans_;
