@@ -6,8 +6,6 @@ namespace kelo {
 
 namespace {
 
-constexpr int64_t kMaxBilledSeconds = int64_t{1'000'000} * 3600;
-
 int64_t Bounded(int64_t seconds) { return std::clamp<int64_t>(seconds, 0, kMaxBilledSeconds); }
 
 }  // namespace
@@ -15,16 +13,6 @@ int64_t Bounded(int64_t seconds) { return std::clamp<int64_t>(seconds, 0, kMaxBi
 int32_t ConnectionUnit(const Tariff& tariff) {
     if (!tariff.Set()) return 1;
     return IsTariffUnit(tariff.unitSeconds) ? tariff.unitSeconds : kDefaultTariffUnit;
-}
-
-int64_t PeriodBilledSeconds(const std::vector<ConnectionSpan>& spans, const BillingPeriod& period) {
-    const int64_t first = DaysFromCivil(period.start), next = DaysFromCivil(period.next);
-    int64_t sum = 0;
-    for (const ConnectionSpan& span : spans) {
-        const int64_t day = DaysFromCivil(span.start.Date());
-        if (day >= first && day < next) sum = Bounded(sum + Bounded(span.billedSeconds));
-    }
-    return sum;
 }
 
 int64_t ConnectionBillFen(const Tariff& tariff, int64_t billedSeconds) {

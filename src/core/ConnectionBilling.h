@@ -11,10 +11,6 @@ namespace kelo {
 // billed time is then the online time).
 int32_t ConnectionUnit(const Tariff& tariff);
 
-// The billed seconds of the connections that began in `period`, summed. The sum stops
-// at a million hours, far beyond any bill, so nothing built on it can overflow.
-int64_t PeriodBilledSeconds(const std::vector<ConnectionSpan>& spans, const BillingPeriod& period);
-
 // A period's bill when its connections were billed this much in all: the fee, and the
 // billed time beyond the included hours at the hourly price, the last fraction of a fen
 // rounded half up.

@@ -1,6 +1,7 @@
 #include "core/ConnectionRecord.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "core/Clock.h"
@@ -13,12 +14,12 @@ namespace kelo {
 
 namespace {
 
-// The file is read through at start in parts of this size, and of its end only this much
-// is kept: enough for any line the program writes.
+// The file is read through at start in parts of this size.
 constexpr size_t kPartBytes = size_t{1} << 20;
-constexpr size_t kWindowBytes = 8192;
-// What is kept of a file whose last line is longer than the window: enough to recognise
-// its end when the run's lines go after it.
+// No line the program writes is longer. Of a longer one (or of a long run of empty lines
+// at the end) only the last bytes are kept: enough to recognise the file's end when the
+// run's lines go after it.
+constexpr size_t kMaxLineBytes = 4096;
 constexpr size_t kEndBytes = 64;
 // Twelve digits of seconds are thirty thousand years: no sum of lines can overflow.
 constexpr size_t kMaxSecondDigits = 12;
@@ -43,7 +44,76 @@ int64_t ClockSeconds(const LocalDateTime& t) {
     return DaysFromCivil(t.Date()) * 86400 + int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 + t.second;
 }
 
+int64_t AddBilled(int64_t sum, int64_t billed) { return std::clamp<int64_t>(sum + billed, 0, kMaxBilledSeconds); }
+
+// What the period's bill needs of a line, read without taking the line apart: the day it
+// began and its billed seconds.
+std::optional<std::pair<int64_t, int64_t>> DayAndBilled(std::string_view line) {
+    size_t bels[4];
+    size_t at = 0;
+    for (size_t& bel : bels) {
+        bel = line.find('\x07', at);
+        if (bel == std::string_view::npos) return std::nullopt;
+        at = bel + 1;
+    }
+    const auto start = ParseDateTime(line.substr(0, bels[0]));
+    const auto billed = ParseSeconds(line.substr(bels[2] + 1, bels[3] - bels[2] - 1));
+    if (!start || !billed) return std::nullopt;
+    return std::pair{DaysFromCivil(start->Date()), *billed};
+}
+
+void KeepEnd(std::string& bytes) {
+    if (bytes.size() > kMaxLineBytes) bytes.erase(0, bytes.size() - kEndBytes);
+}
+
 }  // namespace
+
+// Goes through the file's lines as its parts come: sums each day's billed seconds, and
+// keeps the last line with the empty lines after it, which end the file.
+class ConnectionRecord::Scanner {
+public:
+    explicit Scanner(std::map<int64_t, int64_t>& billedByDay) : billedByDay_(billedByDay) {}
+
+    void Add(std::string_view part) {
+        for (size_t at = 0; at < part.size();) {
+            const size_t lf = part.find('\n', at);
+            const size_t end = lf == std::string_view::npos ? part.size() : lf + 1;
+            offset_ += end - at;
+            line_ += part.substr(at, end - at);
+            if (line_.size() > kMaxLineBytes) whole_ = false;
+            KeepEnd(line_);
+            if (lf != std::string_view::npos) EndLine();
+            at = end;
+        }
+    }
+    // The file's end: `tail` is what it holds from its last line on.
+    void Finish(Tail& tail) {
+        if (!line_.empty()) EndLine();
+        tail = {true, offset_ - end_.size(), std::move(end_), false};
+    }
+
+private:
+    void EndLine() {
+        if (line_.find_first_not_of("\r\n") == std::string::npos) {
+            end_ += line_;
+            KeepEnd(end_);
+        } else {
+            if (const auto line = whole_ ? DayAndBilled(line_) : std::nullopt) {
+                int64_t& day = billedByDay_[line->first];
+                day = AddBilled(day, line->second);
+            }
+            end_.swap(line_);
+        }
+        line_.clear();
+        whole_ = true;
+    }
+
+    std::map<int64_t, int64_t>& billedByDay_;
+    uint64_t offset_ = 0;
+    std::string line_;  // the line being read, from its start (or its last bytes when too long)
+    bool whole_ = true;
+    std::string end_;
+};
 
 std::string JoinConnectionLine(const ConnectionSpan& span, const TextCodec& codec) {
     return JoinHistoryLine({{FormatDateTime(span.start), FormatDateTime(span.end), std::to_string(span.onlineSeconds),
@@ -74,6 +144,16 @@ std::vector<ConnectionSpan> ParseConnectionRecord(std::string_view bytes, const 
     return spans;
 }
 
+int64_t PeriodBilledSeconds(const std::vector<ConnectionSpan>& spans, const BillingPeriod& period) {
+    const int64_t first = DaysFromCivil(period.start), next = DaysFromCivil(period.next);
+    int64_t sum = 0;
+    for (const ConnectionSpan& span : spans) {
+        const int64_t day = DaysFromCivil(span.start.Date());
+        if (day >= first && day < next) sum = AddBilled(sum, span.billedSeconds);
+    }
+    return sum;
+}
+
 int64_t RoundUpToUnit(int64_t seconds, int32_t unitSeconds) {
     if (unitSeconds < 2 || seconds <= 0) return std::max<int64_t>(seconds, 0);
     return (seconds + unitSeconds - 1) / unitSeconds * unitSeconds;
@@ -86,34 +166,24 @@ ConnectionRecord::ConnectionRecord(FileStore& files, const TextCodec& codec, Clo
     Load(true);
 }
 
-// Reads the file through to find its last line. When it cannot be read now (another
-// program holds it) its end stays unknown, and the first save reads it whole.
+// Reads the file through to find its last line and each day's billed seconds. When it
+// cannot be read now (another program holds it) its end stays unknown, and the first
+// save reads it whole.
 void ConnectionRecord::Load(bool patiently) {
-    std::string window, part;
-    uint64_t windowOffset = 0;
+    std::map<int64_t, int64_t> billedByDay;
+    Scanner scanner(billedByDay);
+    std::string part;
     try {
         for (uint64_t offset = 0;; offset += part.size()) {
             files_.ReadPart(path_, offset, kPartBytes, part, std::exchange(patiently, false));
-            window += part;
-            const size_t drop = window.size() > kWindowBytes ? window.size() - kWindowBytes : 0;
-            window.erase(0, drop);
-            windowOffset += drop;
+            scanner.Add(part);
             if (part.size() < kPartBytes) break;
         }
     } catch (const KeloError&) {
         return;
     }
-    size_t end = window.size();
-    while (end > 0 && (window[end - 1] == '\n' || window[end - 1] == '\r')) --end;
-    const size_t lf = end == 0 ? std::string::npos : window.rfind('\n', end - 1);
-    if (end > 0 && lf == std::string::npos && windowOffset > 0) {
-        // A last line longer than any the program writes continues nothing.
-        const size_t keep = std::min(window.size(), kEndBytes);
-        tail_ = {true, windowOffset + window.size() - keep, window.substr(window.size() - keep), false};
-    } else {
-        const size_t start = end == 0 || lf == std::string::npos ? 0 : lf + 1;
-        tail_ = {true, windowOffset + start, window.substr(start), false};
-    }
+    scanner.Finish(tail_);
+    storedBilledByDay_ = std::move(billedByDay);
 }
 
 // A restart soon after the last line ended, on the same connection at the same address,
@@ -126,6 +196,7 @@ bool ConnectionRecord::Continue(const ConnectionState& state, const LocalDateTim
     const int64_t gap = ClockSeconds(now) - ClockSeconds(last->end);
     if (gap < 0 || gap > kContinuationSeconds) return false;
     spans_.push_back(*last);
+    storedBilledByDay_[DaysFromCivil(last->start.Date())] -= last->billedSeconds;
     openBaseSeconds_ = last->onlineSeconds;
     tail_.ours = true;
     return true;
@@ -174,6 +245,14 @@ std::string ConnectionRecord::Unsettled() const {
     for (size_t i = settled_; i < spans_.size(); ++i)
         if (spans_[i].onlineSeconds > 0) bytes += JoinConnectionLine(spans_[i], codec_) + "\r\n";
     return bytes;
+}
+
+int64_t ConnectionRecord::BilledSecondsIn(const BillingPeriod& period) const {
+    int64_t sum = PeriodBilledSeconds(spans_, period);
+    const auto next = storedBilledByDay_.lower_bound(DaysFromCivil(period.next));
+    for (auto day = storedBilledByDay_.lower_bound(DaysFromCivil(period.start)); day != next; ++day)
+        sum = AddBilled(sum, day->second);
+    return sum;
 }
 
 std::optional<std::string> ConnectionRecord::Save() {

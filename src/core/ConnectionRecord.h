@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,6 +8,7 @@
 
 #include "core/Connection.h"
 #include "core/DateTime.h"
+#include "core/Tariff.h"
 
 namespace kelo {
 
@@ -40,6 +42,13 @@ std::optional<ConnectionSpan> ParseConnectionLine(std::string_view line, const T
 // Every line of a record's bytes that reads, in file order.
 std::vector<ConnectionSpan> ParseConnectionRecord(std::string_view bytes, const TextCodec& codec);
 
+// Sums of billed seconds stop at a million hours, far beyond any bill, so nothing built on
+// them can overflow.
+inline constexpr int64_t kMaxBilledSeconds = int64_t{1'000'000} * 3600;
+
+// The billed seconds of the connections that began in `period`, summed.
+int64_t PeriodBilledSeconds(const std::vector<ConnectionSpan>& spans, const BillingPeriod& period);
+
 // `seconds` rounded up to whole units; a unit below 2 leaves it as it is.
 int64_t RoundUpToUnit(int64_t seconds, int32_t unitSeconds);
 
@@ -69,8 +78,12 @@ public:
     // The run's connections up to the last check, the one in progress last.
     const std::vector<ConnectionSpan>& Spans() const { return spans_; }
     bool InProgress() const { return open_; }
+    // The billed seconds of the connections that began in `period`: the file's lines as
+    // found at start and the run's connections, the one in progress rounded up so far.
+    int64_t BilledSecondsIn(const BillingPeriod& period) const;
 
 private:
+    class Scanner;
     struct Tail {
         bool known = false;
         uint64_t offset = 0;
@@ -97,6 +110,9 @@ private:
     int64_t openSinceMs_ = 0;     // monotonic time the span in progress was last counted from
     int64_t openBaseSeconds_ = 0; // its online seconds before that
     bool failureTold_ = false;
+    // The file's lines as found at start: billed seconds by the day they began (days since
+    // 1970), less the line the run continues.
+    std::map<int64_t, int64_t> storedBilledByDay_;
 };
 
 }  // namespace kelo

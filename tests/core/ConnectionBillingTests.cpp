@@ -36,13 +36,5 @@ TEST(ConnectionBilling, IncludedHoursAreUsedUpFirstAndTheRowsAddUpToTheBill) {
     EXPECT_EQ(ConnectionBillFen(dear, std::numeric_limits<int64_t>::max()), 999'999'999'999 * 1'000'000);
 }
 
-TEST(ConnectionBilling, APeriodSumsTheConnectionsThatBeganInIt) {
-    const BillingPeriod period{{2024, 2, 21}, {2024, 3, 21}};
-    const auto at = [](int month, int day, int hour) {
-        return ConnectionSpan{{2024, month, day, hour, 0, 0}, {2024, 3, 21, 1, 0, 0}, 1, 60, "", ""};
-    };
-    EXPECT_EQ(PeriodBilledSeconds({at(2, 20, 23), at(2, 21, 0), at(3, 20, 23), at(3, 21, 0)}, period), 120);
-}
-
 }  // namespace
 }  // namespace kelo

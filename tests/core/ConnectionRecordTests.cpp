@@ -71,27 +71,32 @@ TEST_F(ConnectionRecordTest, ACheckpointWritesOnlyTheLineInProgress) {
     EXPECT_EQ(lines[501].onlineSeconds, 30);
 }
 
-// A restart of the program is no new connection for the provider.
+// A restart of the program is no new connection for the provider, and the period's billed
+// time counts the continued line once.
 TEST_F(ConnectionRecordTest, ARestartOnTheSameConnectionWithinTwoMinutesContinuesItsLine) {
     struct Case {
         int endedSecondsAgo;
         const char* ip;
         size_t lines;
     };
-    for (const Case c : {Case{120, "10.64.3.9", 1}, Case{121, "10.64.3.9", 2}, Case{60, "10.64.3.10", 2}}) {
+    const std::string earlier = Line({{2024, 2, 20, 8, 0, 0}, {2024, 2, 20, 9, 0, 0}, 3600, 3600, "拨号", ""}) +
+                                Line({{2024, 3, 1, 8, 0, 0}, {2024, 3, 1, 9, 0, 0}, 3600, 3600, "拨号", ""});
+    for (const Case c : {Case{120, "10.64.3.9", 3}, Case{121, "10.64.3.9", 4}, Case{60, "10.64.3.10", 4}}) {
         clock.SetLocal({2024, 3, 10, 12, 0, 0});
         clock.ShiftWall(c.endedSecondsAgo);
-        files.files[kDtl] = Line({{2024, 3, 10, 11, 0, 0}, {2024, 3, 10, 12, 0, 0}, 3500, 3600, "宽带连接", c.ip});
+        files.files[kDtl] =
+            earlier + Line({{2024, 3, 10, 11, 0, 0}, {2024, 3, 10, 12, 0, 0}, 3500, 3600, "宽带连接", c.ip});
         auto r = Start(3600);
         Connected(*r, 100'000, pppoe);
-        r->End();
         EXPECT_FALSE(r->Save());
         const auto lines = Lines();
         ASSERT_EQ(lines.size(), c.lines) << c.endedSecondsAgo << c.ip;
-        if (c.lines == 1) {
-            EXPECT_EQ(lines[0].start, (LocalDateTime{2024, 3, 10, 11, 0, 0}));
-            EXPECT_EQ(lines[0].onlineSeconds, 3600);
-            EXPECT_EQ(lines[0].billedSeconds, 3600);
+        EXPECT_EQ(r->BilledSecondsIn({{2024, 2, 21}, {2024, 3, 21}}), 3600 * (c.lines - 1));
+        EXPECT_EQ(r->BilledSecondsIn({{2024, 1, 21}, {2024, 2, 21}}), 3600);
+        if (c.lines == 3) {
+            EXPECT_EQ(lines[2].start, (LocalDateTime{2024, 3, 10, 11, 0, 0}));
+            EXPECT_EQ(lines[2].onlineSeconds, 3600);
+            EXPECT_EQ(lines[2].billedSeconds, 3600);
         }
     }
 }
@@ -116,6 +121,14 @@ TEST_F(ConnectionRecordTest, AFileThatCannotBeWrittenOrReadWaitsAndIsToldOnce) {
     EXPECT_EQ(files.files.at(kDtl).substr(0, other.size()), other);
     ASSERT_EQ(Lines().size(), 1u);
     EXPECT_EQ(Lines()[0].onlineSeconds, 40);
+}
+
+TEST(ConnectionRecord, APeriodSumsTheConnectionsThatBeganInIt) {
+    const BillingPeriod period{{2024, 2, 21}, {2024, 3, 21}};
+    const auto at = [](int month, int day, int hour) {
+        return ConnectionSpan{{2024, month, day, hour, 0, 0}, {2024, 3, 21, 1, 0, 0}, 1, 60, "", ""};
+    };
+    EXPECT_EQ(PeriodBilledSeconds({at(2, 20, 23), at(2, 21, 0), at(3, 20, 23), at(3, 21, 0)}, period), 120);
 }
 
 }  // namespace
