@@ -291,13 +291,13 @@ void ConnectionRecord::Write(const std::string& fresh) {
     tail_ = {true, freshOffset + fresh.size() - inProgress.size(), inProgress, true};
 }
 
-// The file as it is now, less this run's lines where they still stand, with them last:
-// nothing another program wrote is lost. Answers where the run's lines begin.
+// The file as it is now, less this run's lines that may have changed wherever they stand
+// now, with them last: nothing another program wrote is lost, nothing of the run doubled.
+// Answers where the run's lines begin.
 uint64_t ConnectionRecord::RewriteWhole(const std::string& fresh) {
     std::string file = files_.Read(path_).value_or(std::string());
-    if (tail_.ours && tail_.offset + tail_.bytes.size() <= file.size() &&
-        file.compare(static_cast<size_t>(tail_.offset), tail_.bytes.size(), tail_.bytes) == 0)
-        file.erase(static_cast<size_t>(tail_.offset), tail_.bytes.size());
+    const size_t found = tail_.ours && !tail_.bytes.empty() ? file.rfind(tail_.bytes) : std::string::npos;
+    if (found != std::string::npos) file.erase(found, tail_.bytes.size());
     if (!file.empty() && file.back() != '\n') file += "\r\n";
     const uint64_t freshOffset = file.size();
     file += fresh;

@@ -47,7 +47,8 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
 }
 
 // A checkpoint writes the connection in progress over its own earlier line; the stored
-// lines are never written again, and a file another program changed keeps its change.
+// lines are never written again, and a file another program changed keeps its change
+// without the run's line doubled.
 TEST_F(ConnectionRecordTest, ACheckpointWritesOnlyTheLineInProgress) {
     const std::string old = Line({{2024, 3, 1, 8, 0, 0}, {2024, 3, 1, 9, 0, 0}, 3600, 3600, "拨号", "10.0.0.1"});
     for (int i = 0; i < 500; ++i) files.files[kDtl] += old;
@@ -61,7 +62,7 @@ TEST_F(ConnectionRecordTest, ACheckpointWritesOnlyTheLineInProgress) {
     EXPECT_EQ(Lines().back().onlineSeconds, 28);
     EXPECT_EQ(files.bytesWritten - written, Line(Lines().back()).size());
 
-    files.files[kDtl] += old;
+    files.files[kDtl].insert(0, old);
     clock.Advance(2'000);
     r->End();
     EXPECT_FALSE(r->Save());
