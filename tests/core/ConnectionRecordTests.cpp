@@ -43,7 +43,8 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
                   "\x07" "10.64.3.9\r\n");
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], (ConnectionSpan{{2024, 3, 10, 12, 0, 42}, {2024, 3, 10, 12, 1, 43}, 61, 120, "宽带连接", "10.64.3.9"}));
+    EXPECT_EQ(lines[1], (ConnectionSpan{{2024, 3, 10, 12, 0, 42}, {2024, 3, 10, 12, 1, 43}, 61, 120, "宽带连接",
+                                        "10.64.3.9"}));
 }
 
 // A checkpoint writes the connection in progress over its own earlier line; the stored

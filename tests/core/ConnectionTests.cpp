@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "TestSupport.h"
 #include "core/Connection.h"
 #include "core/IniDocument.h"
@@ -16,38 +19,38 @@ public:
     bool failing = false;
     std::vector<NetConnection> all;
 
-    bool AnyConnected() override {
-        Answer();
-        return any;
-    }
-    std::vector<NetConnection> List() override {
-        Answer();
-        return all;
-    }
+    bool AnyConnected() override { return Answer(any); }
+    std::vector<NetConnection> List() override { return Answer(all); }
     std::vector<NetConnection> DialUpLinks() override {
-        Answer();
-        std::vector<NetConnection> links;
-        for (const NetConnection& c : all)
-            if (c.source == ConnectionSource::PhoneBook ? c.up : c.type == LinkType::Ppp) links.push_back(c);
-        return links;
+        return Where([](const NetConnection& c) {
+            return c.source == ConnectionSource::PhoneBook ? c.up : c.type == LinkType::Ppp;
+        });
     }
     std::optional<NetConnection> Adapter(const std::string& id) override {
-        return Find([&](const NetConnection& c) { return c.source == ConnectionSource::Adapter && c.id == id; });
+        return First(Where([&](const NetConnection& c) {
+            return c.source == ConnectionSource::Adapter && c.id == id;
+        }));
     }
     std::optional<NetConnection> PhoneBookConnection(const std::string& name) override {
-        return Find([&](const NetConnection& c) { return c.source == ConnectionSource::PhoneBook && c.up && c.name == name; });
+        return First(Where([&](const NetConnection& c) {
+            return c.up && c.source == ConnectionSource::PhoneBook && c.name == name;
+        }));
     }
 
 private:
-    void Answer() const {
+    template <class T>
+    T Answer(T value) const {
         if (failing) throw KeloError("无法查询网络连接（错误 5）");
+        return value;
     }
     template <class Match>
-    std::optional<NetConnection> Find(Match match) {
-        Answer();
-        for (const NetConnection& c : all)
-            if (match(c)) return c;
-        return std::nullopt;
+    std::vector<NetConnection> Where(Match match) const {
+        std::vector<NetConnection> found;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(found), match);
+        return Answer(std::move(found));
+    }
+    static std::optional<NetConnection> First(const std::vector<NetConnection>& found) {
+        return found.empty() ? std::nullopt : std::optional<NetConnection>(found[0]);
     }
 };
 
