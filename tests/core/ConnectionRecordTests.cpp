@@ -35,6 +35,7 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
     Connected(*r, 600, pppoe);  // no whole second: no connection
     Connected(*r, 1'000, {});
     Connected(*r, 61'000, pppoe);
+    Connected(*r, 5'000, {true, "宽带连接", "10.64.3.77"});  // redialled in between: another connection
     r->End();
     EXPECT_FALSE(r->Save());
     const std::string& bytes = files.files.at(kDtl);
@@ -42,7 +43,11 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
               "2024-03-10 12:00:00\x07" "2024-03-10 12:00:10\x07" "10\x07" "60\x07" + codec.FromUtf8("宽带连接") +
                   "\x07" "10.64.3.9\r\n");
     const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2].onlineSeconds, 5);
+    // Whatever the system calls a connection, its name stays one field of one line.
+    const ConnectionSpan odd{{2024, 3, 10}, {2024, 3, 10}, 1, 1, "宽带\r\n连接\x07", "1.2.3.4"};
+    EXPECT_EQ(ParseConnectionLine(JoinConnectionLine(odd, codec), codec)->name, "宽带  连接 ");
     EXPECT_EQ(lines[1], (ConnectionSpan{{2024, 3, 10, 12, 0, 42}, {2024, 3, 10, 12, 1, 43}, 61, 120, "宽带连接",
                                         "10.64.3.9"}));
 }
