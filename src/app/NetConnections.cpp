@@ -35,8 +35,8 @@ std::string Dotted(const IN_ADDR& address) {
     return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." + std::to_string(b[3]);
 }
 
-// Loopbacks and tunnels reach nothing of their own; a PPP adapter is a phone-book entry's
-// connection, listed as that entry.
+// A loopback reaches nothing and a tunnel rides on another adapter; a PPP adapter is a
+// phone-book entry's connection, listed as that entry.
 bool Listed(ULONG ifType) {
     return ifType != IF_TYPE_SOFTWARE_LOOPBACK && ifType != IF_TYPE_TUNNEL && ifType != IF_TYPE_PPP;
 }
