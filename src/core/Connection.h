@@ -86,6 +86,7 @@ struct ConnectionState {
     bool online = false;
     std::string name;  // the counted connection's name; empty for any connection
     std::string ipv4;  // its address while connected; empty for any connection
+    friend bool operator==(const ConnectionState&, const ConnectionState&) = default;
 };
 
 // The check every two seconds: asks the system about the chosen connection only. A query
