@@ -45,11 +45,11 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2].onlineSeconds, 5);
+    EXPECT_EQ(lines[1], (ConnectionSpan{{2024, 3, 10, 12, 0, 42}, {2024, 3, 10, 12, 1, 43}, 61, 120, "宽带连接",
+                                        "10.64.3.9"}));
     // Whatever the system calls a connection, its name stays one field of one line.
     const ConnectionSpan odd{{2024, 3, 10}, {2024, 3, 10}, 1, 1, "宽带\r\n连接\x07", "1.2.3.4"};
     EXPECT_EQ(ParseConnectionLine(JoinConnectionLine(odd, codec), codec)->name, "宽带  连接 ");
-    EXPECT_EQ(lines[1], (ConnectionSpan{{2024, 3, 10, 12, 0, 42}, {2024, 3, 10, 12, 1, 43}, 61, 120, "宽带连接",
-                                        "10.64.3.9"}));
 }
 
 // A checkpoint writes the connection in progress over its own earlier line; the stored
