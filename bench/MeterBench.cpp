@@ -6,7 +6,8 @@
 //   kelo_bench accuracy [seconds=300] [blockEvery=30] [blockFor=10]
 //     counted versus true online seconds while the GUI thread is blocked now and then;
 //   kelo_bench footprint [seconds=120]
-//     CPU time and peak working set of ticking, scaled to one hour;
+//     CPU time and peak working set of ticking, scaled to one hour, and what one
+//     connection check costs (the system's query, one adapter by its id);
 //   kelo_bench skin [runs=200]
 //     a full repaint of the main window's skinned frame, and a skinned drop-down menu
 //     from the press on the menu bar until it is painted;
@@ -30,6 +31,7 @@
 #include "windows/MainFrm.h"
 #include "core/UsageHistory.h"
 #include "BenchSupport.h"
+#include "app/NetConnections.h"
 #include "app/Platform.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
@@ -126,6 +128,24 @@ int Accuracy(double seconds, double blockEvery, double blockFor) {
     return 0;
 }
 
+// The check of one adapter by its GUID, as the meter makes it when one connection is
+// counted, beside the system's connected-state query, in wall time a check.
+void AdapterCheckFigures() {
+    app::SystemConnections connections;
+    std::string id;
+    for (const NetConnection& listed : connections.List())
+        if (listed.source == ConnectionSource::Adapter && id.empty()) id = listed.id;
+    if (id.empty()) return;
+    constexpr int kChecks = 2000;
+    const double adapterStart = Seconds();
+    for (int i = 0; i < kChecks; ++i) connections.Adapter(id);
+    const double anyStart = Seconds();
+    for (int i = 0; i < kChecks; ++i) connections.AnyConnected();
+    const double end = Seconds();
+    std::printf("  one adapter checked by its id %.3f ms a check (any connection: %.3f ms)\n",
+                (anyStart - adapterStart) * 1000.0 / kChecks, (end - anyStart) * 1000.0 / kChecks);
+}
+
 int Footprint(double seconds) {
     const double before = WorkingSetMB(false);
     // With a tariff, each tick also works out the month's cost and forecast.
@@ -145,6 +165,7 @@ int Footprint(double seconds) {
     const double perProbe = (CpuSeconds() - probeStart) / kProbes;
     std::printf("  of which connection checks %.3f s per hour (%.3f ms a check, one every 2 s)\n",
                 perProbe * 1800.0, perProbe * 1000.0);
+    AdapterCheckFigures();
     std::printf("  working set before the window existed %.1f MB (the system's own share)\n",
                 before);
     return 0;
