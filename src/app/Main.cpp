@@ -124,7 +124,7 @@ void TFrmKeloMain::MenuReportClick() {
     MeterSettings settings = session_->Settings();
     settings.tariff = CurrentTariff();
     const ReportContext context{session_->History(), services_.codec, settings, now,
-                                RunSpan{session_->RunStart(), now, session_->RunSeconds()}};
+                                RunSpan{session_->PartStart(), now, session_->PartSeconds()}};
     TFrmReport report(this, context);
     report.ShowModal();
 }
@@ -140,6 +140,15 @@ void TFrmKeloMain::MenuWarnClick() {
 void TFrmKeloMain::MenuAutoRunClick() {
     SetAutoRun(!AutoRunSet());
     MenuAutoRun_->SetChecked(AutoRunSet());
+}
+
+// A billing period that began during the run starts the month's warning afresh.
+std::vector<Warning> TFrmKeloMain::DueWarnings() {
+    if (session_->MonthStartRunSeconds() != warnedMonthStart_) {
+        warnedMonthStart_ = session_->MonthStartRunSeconds();
+        warnings_->NewMonth(warnedMonthStart_);
+    }
+    return warnings_->Check(session_->RunSeconds());
 }
 
 void TFrmKeloMain::RaiseWarnings(const std::vector<Warning>& warnings) {
@@ -303,12 +312,9 @@ void TFrmKeloMain::ApplyTariff(const Tariff& tariff) {
 }
 
 void TFrmKeloMain::UpdateOutlook(const std::string& run) {
-    const int64_t total =
-        MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds() + session_->RunSeconds();
-    const LocalDateTime now = services_.clock.LocalNow();
-    // The run's time counts in the period it started in, as the month total does.
-    const Pace pace =
-        PaceOf(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay), now, total);
+    // The cost and the pace are this billing period's, whatever the month total keeps.
+    const int64_t total = session_->PeriodSeconds();
+    const Pace pace = session_->PaceAt(services_.clock.LocalNow());
     const OutlookTexts texts = Outlook(CurrentTariff(), pace, total);
     if (texts.cost != outlook_.cost) StatusBar1_->SetPanelText(0, win::Widen(texts.cost));
     if (texts.daysLeft != outlook_.daysLeft) StatusBar1_->SetPanelText(1, win::Widen(texts.daysLeft));
@@ -328,8 +334,7 @@ void TFrmKeloMain::UpdateOutlook(const std::string& run) {
 void TFrmKeloMain::WarnOfPace(const Pace& pace, int64_t totalSeconds) {
     const int32_t limit = session_->Settings().monthLimit;
     if (warnings_->Minutes() <= 0 || !HeadingPastLimit(pace, totalSeconds, limit)) return;
-    const std::string period =
-        FormatDate(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay).start);
+    const std::string period = FormatDate(session_->Period().start);
     win::TIniFile file(services_.appDir + ini::kFileName);
     // The file says whether an earlier run of this period gave the balloon; it is read
     // once a run, and written at once, so that a later start does not give it again.
@@ -349,8 +354,7 @@ void TFrmKeloMain::UpdateNotice() {
     if (!Form1) return;
     const MeterSettings& settings = session_->Settings();
     NoticeFigures figures;
-    const auto stored = MonthTotal::Parse(session_->MonthTotalText());
-    figures.monthBeforeRunSeconds = stored ? stored->TotalSeconds() : 0;
+    figures.monthSeconds = session_->MonthSeconds();
     figures.runSeconds = session_->RunSeconds();
     figures.monthLimitHours = settings.monthLimit;
     figures.dayLimitHours = settings.dayLimit;
@@ -365,7 +369,7 @@ void TFrmKeloMain::tmrCheckerTimer() {
     tmrTime_->SetEnabled(session_->Counting());
     UpdateInfoStrip();
     Checkpoint();
-    RaiseWarnings(warnings_->Check(session_->RunSeconds()));
+    RaiseWarnings(DueWarnings());
     RaiseAlarms(alarms);
 }
 
@@ -374,7 +378,7 @@ void TFrmKeloMain::tmrTimeTimer() {
     const auto alarms = session_->OnTick();
     UpdateInfoStrip();
     Checkpoint();
-    RaiseWarnings(warnings_->Check(session_->RunSeconds()));
+    RaiseWarnings(DueWarnings());
     RaiseAlarms(alarms);
 }
 

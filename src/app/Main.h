@@ -101,6 +101,7 @@ private:
     void MenuWarnClick();
     void MenuReportClick();
     void MenuAutoRunClick();
+    std::vector<Warning> DueWarnings();
     void RaiseWarnings(const std::vector<Warning>& warnings);
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
@@ -123,6 +124,7 @@ private:
     tray::TTrayIcon* TrayIcon1_ = nullptr;
     std::optional<LimitWarnings> warnings_;
     int32_t lastWarnMinutes_ = kDefaultWarnMinutes;  // what 限额前提醒 turns back on
+    int64_t warnedMonthStart_ = 0;  // where the month the warnings judge began in the run
     win::TTimer* Timer1_ = nullptr;
     win::TStatusBar* StatusBar1_ = nullptr;
     std::optional<Tariff> tariffSet_;

@@ -73,6 +73,8 @@ UsageSession::UsageSession(SessionEnvironment env)
                     kRecordType,                   env_.codec.FromUtf8(env_.ipAddress)};
     history_.Append(std::move(start));
     lastCheckpointMs_ = env_.clock.MonotonicMs();
+    partStart_ = runStart_;
+    StartPeriods();
 }
 
 // Finds the stored records in front of the run's; their texts are read from the file
@@ -107,8 +109,17 @@ void UsageSession::RemoveLeftovers() {
 std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
 std::string UsageSession::HistoryPath() const { return env_.appDir + kHistoryFileName; }
 
-std::vector<Alarm> UsageSession::OnCheck(bool online) { return meter_.Check(online); }
-std::vector<Alarm> UsageSession::OnTick() { return meter_.Tick(); }
+std::vector<Alarm> UsageSession::OnCheck(bool online) {
+    std::vector<Alarm> alarms = meter_.Check(online);
+    FollowPeriod();
+    return alarms;
+}
+
+std::vector<Alarm> UsageSession::OnTick() {
+    std::vector<Alarm> alarms = meter_.Tick();
+    FollowPeriod();
+    return alarms;
+}
 
 void UsageSession::SaveHistory(bool atExit) {
     if (historyUnreadable_) {
@@ -116,7 +127,8 @@ void UsageSession::SaveHistory(bool atExit) {
             throw KeloError("无法读取文件 \"" + HistoryPath() + "\"，不能在其中添加记录。");
         historyUnreadable_ = false;
     }
-    const std::string line = JoinHistoryLine(history_.Last()) + "\r\n";
+    // The run's lines: one, or more once a billing period ended during the run.
+    const std::string line = history_.Serialize({});
     if (!atExit && historyTail_.known && UpdateHistoryTail(line)) return;
     const std::string all = history_.Serialize(StoredLines());
     env_.files.Replace(HistoryPath(), all);
@@ -166,7 +178,7 @@ UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     UsageRecord& current = history_.Last();
     current.fields.resize(std::max<size_t>(current.fields.size(), kRecordFields));
     current.fields[1] = FormatDateTime(now);
-    current.fields[2] = FormatDuration(run);
+    current.fields[2] = FormatDuration(run - partStartRunSeconds_);
     SaveFailures failures;
     try {
         SaveHistory(atExit);
@@ -178,7 +190,10 @@ UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     } catch (const KeloError& e) {
         failures.total = TotalNotSaved(e);
     }
-    if (!failures.history && !failures.total) savedRunSeconds_ = run;
+    if (!failures.history && !failures.total) {
+        savedRunSeconds_ = run;
+        cutUnsaved_ = false;
+    }
     if (!failures.history || !failures.total) ++saveCount_;
     lastSaveFailed_ = failures.history || failures.total;
     return failures;
@@ -189,10 +204,9 @@ void UsageSession::SaveTotal(int64_t run) {
     const std::string before = env_.files.Read(path).value_or(std::string());
     IniDocument doc(env_.codec, before);
     if (settingsUnread_) AdoptStoredSettings(doc);
-    doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run));
-    doc.Write(ini::kDate, ini::kPeriod,
-              FormatDate(BillingPeriodStart(runStart_.Date(), state_.settings.billingDay)));
-    doc.Write(ini::kDate, ini::kLastRun, FormatDateTime(runStart_));
+    doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run - partStartRunSeconds_));
+    doc.Write(ini::kDate, ini::kPeriod, FormatDate(Period().start));
+    doc.Write(ini::kDate, ini::kLastRun, FormatDateTime(partStart_));
     if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
@@ -208,6 +222,7 @@ void UsageSession::AdoptStoredSettings(IniDocument& doc) {
     meter_.Reconfigure(state_.settings.dayLimit, state_.settings.monthLimit,
                        MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds());
     settingsUnread_ = false;
+    StartPeriods();
 }
 
 // Tells each file's failure once a run; the rest of a row of failures is kept quiet.
@@ -228,7 +243,7 @@ std::optional<std::string> UsageSession::CheckpointIfDue() {
     const int64_t now = env_.clock.MonotonicMs();
     if (now - lastCheckpointMs_ < kCheckpointIntervalMs) return std::nullopt;
     lastCheckpointMs_ = now;
-    if (meter_.RunSeconds() == savedRunSeconds_) return std::nullopt;
+    if (meter_.RunSeconds() == savedRunSeconds_ && !cutUnsaved_) return std::nullopt;
     return FailuresToTell(SaveUsage(false));
 }
 
