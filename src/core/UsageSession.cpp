@@ -111,6 +111,9 @@ std::string UsageSession::HistoryPath() const { return env_.appDir + kHistoryFil
 
 std::vector<Alarm> UsageSession::OnCheck(bool online) {
     std::vector<Alarm> alarms = meter_.Check(online);
+    // A period that ends between two ticks is cut at the seconds counted up to now.
+    if (meter_.Counting())
+        for (Alarm alarm : meter_.Tick()) alarms.push_back(alarm);
     FollowPeriod();
     return alarms;
 }
