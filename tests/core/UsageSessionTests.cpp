@@ -362,7 +362,9 @@ TEST_F(UsageSessionTest, ACrossingFoundAfterAWakeFromSleep) {
     auto s = Start();
     Online(*s, 600);
     clock.SetLocal({2024, 3, 21, 8, 0, 0});
-    Online(*s, 10);
+    clock.Advance(3000);  // counted after the wake, before the first tick
+    s->OnTick();
+    Online(*s, 7);
     clock.SetLocal({2024, 3, 20, 22, 0, 0});
     Online(*s, 5);
     s->SaveAtExit();
