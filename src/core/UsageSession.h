@@ -113,6 +113,8 @@ private:
     // The online time of `period` as the stored history has it; none when there is no
     // history or it cannot be read.
     std::optional<int64_t> HistorySecondsIn(const BillingPeriod& period) const;
+    // The day the pace of this period counts from.
+    CivilDate FirstCountedDay() const;
 
     // What the run knows of the history file's end: `bytes` lie at `offset` and end
     // the file. Before the run's line is in the file they are the file's last bytes as
@@ -145,6 +147,7 @@ private:
     LocalDateTime partStart_;
     int64_t partStartRunSeconds_ = 0;
     int64_t periodBaseSeconds_ = 0;  // the period's online time before the run's part
+    CivilDate countedFrom_;
     bool cutUnsaved_ = false;       // the run's line was cut since the last save
 };
 

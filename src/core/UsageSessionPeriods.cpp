@@ -28,6 +28,7 @@ int64_t TotalSeconds(const std::string& monthTotal) {
 void UsageSession::StartPeriods() {
     periods_.emplace(state_.settings.billingDay, partStart_, partStartRunSeconds_);
     periodBaseSeconds_ = TotalSeconds(state_.monthTotal);
+    countedFrom_ = FirstCountedDay();
     if (!state_.billingDayChanged && !state_.settings.keepTotal) return;
     const auto fromHistory = HistorySecondsIn(Period());
     if (!fromHistory) return;
@@ -35,6 +36,18 @@ void UsageSession::StartPeriods() {
     if (state_.settings.keepTotal) return;
     state_.monthTotal = AddElapsed(kInitialMonthTotal, *fromHistory);
     meter_.Reconfigure(state_.settings.dayLimit, state_.settings.monthLimit, *fromHistory);
+}
+
+// Kelo was first started in this period when the history holds no run before it and the
+// counting start is the first save's (or nothing was ever saved): the days before were
+// never counted, so the pace counts from that day. Otherwise from the period's first day.
+CivilDate UsageSession::FirstCountedDay() const {
+    if (historyUnreadable_ || (!state_.countStartStored && TotalSeconds(state_.monthTotal) > 0)) return {};
+    if (history_.StoredCount() > 0) {
+        const auto first = ParseDateTime(history_.At(0).fields.empty() ? "" : history_.At(0).fields[0]);
+        if (!first || DaysFromCivil(first->Date()) < DaysFromCivil(Period().start)) return {};
+    }
+    return state_.countStart.Date();
 }
 
 std::optional<int64_t> UsageSession::HistorySecondsIn(const BillingPeriod& period) const {
@@ -55,7 +68,7 @@ std::optional<int64_t> UsageSession::HistorySecondsIn(const BillingPeriod& perio
 int64_t UsageSession::MonthSeconds() const { return TotalSeconds(state_.monthTotal) + PartSeconds(); }
 
 Pace UsageSession::PaceAt(const LocalDateTime& now) const {
-    return PaceOf(Period(), now, PeriodSeconds(), state_.countStart.Date());
+    return PaceOf(Period(), now, PeriodSeconds(), countedFrom_);
 }
 
 void UsageSession::FollowPeriod() {

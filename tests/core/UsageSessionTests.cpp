@@ -405,6 +405,18 @@ TEST_F(UsageSessionTest, KeepTotalReckonsThePeriodFromItsOwnTime) {
     EXPECT_EQ(s->PeriodSeconds(), 5 * 3600 + 60);
 }
 
+// Installed in mid-period: the pace counts from the first start, not from days never
+// counted; once the history holds an earlier period, from the period's first day.
+TEST_F(UsageSessionTest, TheFirstPeriodsPaceCountsFromTheFirstStart) {
+    auto first = Start();
+    Online(*first, 3600);
+    first->SaveAtExit();
+    clock.SetLocal({2024, 3, 12, 12, 0, 0});
+    EXPECT_EQ(Start()->PaceAt(clock.LocalNow()).elapsedSeconds, 2 * 86400 + 12 * 3600);
+    files.files[kTrv] = "2024-02-01 10:00:00\x07" "2024-02-01 11:00:00\x07" "01:00:00\r\n" + files.files[kTrv];
+    EXPECT_EQ(Start()->PaceAt(clock.LocalNow()).elapsedSeconds, 20 * 86400 + 12 * 3600);
+}
+
 TEST_F(UsageSessionTest, StoredLimitsReachTheMeter) {
     files.files[kIni] = "[Setup]\r\nDate=0\r\nMonthDate=300\r\n[Date]\r\nSumTime=300:0:0\r\n";
     auto s = Start();
