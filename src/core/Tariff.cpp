@@ -39,7 +39,7 @@ std::optional<int64_t> ParseTypedYuan(std::string_view text) {
             else return std::nullopt;
             i += 3;
         } else if (is("\xC2\xA5") || is("\xEF\xBF\xA5")) {  // the yuan sign, only first
-            if (!plain.empty()) return std::nullopt;
+            if (plain.find_first_not_of(' ') != std::string::npos) return std::nullopt;
             i += is("\xC2\xA5") ? 2 : 3;
         } else if (is("\xE3\x80\x80") || is(" ") || is("\t")) {  // spaces, full-width too
             plain += ' ';

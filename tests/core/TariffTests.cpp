@@ -15,7 +15,7 @@ TEST(Tariff, AmountsAreExactFenWithAPointWhateverTheLocale) {
     EXPECT_EQ(FormatYuan(4990), "49.90");
     EXPECT_EQ(FormatYuan(5), "0.05");
     // As a Chinese input method types them.
-    for (const char* typed : {"１２．５０", " 12.50 ", "¥12.5", "￥１２.５", "\xE3\x80\x80" "12.50"})
+    for (const char* typed : {"１２．５０", " 12.50 ", " ¥12.5", "￥１２.５", "\xE3\x80\x80" "12.50"})
         EXPECT_EQ(ParseTypedYuan(typed), 1250) << typed;
     for (const char* bad : {"12¥", "１２，５", "1 2", ""}) EXPECT_FALSE(ParseTypedYuan(bad)) << bad;
 }
