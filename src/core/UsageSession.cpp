@@ -131,9 +131,11 @@ void UsageSession::SaveHistory(bool atExit) {
         historyUnreadable_ = false;
     }
     // The run's lines: one, or more once a billing period ended during the run.
-    const std::string line = history_.Serialize({});
+    std::string line = history_.Serialize({});
+    line.resize(line.size() - UnwrittenPart());
     if (!atExit && historyTail_.known && UpdateHistoryTail(line)) return;
-    const std::string all = history_.Serialize(StoredLines());
+    std::string all = history_.Serialize(StoredLines());
+    all.resize(all.size() - UnwrittenPart());
     env_.files.Replace(HistoryPath(), all);
     history_.Rebase(std::string_view(all).substr(0, all.size() - line.size()));
     historyTail_ = {true, all.size() - line.size(), line, true};

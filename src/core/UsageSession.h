@@ -110,6 +110,9 @@ private:
     void StartPeriods();
     void FollowPeriod();
     void CutRun(const PeriodCut& cut);
+    // The bytes of the run's last line when it is not written: a period that began
+    // without online time of the run yet has no line, as a run never online has none.
+    size_t UnwrittenPart() const;
     // The online time of `period` as the stored history has it; none when there is no
     // history or it cannot be read.
     std::optional<int64_t> HistorySecondsIn(const BillingPeriod& period) const;

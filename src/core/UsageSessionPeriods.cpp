@@ -75,6 +75,11 @@ void UsageSession::FollowPeriod() {
     if (const auto cut = periods_->Observe(env_.clock.LocalNow(), meter_.RunSeconds())) CutRun(*cut);
 }
 
+size_t UsageSession::UnwrittenPart() const {
+    const bool cut = history_.Size() - history_.StoredCount() > 1;
+    return cut && PartSeconds() == 0 ? JoinHistoryLine(history_.At(history_.Size() - 1)).size() + 2 : 0;
+}
+
 // The run's line ends with the old period; the time after the cut starts a new line and a
 // new month. The cut goes into the files at the next checkpoint, which is due at once.
 void UsageSession::CutRun(const PeriodCut& cut) {
