@@ -272,6 +272,7 @@ class BillingDayEndToEnd(unittest.TestCase):
                 self.assertLess(time.monotonic(), deadline, f"the new period did not begin: {shown()}")
                 time.sleep(0.5)
             time.sleep(5)
+            env.screenshot(Path(BUILD_DIR).parent / "screenshots" / "e2e-billing-day-crossed.png")
             run = parse_hms(env.driver("inspect", hwnd, "lblCurStr").rstrip("\n")[len("本次用时:"):])
             env.driver("end-session", hwnd)
             proc.wait(30)
