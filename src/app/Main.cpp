@@ -328,26 +328,13 @@ void TFrmKeloMain::UpdateOutlook(const std::string& run) {
     if (!texts.cost.empty()) hint += L"\n" + win::Widen(texts.cost);
     if (hint != trayHint_) TrayIcon1_->SetHint(hint);
     trayHint_ = std::move(hint);
-    WarnOfPace(pace, total);
+    WarnOfPace();
 }
 
-void TFrmKeloMain::WarnOfPace(const Pace& pace, int64_t totalSeconds) {
-    const int32_t limit = session_->Settings().monthLimit;
-    if (warnings_->Minutes() <= 0 || !HeadingPastLimit(pace, totalSeconds, limit)) return;
-    const std::string period = FormatDate(session_->Period().start);
-    win::TIniFile file(services_.appDir + ini::kFileName);
-    // The file says whether an earlier run of this period gave the balloon; it is read
-    // once a run, and written at once, so that a later start does not give it again.
-    if (!paceWarned_) paceWarned_ = file.ReadString(ini::kDate, ini::kPaceWarned, "");
-    if (*paceWarned_ == period) return;
-    paceWarned_ = period;
-    try {
-        file.WriteString(ini::kDate, ini::kPaceWarned, period);
-    } catch (const KeloError&) {
-        // The checkpoint tells of a file that cannot be written; the balloon comes once
-        // this run all the same.
-    }
-    TrayIcon1_->ShowBalloonHint(res::kAppTitle, win::Widen(HeadingPastLimitText(pace, limit)));
+void TFrmKeloMain::WarnOfPace() {
+    if (warnings_->Minutes() <= 0) return;
+    if (const auto text = session_->TakePaceWarning(services_.clock.LocalNow()))
+        TrayIcon1_->ShowBalloonHint(res::kAppTitle, win::Widen(*text));
 }
 
 void TFrmKeloMain::UpdateNotice() {

@@ -71,7 +71,7 @@ private:
     // tip's last line; each text changes only when its figures do.
     void UpdateOutlook(const std::string& run);
     // The balloon when the month's pace leads past its limit: once a billing period.
-    void WarnOfPace(const Pace& pace, int64_t totalSeconds);
+    void WarnOfPace();
     // The figures of the notice window's own notice.
     void UpdateNotice();
     void ShowHistory();
@@ -130,7 +130,6 @@ private:
     std::optional<Tariff> tariffSet_;
     OutlookTexts outlook_;
     std::wstring trayHint_;
-    std::optional<std::string> paceWarned_;  // the period start of the last pace balloon
     win::TListView* ListView1_ = nullptr;
     win::TTreeView* TreeView1_ = nullptr;
     win::TDateTimePicker* DateTimePicker1_ = nullptr;

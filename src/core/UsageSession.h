@@ -68,6 +68,9 @@ public:
     // the month total, unless SetupBool keeps earlier periods in it.
     int64_t PeriodSeconds() const { return periodBaseSeconds_ + PartSeconds(); }
     Pace PaceAt(const LocalDateTime& now) const;
+    // The balloon's words when this period's pace leads past the monthly limit: once a
+    // billing period, also over runs.
+    std::optional<std::string> TakePaceWarning(const LocalDateTime& now);
 
     std::vector<Alarm> OnCheck(bool online);
     std::vector<Alarm> OnTick();
@@ -151,6 +154,7 @@ private:
     int64_t partStartRunSeconds_ = 0;
     int64_t periodBaseSeconds_ = 0;  // the period's online time before the run's part
     CivilDate countedFrom_;
+    std::optional<std::string> paceWarned_;  // the first day of the period whose balloon was given
     bool cutUnsaved_ = false;       // the run's line was cut since the last save
 };
 

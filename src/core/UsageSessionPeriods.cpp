@@ -4,6 +4,8 @@
 
 #include "core/Clock.h"
 #include "core/Errors.h"
+#include "core/FileStore.h"
+#include "core/IniDocument.h"
 #include "core/MonthTotal.h"
 #include "core/UsageReport.h"
 #include "core/UsageSession.h"
@@ -69,6 +71,28 @@ int64_t UsageSession::MonthSeconds() const { return TotalSeconds(state_.monthTot
 
 Pace UsageSession::PaceAt(const LocalDateTime& now) const {
     return PaceOf(Period(), now, PeriodSeconds(), countedFrom_);
+}
+
+// The file says whether an earlier run of this period gave the balloon: it is read once a
+// period, and written at once, so that a later start does not give it again.
+std::optional<std::string> UsageSession::TakePaceWarning(const LocalDateTime& now) {
+    const Pace pace = PaceAt(now);
+    const int32_t limit = state_.settings.monthLimit;
+    if (!HeadingPastLimit(pace, PeriodSeconds(), limit)) return std::nullopt;
+    const std::string period = FormatDate(Period().start);
+    if (paceWarned_ == period) return std::nullopt;
+    paceWarned_ = period;
+    try {
+        const std::string before = env_.files.Read(IniPath()).value_or(std::string());
+        IniDocument doc(env_.codec, before);
+        if (doc.ReadString(ini::kDate, ini::kPaceWarned, "") == period) return std::nullopt;
+        doc.Write(ini::kDate, ini::kPaceWarned, period);
+        if (!settingsUnread_) env_.files.Replace(IniPath(), doc.Bytes());
+    } catch (const KeloError&) {
+        // The checkpoint tells of a file that cannot be read or written; the balloon
+        // comes once this run all the same.
+    }
+    return HeadingPastLimitText(pace, limit);
 }
 
 void UsageSession::FollowPeriod() {

@@ -352,6 +352,20 @@ TEST_F(UsageSessionTest, ARunOverTheBillingDayIsCutThere) {
     EXPECT_EQ(Start()->MonthTotalText(), "0:1:0");
 }
 
+// The pace balloon comes once a billing period, also over runs, and again in a period
+// that began during the run.
+TEST_F(UsageSessionTest, ThePaceBalloonComesOnceAPeriod) {
+    clock.SetLocal({2024, 3, 1, 12, 0, 0});
+    files.files[kIni] = "[Setup]\r\nMonthDate=60\r\n[Date]\r\nSumTime=30:0:0\r\nStart=2024-01-01 08:00:00\r\n";
+    auto s = Start();
+    EXPECT_TRUE(s->TakePaceWarning(clock.LocalNow()));
+    EXPECT_FALSE(s->TakePaceWarning(clock.LocalNow()));
+    EXPECT_FALSE(Start()->TakePaceWarning(clock.LocalNow()));
+    clock.SetLocal({2024, 3, 23, 12, 0, 0});
+    Online(*s, 6 * 3600);
+    EXPECT_TRUE(s->TakePaceWarning(clock.LocalNow()));
+}
+
 // Asleep over the billing day: the monotonic clock stood still, and what is counted after
 // the wake belongs to the new period; a clock set back over it cuts nothing.
 TEST_F(UsageSessionTest, ACrossingFoundAfterAWakeFromSleep) {
