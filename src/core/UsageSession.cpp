@@ -218,10 +218,10 @@ void UsageSession::SaveTotal(int64_t run) {
 }
 
 // The settings file reads again after it could not be read at start: the run takes the
-// stored total and settings as the start would have, so what is saved is the stored
-// total plus this run's time.
+// stored total and settings as the start of its line would have, so what is saved is
+// the stored total plus this run's time in the period.
 void UsageSession::AdoptStoredSettings(IniDocument& doc) {
-    StartupState stored = LoadSettings(doc, runStart_, IniPath());
+    StartupState stored = LoadSettings(doc, partStart_, IniPath());
     stored.messages.clear();
     state_ = std::move(stored);
     meter_.Reconfigure(state_.settings.dayLimit, state_.settings.monthLimit,
