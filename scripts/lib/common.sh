@@ -23,7 +23,7 @@ KELO_DEB_PACKAGES=(
     wine wine64 fonts-wine libgnutls30
     libxrender1 libxcursor1 libxrandr2 libxi6 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1
     xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
-    iproute2 python3 procps util-linux locales
+    iproute2 python3 procps util-linux locales libfaketime
 )
 
 # The locale Wine runs under unless KELO_LANG names another: Kelo's users run

@@ -47,6 +47,18 @@ CivilDate CivilFromDays(int64_t days) {
     return {static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0)), m, d};
 }
 
+int64_t WallSeconds(const LocalDateTime& t) {
+    return DaysFromCivil(t.Date()) * 86400 + int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 + t.second;
+}
+
+LocalDateTime FromWallSeconds(int64_t seconds) {
+    const int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    const int64_t rest = seconds - days * 86400;
+    const CivilDate d = CivilFromDays(days);
+    return {d.year, d.month, d.day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+            static_cast<int>(rest % 60)};
+}
+
 std::string FormatDateTime(const LocalDateTime& t) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,

@@ -33,6 +33,11 @@ bool IsValid(const LocalDateTime& t);
 int64_t DaysFromCivil(const CivilDate& d);
 CivilDate CivilFromDays(int64_t days);
 
+// Seconds since 1970-01-01 00:00 of the local wall clock (no time zone: the history
+// and the billing periods are kept in local time), and back.
+int64_t WallSeconds(const LocalDateTime& t);
+LocalDateTime FromWallSeconds(int64_t seconds);
+
 // "yyyy-mm-dd hh:mm:ss", the program's one date-and-time text (history columns and
 // the counting start in the settings file).
 std::string FormatDateTime(const LocalDateTime& t);

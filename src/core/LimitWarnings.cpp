@@ -12,6 +12,12 @@ LimitWarnings::LimitWarnings(int32_t warnMinutes, int32_t dayLimitHours, int32_t
     if (monthBaseSeconds_ >= monthLimitSeconds_) monthWarned_ = true;
 }
 
+void LimitWarnings::NewMonth(int64_t runSecondsAtStart) {
+    monthBaseSeconds_ = 0;
+    monthStartRunSeconds_ = runSecondsAtStart;
+    monthWarned_ = false;
+}
+
 bool LimitWarnings::Due(int64_t used, int64_t limit) const {
     if (warnSeconds_ == 0 || limit <= warnSeconds_) return false;
     // Past the limit the alarm speaks instead (a tick that jumps over the whole window).
@@ -25,7 +31,7 @@ std::vector<Warning> LimitWarnings::Check(int64_t runSeconds) {
         dayWarned_ = true;
         due.push_back(Warning::Day);
     }
-    if (!monthWarned_ && Due(monthBaseSeconds_ + runSeconds, monthLimitSeconds_)) {
+    if (!monthWarned_ && Due(monthBaseSeconds_ + runSeconds - monthStartRunSeconds_, monthLimitSeconds_)) {
         monthWarned_ = true;
         due.push_back(Warning::Month);
     }

@@ -15,6 +15,9 @@ public:
     LimitWarnings(int32_t warnMinutes, int32_t dayLimitHours, int32_t monthLimitHours,
                   int64_t monthBaseSeconds);
 
+    // A new billing period began when the run had counted `runSecondsAtStart`: the month
+    // starts again from none, and its warning may come again.
+    void NewMonth(int64_t runSecondsAtStart);
     // Warnings due at this much counted time of the run.
     std::vector<Warning> Check(int64_t runSeconds);
     // Another warning time from now on (0: none); a warning already given stays given.
@@ -28,6 +31,7 @@ private:
     int64_t dayLimitSeconds_;
     int64_t monthLimitSeconds_;
     int64_t monthBaseSeconds_;
+    int64_t monthStartRunSeconds_ = 0;
     bool dayWarned_ = false;
     bool monthWarned_ = false;
 };

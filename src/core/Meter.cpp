@@ -16,6 +16,12 @@ void Meter::Reconfigure(int32_t dayLimitHours, int32_t monthLimitHours, int64_t 
     monthBaseSeconds_ = monthBaseSeconds;
 }
 
+void Meter::NewMonth(int64_t runSecondsAtStart) {
+    monthBaseSeconds_ = 0;
+    monthStartRunSeconds_ = runSecondsAtStart;
+    monthAlarmed_ = false;
+}
+
 void Meter::Advance() {
     if (!counting_) return;
     const int64_t now = clock_.MonotonicMs();
@@ -32,7 +38,8 @@ std::vector<Alarm> Meter::DueAlarms() {
         dayAlarmed_ = true;
         due.push_back(Alarm::Day);
     }
-    if (!monthAlarmed_ && monthBaseSeconds_ + runSeconds_ >= monthLimitSeconds_) {
+    const int64_t inMonth = runSeconds_ - monthStartRunSeconds_;
+    if (!monthAlarmed_ && inMonth > 0 && monthBaseSeconds_ + inMonth >= monthLimitSeconds_) {
         monthAlarmed_ = true;
         due.push_back(Alarm::Month);
     }

@@ -30,6 +30,11 @@ public:
     // an alarm already given stays given.
     void Reconfigure(int32_t dayLimitHours, int32_t monthLimitHours, int64_t monthBaseSeconds);
 
+    // A new billing period began when the run had counted `runSecondsAtStart`: the month
+    // starts again from none, and its alarm may come again. The daily limit goes on
+    // judging the whole run.
+    void NewMonth(int64_t runSecondsAtStart);
+
     bool Counting() const { return counting_; }
     int64_t RunSeconds() const { return runSeconds_; }
 
@@ -41,6 +46,7 @@ private:
     int64_t dayLimitSeconds_;
     int64_t monthLimitSeconds_;
     int64_t monthBaseSeconds_;
+    int64_t monthStartRunSeconds_ = 0;  // the run's seconds that belong to earlier months
     bool counting_ = false;
     bool stopped_ = false;
     int64_t anchorMs_ = 0;  // monotonic time up to which online time has been counted

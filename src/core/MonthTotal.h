@@ -7,6 +7,8 @@
 namespace kelo {
 
 inline constexpr const char* kInitialMonthTotal = "00:00:00";
+// A stored month total beyond this many hours (over eleven years) is no month total.
+inline constexpr int64_t kMaxMonthTotalHours = 99'999;
 
 // The online time of the billing month as stored: hours, minutes and seconds in
 // decimal joined by ":", hours unbounded.

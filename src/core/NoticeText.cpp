@@ -27,7 +27,7 @@ std::string LeftOf(int64_t limitSeconds, int64_t usedSeconds) {
 
 std::vector<std::string> NoticeLines(const NoticeFigures& f) {
     const int64_t run = std::max<int64_t>(f.runSeconds, 0);
-    const int64_t month = std::max<int64_t>(f.monthBeforeRunSeconds, 0) + run;
+    const int64_t month = std::max<int64_t>(f.monthSeconds, 0);
     const int64_t monthLimit = int64_t{std::max(f.monthLimitHours, 0)} * 3600;
     const int64_t dayLimit = int64_t{std::max(f.dayLimitHours, 0)} * 3600;
     return {

@@ -10,7 +10,7 @@ namespace kelo {
 // What the notice window tells when it has no page to show: where the user stands
 // against the limits they pay by.
 struct NoticeFigures {
-    int64_t monthBeforeRunSeconds = 0;  // the stored month total at the run's start
+    int64_t monthSeconds = 0;  // the month total now, this run's time in the period included
     int64_t runSeconds = 0;             // online time of this run
     int32_t monthLimitHours = 0;
     int32_t dayLimitHours = 0;
@@ -22,7 +22,7 @@ struct NoticeFigures {
 // period begins.
 CivilDate BillingPeriodEnd(const CivilDate& today, int32_t billingDay);
 
-// The notice's lines (UTF-8): the month total with this run, the run's time, the time
+// The notice's lines (UTF-8): the month total, the run's time, the time
 // left to the monthly and to the daily limit, and the billing period's first and last day.
 std::vector<std::string> NoticeLines(const NoticeFigures& figures);
 

@@ -40,12 +40,14 @@ public:
     int32_t ReadSetup(const IniDocument& doc, const char* key, int32_t def, bool nonNegative) {
         return ReadInt(doc, ini::kSetup, key, def, nonNegative);
     }
-    // An amount of yuan; absent or bad, none.
-    int64_t ReadYuan(const IniDocument& doc, const char* key) {
+    // An amount of yuan up to `maxFen`; absent or bad, none.
+    int64_t ReadYuan(const IniDocument& doc, const char* key, int64_t maxFen) {
         const auto stored = doc.Read(ini::kTariff, key);
         if (!stored) return 0;
-        if (const auto fen = ParseYuan(*stored)) return *fen;
-        Add(ini::kTariff, key, *stored, "不是有效的金额，改用默认值 0");
+        const auto fen = ParseYuan(*stored);
+        if (fen && *fen <= maxFen) return *fen;
+        Add(ini::kTariff, key, *stored,
+            fen ? "超过 " + FormatYuan(maxFen) + " 元，改用默认值 0" : "不是有效的金额，改用默认值 0");
         return 0;
     }
     void Add(const char* section, const char* key, const std::string& stored,
@@ -84,14 +86,22 @@ bool StartsNewPeriod(const IniDocument& doc, const MeterSettings& s, const Civil
     return today.day == s.billingDay;
 }
 
+// Whether the stored total belongs to a period that the billing day no longer makes: its
+// first day is no period's first day any more.
+bool BillingDayChanged(const IniDocument& doc, const MeterSettings& s) {
+    const auto stored = doc.Read(ini::kDate, ini::kPeriod);
+    const auto period = stored ? ParseDate(*stored) : std::nullopt;
+    return period && BillingPeriodStart(*period, s.billingDay) != *period;
+}
+
 }  // namespace
 
 Tariff ReadTariff(const IniDocument& doc, std::string* bad) {
     BadValues values(bad);
     Tariff t;
-    t.monthlyFeeFen = values.ReadYuan(doc, ini::kMonthlyFee);
+    t.monthlyFeeFen = values.ReadYuan(doc, ini::kMonthlyFee, kMaxMonthlyFeeFen);
     t.includedHours = values.ReadInt(doc, ini::kTariff, ini::kIncludedHours, 0, true);
-    t.pricePerHourFen = values.ReadYuan(doc, ini::kPricePerHour);
+    t.pricePerHourFen = values.ReadYuan(doc, ini::kPricePerHour, kMaxPricePerHourFen);
     t.unitSeconds = values.ReadInt(doc, ini::kTariff, ini::kUnit, kDefaultTariffUnit, true);
     if (!IsTariffUnit(t.unitSeconds)) {
         values.Add(ini::kTariff, ini::kUnit, *doc.Read(ini::kTariff, ini::kUnit),
@@ -122,13 +132,16 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::strin
     s.useDefaultSound = doc.ReadBool(ini::kSetup, ini::kDefaultSound, true);
 
     st.totalReset = StartsNewPeriod(doc, s, now.Date());
+    st.billingDayChanged = BillingDayChanged(doc, s);
     if (st.totalReset) {
         st.monthTotal = kInitialMonthTotal;
     } else {
         st.monthTotal = doc.ReadString(ini::kDate, ini::kSumTime, kInitialMonthTotal);
-        if (!MonthTotal::Parse(st.monthTotal)) {
+        const auto total = MonthTotal::Parse(st.monthTotal);
+        if (!total || total->hours > kMaxMonthTotalHours) {
             bad.Add(ini::kDate, ini::kSumTime, st.monthTotal,
-                    std::string("不是有效的用时，本月用时从 ") + kInitialMonthTotal + " 开始计算");
+                    std::string(total ? "超过 " + std::to_string(kMaxMonthTotalHours) + " 小时" : "不是有效的用时") +
+                        "，本月用时从 " + kInitialMonthTotal + " 开始计算");
             st.monthTotal = kInitialMonthTotal;
         }
     }

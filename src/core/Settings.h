@@ -66,6 +66,9 @@ struct StartupState {
     LocalDateTime countStart;   // from when the stored total has been kept
     bool countStartStored = false;  // a readable "Start" was in the file
     bool totalReset = false;    // a new billing period began: the total starts again
+    // The stored total belongs to a period of another billing day: the session counts the
+    // current period's time from the history instead.
+    bool billingDayChanged = false;
     std::vector<std::string> messages;  // bad stored values, each told to the user once
 };
 

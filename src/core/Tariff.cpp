@@ -27,20 +27,52 @@ std::optional<int64_t> ParseYuan(std::string_view text) {
     return fen;
 }
 
+std::optional<int64_t> ParseTypedYuan(std::string_view text) {
+    std::string plain;
+    for (size_t i = 0; i < text.size();) {
+        const auto is = [&](std::string_view form) { return text.substr(i, form.size()) == form; };
+        // Full-width forms are U+FF10..U+FF19 and U+FF0E: EF BC 90..99 and EF BC 8E.
+        if (is("\xEF\xBC") && i + 2 < text.size()) {
+            const auto low = static_cast<unsigned char>(text[i + 2]);
+            if (low >= 0x90 && low <= 0x99) plain += static_cast<char>('0' + (low - 0x90));
+            else if (low == 0x8E) plain += '.';
+            else return std::nullopt;
+            i += 3;
+        } else if (is("\xC2\xA5") || is("\xEF\xBF\xA5")) {  // the yuan sign, only first
+            if (plain.find_first_not_of(' ') != std::string::npos) return std::nullopt;
+            i += is("\xC2\xA5") ? 2 : 3;
+        } else if (is("\xE3\x80\x80") || is(" ") || is("\t")) {  // spaces, full-width too
+            plain += ' ';
+            i += is(" ") || is("\t") ? 1 : 3;
+        } else {
+            plain += text[i++];
+        }
+    }
+    const size_t first = plain.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    return ParseYuan(std::string_view(plain).substr(first, plain.find_last_not_of(' ') + 1 - first));
+}
+
 std::string FormatYuan(int64_t fen) {
     const int64_t cents = fen % 100;
     return std::to_string(fen / 100) + (cents < 10 ? ".0" : ".") + std::to_string(cents);
 }
 
 int64_t BilledSeconds(const Tariff& tariff, int64_t onlineSeconds) {
-    const int64_t beyond = onlineSeconds - int64_t{tariff.includedHours} * 3600;
+    const int64_t online = std::clamp<int64_t>(onlineSeconds, 0, kMaxOnlineSeconds);
+    const int64_t beyond = online - int64_t{std::max(tariff.includedHours, 0)} * 3600;
     if (beyond <= 0) return 0;
     const int64_t unit = IsTariffUnit(tariff.unitSeconds) ? tariff.unitSeconds : kDefaultTariffUnit;
     return (beyond + unit - 1) / unit * unit;
 }
 
+// Whole hours and the rest priced apart: the price times the billed seconds would not
+// fit in 64 bits for every amount and time the program accepts.
 int64_t CostFen(const Tariff& tariff, int64_t onlineSeconds) {
-    return tariff.monthlyFeeFen + (tariff.pricePerHourFen * BilledSeconds(tariff, onlineSeconds) + 1800) / 3600;
+    const int64_t billed = BilledSeconds(tariff, onlineSeconds);
+    const int64_t price = std::clamp<int64_t>(tariff.pricePerHourFen, 0, kMaxPricePerHourFen);
+    const int64_t fee = std::clamp<int64_t>(tariff.monthlyFeeFen, 0, kMaxMonthlyFeeFen);
+    return fee + price * (billed / 3600) + (price * (billed % 3600) + 1800) / 3600;
 }
 
 BillingPeriod BillingPeriodOf(const CivilDate& day, int32_t billingDay) {
@@ -51,14 +83,23 @@ BillingPeriod BillingPeriodOf(const CivilDate& day, int32_t billingDay) {
     return {start, {year, month, std::min(wanted, DaysInMonth(year, month))}};
 }
 
-Pace PaceOf(const BillingPeriod& period, const LocalDateTime& now, int64_t totalSeconds) {
+Pace PaceOf(const BillingPeriod& period, const LocalDateTime& now, int64_t totalSeconds,
+           const CivilDate& countedFrom) {
     Pace pace;
     const int64_t today = DaysFromCivil(now.Date());
-    const int64_t sinceStart = (today - DaysFromCivil(period.start)) * 86400 + now.hour * 3600 + now.minute * 60 + now.second;
-    pace.elapsedSeconds = std::clamp<int64_t>(sinceStart, 0, period.Seconds());
+    // A period in which counting began later (a first start in mid-period) has its pace
+    // from that day: the days before it were never counted.
+    const int64_t from = std::clamp(DaysFromCivil(countedFrom), DaysFromCivil(period.start), DaysFromCivil(period.next));
+    const int64_t span = (DaysFromCivil(period.next) - from) * 86400;
+    pace.elapsedSeconds = std::clamp<int64_t>(WallSeconds(now) - from * 86400, 0, span);
     pace.daysLeft = static_cast<int32_t>(std::max<int64_t>(DaysFromCivil(period.next) - today, 0));
-    if (pace.elapsedSeconds >= 86400)
-        pace.forecastSeconds = totalSeconds * period.Seconds() / pace.elapsedSeconds;
+    if (pace.elapsedSeconds >= 86400) {
+        // Divided first: the total times the span would overflow for the largest totals.
+        const int64_t total = std::clamp<int64_t>(totalSeconds, 0, kMaxOnlineSeconds);
+        const int64_t e = pace.elapsedSeconds;
+        const int64_t rest = span - e;
+        pace.forecastSeconds = total + total / e * rest + total % e * rest / e;
+    }
     return pace;
 }
 

@@ -13,6 +13,14 @@ namespace kelo {
 inline constexpr int32_t kTariffUnits[] = {1, 60, 360, 3600};
 inline constexpr int32_t kDefaultTariffUnit = 60;
 
+// The largest amounts a plan may name, in fen: a monthly fee of 99999.99 yuan and
+// 9999.99 yuan an hour.
+inline constexpr int64_t kMaxMonthlyFeeFen = 9'999'999;
+inline constexpr int64_t kMaxPricePerHourFen = 999'999;
+// Online time beyond any bill (over thirty million years): sums of online time stop
+// there, so no cost or forecast built on them can overflow.
+inline constexpr int64_t kMaxOnlineSeconds = 1'000'000'000'000'000;
+
 // The hourly plan: a monthly fee that includes some hours, and a price per hour beyond
 // them, charged in whole units. Money is held in fen (0.01 yuan).
 struct Tariff {
@@ -31,6 +39,10 @@ bool IsTariffUnit(int32_t seconds);
 // A sum of yuan as stored and typed: digits with at most two after a "." ("50", "49.90",
 // "0.5"), whatever the locale. Anything else, a negative sum among it, is not an amount.
 std::optional<int64_t> ParseYuan(std::string_view text);
+// An amount as typed into a dialog with a Chinese input method (UTF-8): full-width digits
+// and point ("１２．５０"), spaces around it and a leading yuan sign ("¥" or "￥") are
+// taken as their plain forms; then as ParseYuan.
+std::optional<int64_t> ParseTypedYuan(std::string_view text);
 // Fen as yuan with two decimals: 6240 -> "62.40".
 std::string FormatYuan(int64_t fen);
 
@@ -49,15 +61,17 @@ struct BillingPeriod {
 // The period that contains `day`.
 BillingPeriod BillingPeriodOf(const CivilDate& day, int32_t billingDay);
 
-// How the month is going at `now` with `totalSeconds` counted in `period`.
+// How the month is going at `now` with `totalSeconds` counted in `period` since
+// `countedFrom` (the day counting began; the period's first day when it began earlier).
 struct Pace {
-    int64_t elapsedSeconds = 0;  // of the period, by the clock, at most its length
+    int64_t elapsedSeconds = 0;  // of the period since counting began, by the clock
     int32_t daysLeft = 0;        // today included
-    // The period's total if the rest of it goes as it went so far; none during its
-    // first day, when the pace says nothing yet.
+    // The period's total if the rest of it goes as it went so far; none during the first
+    // day counted, when the pace says nothing yet.
     std::optional<int64_t> forecastSeconds;
 };
-Pace PaceOf(const BillingPeriod& period, const LocalDateTime& now, int64_t totalSeconds);
+Pace PaceOf(const BillingPeriod& period, const LocalDateTime& now, int64_t totalSeconds,
+           const CivilDate& countedFrom = {});
 
 // Whether the month is heading past its limit: from the period's third day on, with a
 // forecast above the limit that the total itself has not reached (its alarm speaks then).

@@ -35,13 +35,6 @@ std::optional<int64_t> ParseOnlineTime(std::string_view text) {
     return *h * 3600 + *m * 60 + *s;
 }
 
-// Seconds since 1970-01-01 00:00 of the wall clock (no time zone: the history holds local
-// times, and a report of local days wants them as read).
-int64_t WallSeconds(const LocalDateTime& t) {
-    return DaysFromCivil(t.Date()) * kSecondsPerDay + int64_t{t.hour} * 3600 +
-           int64_t{t.minute} * 60 + t.second;
-}
-
 int64_t FloorDiv(int64_t a, int64_t b) {
     const int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
@@ -194,7 +187,7 @@ std::vector<DayUsage> DailyUsage(const std::vector<RunSpan>& runs, const CivilDa
             const int64_t seconds =
                 split.Within(day * kSecondsPerDay, (day + 1) * kSecondsPerDay);
             DayUsage& usage = days[static_cast<size_t>(day - firstDay)];
-            usage.seconds += seconds;
+            usage.seconds = std::min(usage.seconds + seconds, kMaxOnlineSeconds);
             // A run without online time still was a run: it counts on the day it started.
             if (seconds > 0 || (split.Total() == 0 && day == runFirst)) ++usage.runs;
         }
@@ -220,16 +213,24 @@ std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const Ci
     for (const PeriodUsage& p : periods) bounds.push_back(DaysFromCivil(p.first));
     bounds.push_back(DaysFromCivil(periods.back().last) + 1);
 
-    // As the meter adds a run to the month total of the period it started in, so does the
-    // report: the whole run, however far past the period's end it went on.
+    // A billing period ends at its last second: a run over a period's start is cut there,
+    // as the meter cuts its record.
     for (const RunSpan& run : runs) {
-        const int64_t startDay = DaysFromCivil(run.start.Date());
-        if (startDay < bounds.front() || startDay >= bounds.back()) continue;
-        const size_t i = static_cast<size_t>(
-            std::upper_bound(bounds.begin(), bounds.end(), startDay) - bounds.begin() - 1);
-        periods[i].seconds += std::max<int64_t>(run.onlineSeconds, 0);
+        const RunSplit split(run);
+        const int64_t firstDay = FloorDiv(split.Start(), kSecondsPerDay);
+        const int64_t lastDay = FloorDiv(split.LastSecond(), kSecondsPerDay);
+        if (lastDay < bounds.front() || firstDay >= bounds.back()) continue;
+        size_t i = static_cast<size_t>(std::upper_bound(bounds.begin(), bounds.end(), firstDay) - bounds.begin());
+        for (i = i == 0 ? 0 : i - 1; i < periods.size() && bounds[i] <= lastDay; ++i) {
+            const int64_t part = split.Within(bounds[i] * kSecondsPerDay, bounds[i + 1] * kSecondsPerDay);
+            periods[i].seconds = std::min(periods[i].seconds + part, kMaxOnlineSeconds);
+        }
     }
     return periods;
+}
+
+int64_t OnlineSecondsWithin(const RunSpan& run, const LocalDateTime& from, const LocalDateTime& to) {
+    return RunSplit(run).Within(WallSeconds(from), WallSeconds(to));
 }
 
 std::vector<PeriodUsage> HistoryPeriods(const std::vector<RunSpan>& runs, const CivilDate& today,

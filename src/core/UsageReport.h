@@ -46,10 +46,13 @@ struct PeriodUsage {
 };
 
 // The `count` billing periods up to and including the one that contains `today`, oldest
-// first, each with the whole online time of the runs that started in it, as the meter
-// counts its month total.
+// first, each with the online time of the runs within it: a run over a period's start is
+// cut there, its online time shared in proportion to the wall-clock time on each side.
 std::vector<PeriodUsage> PeriodTotals(const std::vector<RunSpan>& runs, const CivilDate& today,
                                       int32_t billingDay, int count);
+
+// A run's online time within [from, to) of the wall clock, shared as the periods share it.
+int64_t OnlineSecondsWithin(const RunSpan& run, const LocalDateTime& from, const LocalDateTime& to);
 
 // Every billing period from the one the earliest run started in up to the one that
 // contains `today`, oldest first, the periods without runs between them included, with

@@ -73,6 +73,8 @@ UsageSession::UsageSession(SessionEnvironment env)
                     kRecordType,                   env_.codec.FromUtf8(env_.ipAddress)};
     history_.Append(std::move(start));
     lastCheckpointMs_ = env_.clock.MonotonicMs();
+    partStart_ = runStart_;
+    StartPeriods();
 }
 
 // Finds the stored records in front of the run's; their texts are read from the file
@@ -107,8 +109,20 @@ void UsageSession::RemoveLeftovers() {
 std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
 std::string UsageSession::HistoryPath() const { return env_.appDir + kHistoryFileName; }
 
-std::vector<Alarm> UsageSession::OnCheck(bool online) { return meter_.Check(online); }
-std::vector<Alarm> UsageSession::OnTick() { return meter_.Tick(); }
+std::vector<Alarm> UsageSession::OnCheck(bool online) {
+    std::vector<Alarm> alarms = meter_.Check(online);
+    // A period that ends between two ticks is cut at the seconds counted up to now.
+    if (meter_.Counting())
+        for (Alarm alarm : meter_.Tick()) alarms.push_back(alarm);
+    FollowPeriod();
+    return alarms;
+}
+
+std::vector<Alarm> UsageSession::OnTick() {
+    std::vector<Alarm> alarms = meter_.Tick();
+    FollowPeriod();
+    return alarms;
+}
 
 void UsageSession::SaveHistory(bool atExit) {
     if (historyUnreadable_) {
@@ -116,9 +130,12 @@ void UsageSession::SaveHistory(bool atExit) {
             throw KeloError("无法读取文件 \"" + HistoryPath() + "\"，不能在其中添加记录。");
         historyUnreadable_ = false;
     }
-    const std::string line = JoinHistoryLine(history_.Last()) + "\r\n";
+    // The run's lines: one, or more once a billing period ended during the run.
+    std::string line = history_.Serialize({});
+    line.resize(line.size() - UnwrittenPart());
     if (!atExit && historyTail_.known && UpdateHistoryTail(line)) return;
-    const std::string all = history_.Serialize(StoredLines());
+    std::string all = history_.Serialize(StoredLines());
+    all.resize(all.size() - UnwrittenPart());
     env_.files.Replace(HistoryPath(), all);
     history_.Rebase(std::string_view(all).substr(0, all.size() - line.size()));
     historyTail_ = {true, all.size() - line.size(), line, true};
@@ -166,7 +183,7 @@ UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     UsageRecord& current = history_.Last();
     current.fields.resize(std::max<size_t>(current.fields.size(), kRecordFields));
     current.fields[1] = FormatDateTime(now);
-    current.fields[2] = FormatDuration(run);
+    current.fields[2] = FormatDuration(run - partStartRunSeconds_);
     SaveFailures failures;
     try {
         SaveHistory(atExit);
@@ -178,7 +195,10 @@ UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     } catch (const KeloError& e) {
         failures.total = TotalNotSaved(e);
     }
-    if (!failures.history && !failures.total) savedRunSeconds_ = run;
+    if (!failures.history && !failures.total) {
+        savedRunSeconds_ = run;
+        cutUnsaved_ = false;
+    }
     if (!failures.history || !failures.total) ++saveCount_;
     lastSaveFailed_ = failures.history || failures.total;
     return failures;
@@ -189,25 +209,25 @@ void UsageSession::SaveTotal(int64_t run) {
     const std::string before = env_.files.Read(path).value_or(std::string());
     IniDocument doc(env_.codec, before);
     if (settingsUnread_) AdoptStoredSettings(doc);
-    doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run));
-    doc.Write(ini::kDate, ini::kPeriod,
-              FormatDate(BillingPeriodStart(runStart_.Date(), state_.settings.billingDay)));
-    doc.Write(ini::kDate, ini::kLastRun, FormatDateTime(runStart_));
+    doc.Write(ini::kDate, ini::kSumTime, AddElapsed(state_.monthTotal, run - partStartRunSeconds_));
+    doc.Write(ini::kDate, ini::kPeriod, FormatDate(Period().start));
+    doc.Write(ini::kDate, ini::kLastRun, FormatDateTime(partStart_));
     if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
 }
 
 // The settings file reads again after it could not be read at start: the run takes the
-// stored total and settings as the start would have, so what is saved is the stored
-// total plus this run's time.
+// stored total and settings as the start of its line would have, so what is saved is
+// the stored total plus this run's time in the period.
 void UsageSession::AdoptStoredSettings(IniDocument& doc) {
-    StartupState stored = LoadSettings(doc, runStart_, IniPath());
+    StartupState stored = LoadSettings(doc, partStart_, IniPath());
     stored.messages.clear();
     state_ = std::move(stored);
     meter_.Reconfigure(state_.settings.dayLimit, state_.settings.monthLimit,
                        MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds());
     settingsUnread_ = false;
+    StartPeriods();
 }
 
 // Tells each file's failure once a run; the rest of a row of failures is kept quiet.
@@ -228,7 +248,7 @@ std::optional<std::string> UsageSession::CheckpointIfDue() {
     const int64_t now = env_.clock.MonotonicMs();
     if (now - lastCheckpointMs_ < kCheckpointIntervalMs) return std::nullopt;
     lastCheckpointMs_ = now;
-    if (meter_.RunSeconds() == savedRunSeconds_) return std::nullopt;
+    if (meter_.RunSeconds() == savedRunSeconds_ && !cutUnsaved_) return std::nullopt;
     return FailuresToTell(SaveUsage(false));
 }
 

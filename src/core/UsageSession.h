@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Meter.h"
+#include "core/PeriodCut.h"
 #include "core/Settings.h"
 #include "core/UsageHistory.h"
 
@@ -52,6 +53,25 @@ public:
     int64_t RunSeconds() const { return meter_.RunSeconds(); }
     bool Counting() const { return meter_.Counting(); }
 
+    // The billing period the run counts in now. When a period ends during the run, the
+    // run's line is cut at its last second and a new line starts at the next period's
+    // first second; the month total starts again from there (SetupBool keeps it growing).
+    const BillingPeriod& Period() const { return periods_->Period(); }
+    // The start of the run's line in this period, and its online time.
+    const LocalDateTime& PartStart() const { return partStart_; }
+    int64_t PartSeconds() const { return meter_.RunSeconds() - partStartRunSeconds_; }
+    // The run's seconds at which the month total last started again (0: it has not).
+    int64_t MonthStartRunSeconds() const { return state_.settings.keepTotal ? 0 : partStartRunSeconds_; }
+    // The month total now: the stored total and the run's time in this period.
+    int64_t MonthSeconds() const;
+    // This period's own online time now, which the cost and the pace are reckoned from:
+    // the month total, unless SetupBool keeps earlier periods in it.
+    int64_t PeriodSeconds() const { return periodBaseSeconds_ + PartSeconds(); }
+    Pace PaceAt(const LocalDateTime& now) const;
+    // The balloon's words when this period's pace leads past the monthly limit: once a
+    // billing period, also over runs.
+    std::optional<std::string> TakePaceWarning(const LocalDateTime& now);
+
     std::vector<Alarm> OnCheck(bool online);
     std::vector<Alarm> OnTick();
 
@@ -89,6 +109,18 @@ private:
     bool UpdateHistoryTail(const std::string& line);
     std::string StoredLines();
     bool LoadHistory(bool atStart);
+    // The billing periods of the run, from the start of its current part.
+    void StartPeriods();
+    void FollowPeriod();
+    void CutRun(const PeriodCut& cut);
+    // The bytes of the run's last line when it is not written: a period that began
+    // without online time of the run yet has no line, as a run never online has none.
+    size_t UnwrittenPart() const;
+    // The online time of `period` as the stored history has it; none when there is no
+    // history or it cannot be read.
+    std::optional<int64_t> HistorySecondsIn(const BillingPeriod& period) const;
+    // The day the pace of this period counts from.
+    CivilDate FirstCountedDay() const;
 
     // What the run knows of the history file's end: `bytes` lie at `offset` and end
     // the file. Before the run's line is in the file they are the file's last bytes as
@@ -116,6 +148,14 @@ private:
 
     FileTail historyTail_;
     int saveCount_ = 0;
+
+    std::optional<PeriodTracker> periods_;
+    LocalDateTime partStart_;
+    int64_t partStartRunSeconds_ = 0;
+    int64_t periodBaseSeconds_ = 0;  // the period's online time before the run's part
+    CivilDate countedFrom_;
+    std::optional<std::string> paceWarned_;  // the first day of the period whose balloon was given
+    bool cutUnsaved_ = false;       // the run's line was cut since the last save
 };
 
 }  // namespace kelo

@@ -124,7 +124,7 @@ void TFrmKeloMain::MenuReportClick() {
     MeterSettings settings = session_->Settings();
     settings.tariff = CurrentTariff();
     const ReportContext context{session_->History(), services_.codec, settings, now,
-                                RunSpan{session_->RunStart(), now, session_->RunSeconds()}};
+                                RunSpan{session_->PartStart(), now, session_->PartSeconds()}};
     TFrmReport report(this, context);
     report.ShowModal();
 }
@@ -140,6 +140,15 @@ void TFrmKeloMain::MenuWarnClick() {
 void TFrmKeloMain::MenuAutoRunClick() {
     services_.setAutoRun(!services_.autoRunSet());
     MenuAutoRun_->SetChecked(services_.autoRunSet());
+}
+
+// A billing period that began during the run starts the month's warning afresh.
+std::vector<Warning> TFrmKeloMain::DueWarnings() {
+    if (session_->MonthStartRunSeconds() != warnedMonthStart_) {
+        warnedMonthStart_ = session_->MonthStartRunSeconds();
+        warnings_->NewMonth(warnedMonthStart_);
+    }
+    return warnings_->Check(session_->RunSeconds());
 }
 
 void TFrmKeloMain::RaiseWarnings(const std::vector<Warning>& warnings) {
@@ -302,12 +311,9 @@ void TFrmKeloMain::ApplyTariff(const Tariff& tariff) {
 }
 
 void TFrmKeloMain::UpdateOutlook(const std::string& run) {
-    const int64_t total =
-        MonthTotal::Parse(session_->MonthTotalText()).value_or(MonthTotal{}).TotalSeconds() + session_->RunSeconds();
-    const LocalDateTime now = services_.clock.LocalNow();
-    // The run's time counts in the period it started in, as the month total does.
-    const Pace pace =
-        PaceOf(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay), now, total);
+    // The cost and the pace are this billing period's, whatever the month total keeps.
+    const int64_t total = session_->PeriodSeconds();
+    const Pace pace = session_->PaceAt(services_.clock.LocalNow());
     const OutlookTexts texts = Outlook(CurrentTariff(), pace, total);
     if (texts.cost != outlook_.cost) StatusBar1_->SetPanelText(0, win::Widen(texts.cost));
     if (texts.daysLeft != outlook_.daysLeft) StatusBar1_->SetPanelText(1, win::Widen(texts.daysLeft));
@@ -321,35 +327,20 @@ void TFrmKeloMain::UpdateOutlook(const std::string& run) {
     if (!texts.cost.empty()) hint += L"\n" + win::Widen(texts.cost);
     if (hint != trayHint_) TrayIcon1_->SetHint(hint);
     trayHint_ = std::move(hint);
-    WarnOfPace(pace, total);
+    WarnOfPace();
 }
 
-void TFrmKeloMain::WarnOfPace(const Pace& pace, int64_t totalSeconds) {
-    const int32_t limit = session_->Settings().monthLimit;
-    if (warnings_->Minutes() <= 0 || !HeadingPastLimit(pace, totalSeconds, limit)) return;
-    const std::string period =
-        FormatDate(BillingPeriodOf(session_->RunStart().Date(), session_->Settings().billingDay).start);
-    win::TIniFile file(services_.appDir + ini::kFileName);
-    // The file says whether an earlier run of this period gave the balloon; it is read
-    // once a run, and written at once, so that a later start does not give it again.
-    if (!paceWarned_) paceWarned_ = file.ReadString(ini::kDate, ini::kPaceWarned, "");
-    if (*paceWarned_ == period) return;
-    paceWarned_ = period;
-    try {
-        file.WriteString(ini::kDate, ini::kPaceWarned, period);
-    } catch (const KeloError&) {
-        // The checkpoint tells of a file that cannot be written; the balloon comes once
-        // this run all the same.
-    }
-    TrayIcon1_->ShowBalloonHint(res::kAppTitle, win::Widen(HeadingPastLimitText(pace, limit)));
+void TFrmKeloMain::WarnOfPace() {
+    if (warnings_->Minutes() <= 0) return;
+    if (const auto text = session_->TakePaceWarning(services_.clock.LocalNow()))
+        TrayIcon1_->ShowBalloonHint(res::kAppTitle, win::Widen(*text));
 }
 
 void TFrmKeloMain::UpdateNotice() {
     if (!Form1) return;
     const MeterSettings& settings = session_->Settings();
     NoticeFigures figures;
-    const auto stored = MonthTotal::Parse(session_->MonthTotalText());
-    figures.monthBeforeRunSeconds = stored ? stored->TotalSeconds() : 0;
+    figures.monthSeconds = session_->MonthSeconds();
     figures.runSeconds = session_->RunSeconds();
     figures.monthLimitHours = settings.monthLimit;
     figures.dayLimitHours = settings.dayLimit;
@@ -364,7 +355,7 @@ void TFrmKeloMain::tmrCheckerTimer() {
     tmrTime_->SetEnabled(session_->Counting());
     UpdateInfoStrip();
     Checkpoint();
-    RaiseWarnings(warnings_->Check(session_->RunSeconds()));
+    RaiseWarnings(DueWarnings());
     RaiseAlarms(alarms);
 }
 
@@ -373,7 +364,7 @@ void TFrmKeloMain::tmrTimeTimer() {
     const auto alarms = session_->OnTick();
     UpdateInfoStrip();
     Checkpoint();
-    RaiseWarnings(warnings_->Check(session_->RunSeconds()));
+    RaiseWarnings(DueWarnings());
     RaiseAlarms(alarms);
 }
 

@@ -77,7 +77,7 @@ private:
     // tip's last line; each text changes only when its figures do.
     void UpdateOutlook(const std::string& run);
     // The balloon when the month's pace leads past its limit: once a billing period.
-    void WarnOfPace(const Pace& pace, int64_t totalSeconds);
+    void WarnOfPace();
     // The figures of the notice window's own notice.
     void UpdateNotice();
     void ShowHistory();
@@ -107,6 +107,7 @@ private:
     void MenuWarnClick();
     void MenuReportClick();
     void MenuAutoRunClick();
+    std::vector<Warning> DueWarnings();
     void RaiseWarnings(const std::vector<Warning>& warnings);
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
@@ -129,12 +130,12 @@ private:
     tray::TTrayIcon* TrayIcon1_ = nullptr;
     std::optional<LimitWarnings> warnings_;
     int32_t lastWarnMinutes_ = kDefaultWarnMinutes;  // what 限额前提醒 turns back on
+    int64_t warnedMonthStart_ = 0;  // where the month the warnings judge began in the run
     win::TTimer* Timer1_ = nullptr;
     win::TStatusBar* StatusBar1_ = nullptr;
     std::optional<Tariff> tariffSet_;
     OutlookTexts outlook_;
     std::wstring trayHint_;
-    std::optional<std::string> paceWarned_;  // the period start of the last pace balloon
     win::TListView* ListView1_ = nullptr;
     win::TTreeView* TreeView1_ = nullptr;
     win::TDateTimePicker* DateTimePicker1_ = nullptr;

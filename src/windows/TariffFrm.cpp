@@ -90,9 +90,9 @@ void TFrmTariff::Refuse(win::TEdit& box, const wchar_t* text) {
 
 std::optional<Tariff> TFrmTariff::Typed() {
     Tariff t;
-    const auto fee = ParseYuan(win::Narrow(edtMonthlyFee_->Text()));
-    if (!fee) {
-        Refuse(*edtMonthlyFee_, L"月租费必须是不小于 0 的金额，最多两位小数，例如 50 或 49.90。");
+    const auto fee = ParseTypedYuan(win::Narrow(edtMonthlyFee_->Text()));
+    if (!fee || *fee > kMaxMonthlyFeeFen) {
+        Refuse(*edtMonthlyFee_, L"月租费必须是 0 到 99999.99 元之间的金额，最多两位小数，例如 50 或 49.90。");
         return std::nullopt;
     }
     t.monthlyFeeFen = *fee;
@@ -105,10 +105,10 @@ std::optional<Tariff> TFrmTariff::Typed() {
         return std::nullopt;
     }
     t.includedHours = *hours;
-    const auto price = ParseYuan(win::Narrow(edtPricePerHour_->Text()));
-    if (!price) {
+    const auto price = ParseTypedYuan(win::Narrow(edtPricePerHour_->Text()));
+    if (!price || *price > kMaxPricePerHourFen) {
         Refuse(*edtPricePerHour_,
-               L"超出部分每小时的价格必须是不小于 0 的金额，最多两位小数，例如 1.20。");
+               L"超出部分每小时的价格必须是 0 到 9999.99 元之间的金额，最多两位小数，例如 1.20。");
         return std::nullopt;
     }
     t.pricePerHourFen = *price;

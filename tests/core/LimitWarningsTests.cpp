@@ -15,6 +15,10 @@ TEST(LimitWarnings, EachLimitWarnsOnceWhenItsLastMinutesBegin) {
     EXPECT_EQ(w.Check(51 * 60), W{});
     EXPECT_EQ(w.Check(5 * 3600 - 600), W{Warning::Day});
     EXPECT_EQ(w.Check(5 * 3600 - 1), W{});
+    // A billing period that begins at the run's 2 h starts the month's warning afresh.
+    w.NewMonth(2 * 3600);
+    EXPECT_EQ(w.Check(2 * 3600 + 119 * 3600 + 49 * 60), W{});
+    EXPECT_EQ(w.Check(2 * 3600 + 119 * 3600 + 50 * 60), W{Warning::Month});
 }
 
 TEST(LimitWarnings, TheOneHourDayWithFiftyNineMinutesWarnsAfterTheFirstMinute) {

@@ -17,7 +17,7 @@ TEST(NoticeText, PeriodEndsTheDayBeforeTheNextBillingDay) {
 
 TEST(NoticeText, CountsThisRunIntoTheMonthAndTheLimits) {
     NoticeFigures f;
-    f.monthBeforeRunSeconds = 100 * 3600;
+    f.monthSeconds = 101 * 3600 + 61;
     f.runSeconds = 3600 + 61;
     f.monthLimitHours = 120;
     f.dayLimitHours = 5;
@@ -33,6 +33,7 @@ TEST(NoticeText, CountsThisRunIntoTheMonthAndTheLimits) {
 
     // A limit reached shows as used up, never as a negative time.
     f.runSeconds = 20 * 3600;
+    f.monthSeconds = 120 * 3600;
     const auto over = NoticeLines(f);
     EXPECT_EQ(over[2], "本月限额 120 小时: 已用完");
     EXPECT_EQ(over[3], "每日限额 5 小时: 已用完");

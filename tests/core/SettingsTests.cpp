@@ -126,8 +126,17 @@ TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
     EXPECT_EQ(m.find("valid integer"), std::string::npos);
 }
 
+TEST(LoadSettings, AmountsBeyondTheirLimitsAreBadValues) {
+    std::string bad;
+    const Tariff t = ReadTariff(IniDocument(kCodec, "[Tariff]\r\nMonthlyFee=99999.99\r\nPricePerHour=10000\r\n"), &bad);
+    EXPECT_EQ(t.monthlyFeeFen, 9'999'999);
+    EXPECT_EQ(t.pricePerHourFen, 0);
+    EXPECT_NE(bad.find("[Tariff] PricePerHour=10000：超过 9999.99 元"), std::string::npos) << bad;
+    EXPECT_EQ(bad.find("MonthlyFee"), std::string::npos) << bad;
+}
+
 TEST(LoadSettings, UnreadableMonthTotalStartsFromZeroWithAMessage) {
-    for (const char* bad : {"lots", "12:30", "1:2:3:4", "1:x:0"}) {
+    for (const char* bad : {"lots", "12:30", "1:2:3:4", "1:x:0", "100000:0:0"}) {
         Loaded r = Load(std::string("[Date]\r\nSumTime=") + bad + "\r\n");
         EXPECT_EQ(r.state.monthTotal, "00:00:00") << bad;
         ASSERT_EQ(r.state.messages.size(), 1u) << bad;

@@ -14,6 +14,21 @@ TEST(Tariff, AmountsAreExactFenWithAPointWhateverTheLocale) {
         EXPECT_FALSE(ParseYuan(bad)) << bad;
     EXPECT_EQ(FormatYuan(4990), "49.90");
     EXPECT_EQ(FormatYuan(5), "0.05");
+    // As a Chinese input method types them.
+    for (const char* typed : {"１２．５０", " 12.50 ", " ¥12.5", "￥１２.５", "\xE3\x80\x80" "12.50"})
+        EXPECT_EQ(ParseTypedYuan(typed), 1250) << typed;
+    for (const char* bad : {"12¥", "１２，５", "1 2", ""}) EXPECT_FALSE(ParseTypedYuan(bad)) << bad;
+}
+
+// The largest amounts with any online time the program can hold: nothing overflows.
+TEST(Tariff, CostsAndForecastsStayExactAtTheBounds) {
+    const Tariff most{kMaxMonthlyFeeFen, 0, kMaxPricePerHourFen, 1};
+    EXPECT_EQ(CostFen(most, 2562 * 3600), 9'999'999 + 2562LL * 999'999);
+    EXPECT_EQ(CostFen(most, INT64_MAX), 277'777'500'009'999'999);  // online time stops at its bound
+    const BillingPeriod period = BillingPeriodOf({2026, 12, 8}, 21);
+    const auto forecast = PaceOf(period, {2026, 12, 6, 0, 0, 0}, kMaxOnlineSeconds).forecastSeconds;
+    ASSERT_TRUE(forecast);
+    EXPECT_EQ(*forecast, kMaxOnlineSeconds * 2);
 }
 
 // Fee 50, 60 hours included, 1.20 per hour beyond them.
@@ -59,6 +74,8 @@ TEST(Pace, ForecastFromTheEndOfThePeriodsFirstDay) {
               (OutlookTexts{"本月费用 ¥50.00", "计费周期剩余 27 天", "按目前速度本月约 100 小时 / ¥98.00"}));
     EXPECT_EQ(Outlook(Tariff{}, PaceOf(period, {2026, 11, 21, 8, 0, 0}, 0), 0),
               (OutlookTexts{"", "计费周期剩余 30 天", ""}));
+    // A first start in mid-period: the pace counts from that day.
+    EXPECT_EQ(PaceOf(period, {2026, 12, 1, 0, 0, 0}, 10 * 3600, {2026, 11, 29}).forecastSeconds, 110 * 3600);
     // The short month of a billing day 31 ends on the next month's 31st.
     EXPECT_EQ(BillingPeriodOf({2027, 3, 1}, 31).next, (CivilDate{2027, 3, 31}));
     // In a month of thirty days it ends on the 30th: on 04-15, fifteen days are left.

@@ -133,8 +133,9 @@ TEST(UsageReportDaily, PartsOutsideTheRangeAreDropped) {
     EXPECT_EQ(days[0].runs, 1);
 }
 
-// As the meter counts it: the whole run in the period in which it started.
-TEST(UsageReportPeriods, RunOverABillingPeriodStartCountsWhereItStarted) {
+// As the meter cuts its record: a period ends at its last second, and a run over its end
+// gives each period its share.
+TEST(UsageReportPeriods, RunOverABillingPeriodStartIsCutThere) {
     const auto periods =
         PeriodTotals({Span("2024-03-20 23:00:00", "2024-03-21 01:00:00", 3601),
                       Span("2024-02-20 23:30:00", "2024-02-21 00:30:00", 3600)},
@@ -142,9 +143,9 @@ TEST(UsageReportPeriods, RunOverABillingPeriodStartCountsWhereItStarted) {
     ASSERT_EQ(periods.size(), 2u);
     EXPECT_EQ(periods[0].first, (CivilDate{2024, 2, 21}));
     EXPECT_EQ(periods[0].last, (CivilDate{2024, 3, 20}));
-    EXPECT_EQ(periods[0].seconds, 3601);
+    EXPECT_EQ(periods[0].seconds, 1800 + 1801);
     EXPECT_EQ(periods[1].first, (CivilDate{2024, 3, 21}));
-    EXPECT_EQ(periods[1].seconds, 0);
+    EXPECT_EQ(periods[1].seconds, 1800);
     EXPECT_TRUE(PeriodTotals({}, {2024, 3, 25}, 21, 0).empty());
 }
 
@@ -169,9 +170,9 @@ TEST(UsageReportPeriods, TwelvePeriodsOverTheYearsEnd) {
     EXPECT_EQ(periods[0].last, (CivilDate{2024, 2, 29}));
     for (size_t i = 1; i < periods.size(); ++i)
         EXPECT_EQ(DaysFromCivil(periods[i].first), DaysFromCivil(periods[i - 1].last) + 1);
-    EXPECT_EQ(periods[10].seconds, 7200);
+    EXPECT_EQ(periods[10].seconds, 3600);
     EXPECT_EQ(periods[11].first, (CivilDate{2025, 1, 1}));
-    EXPECT_EQ(periods[11].seconds, 0);
+    EXPECT_EQ(periods[11].seconds, 3600);
 }
 
 TEST(UsageReportPeriods, TodayOnTheBillingDayStartsTheNewPeriod) {

@@ -346,6 +346,104 @@ TEST_F(UsageSessionTest, KeepTotalCarriesTheTotalIntoANewPeriod) {
     EXPECT_EQ(IniValue("Setup", "SetupBool"), "1");
 }
 
+// A run over the billing day: its line is cut at the old period's last second, the month
+// starts again there (also its alarm), and a later start keeps the new period's time.
+TEST_F(UsageSessionTest, ARunOverTheBillingDayIsCutThere) {
+    clock.SetLocal({2024, 3, 20, 23, 59, 0});
+    files.files[kIni] = "[Setup]\r\nMonthDate=0\r\nDate=24\r\n[Date]\r\nSumTime=40:0:0\r\nPeriod=2024-02-21\r\n";
+    auto s = Start();
+    s->OnCheck(true);
+    int monthAlarms = 0;
+    for (int i = 1; i <= 120; ++i) {
+        clock.Advance(1000);
+        for (Alarm a : i % 2 == 0 ? s->OnCheck(true) : s->OnTick()) monthAlarms += a == Alarm::Month;
+        EXPECT_EQ(monthAlarms, i <= 60 ? 1 : 2) << i;
+        s->CheckpointIfDue();
+        // Saved at once; the new period has no line before it has online time.
+        if (i == 60) EXPECT_EQ(HistoryLines(), (std::vector<Fields>{
+            {"2024-03-20 23:59:00", "2024-03-20 23:59:59", "00:01:00", Host(), "Kelo", "192.168.0.7"}}));
+    }
+    EXPECT_EQ(s->MonthTotalText(), "00:00:00");
+    EXPECT_EQ(s->PaceAt(clock.LocalNow()).elapsedSeconds, 60);
+    s->SaveAtExit();
+    EXPECT_EQ(HistoryLines(), (std::vector<Fields>{
+        {"2024-03-20 23:59:00", "2024-03-20 23:59:59", "00:01:00", Host(), "Kelo", "192.168.0.7"},
+        {"2024-03-21 00:00:00", "2024-03-21 00:01:00", "00:01:00", Host(), "Kelo", "192.168.0.7"}}));
+    EXPECT_EQ(IniValue("Date", "SumTime"), "0:1:0");
+    clock.SetLocal({2024, 3, 22, 10, 0, 0});
+    EXPECT_EQ(Start()->MonthTotalText(), "0:1:0");
+}
+
+// The pace balloon comes once a billing period, also over runs, and again in a period
+// that began during the run.
+TEST_F(UsageSessionTest, ThePaceBalloonComesOnceAPeriod) {
+    clock.SetLocal({2024, 3, 1, 12, 0, 0});
+    files.files[kIni] = "[Setup]\r\nMonthDate=60\r\n[Date]\r\nSumTime=30:0:0\r\nStart=2024-01-01 08:00:00\r\n";
+    auto s = Start();
+    EXPECT_TRUE(s->TakePaceWarning(clock.LocalNow()));
+    EXPECT_FALSE(s->TakePaceWarning(clock.LocalNow()));
+    EXPECT_FALSE(Start()->TakePaceWarning(clock.LocalNow()));
+    clock.SetLocal({2024, 3, 23, 12, 0, 0});
+    Online(*s, 6 * 3600);
+    EXPECT_TRUE(s->TakePaceWarning(clock.LocalNow()));
+}
+
+// Asleep over the billing day: the monotonic clock stood still, and what is counted after
+// the wake belongs to the new period; a clock set back over it cuts nothing.
+TEST_F(UsageSessionTest, ACrossingFoundAfterAWakeFromSleep) {
+    clock.SetLocal({2024, 3, 20, 23, 0, 0});
+    auto s = Start();
+    Online(*s, 600);
+    clock.SetLocal({2024, 3, 21, 8, 0, 0});
+    clock.Advance(3000);  // counted after the wake, before the first tick
+    s->OnTick();
+    Online(*s, 7);
+    clock.SetLocal({2024, 3, 20, 22, 0, 0});
+    Online(*s, 5);
+    s->SaveAtExit();
+    const auto lines = HistoryLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0][2], "00:10:00");
+    EXPECT_EQ(lines[1][0], "2024-03-21 00:00:00");
+    EXPECT_EQ(lines[1][2], "00:00:15");
+}
+
+// The billing day changed since the total was stored: the new period's time comes from
+// the history, a run over its first day cut there; without a history the total stays.
+// SetupBool keeps its total, and reckons the cost and the pace from the same time.
+TEST_F(UsageSessionTest, AChangedBillingDayTakesThePeriodsTimeFromTheHistory) {
+    clock.SetLocal({2024, 3, 27, 12, 0, 0});
+    files.files[kIni] = "[Setup]\r\nStart=25\r\n[Date]\r\nSumTime=60:0:0\r\nPeriod=2024-02-21\r\n"
+                        "LastRun=2024-03-26 08:00:00\r\n";
+    EXPECT_EQ(Start()->MonthTotalText(), "60:0:0");
+    files.files[kTrv] =
+        "2024-03-01 10:00:00\x07" "2024-03-01 20:00:00\x07" "10:00:00\x07pc\x07Kelo\x07\r\n"
+        "2024-03-24 23:00:00\x07" "2024-03-25 01:00:00\x07" "02:00:00\x07pc\x07Kelo\x07\r\n"
+        "2024-03-26 08:00:00\x07" "2024-03-26 18:00:00\x07" "10:00:00\x07pc\x07Kelo\x07\r\n";
+    auto s = Start();
+    EXPECT_EQ(s->MonthTotalText(), "11:0:0");
+    Online(*s, 60);
+    s->SaveAtExit();
+    EXPECT_EQ(IniValue("Date", "SumTime"), "11:1:0");
+    EXPECT_EQ(IniValue("Date", "Period"), "2024-03-25");
+    files.files[kIni] = "[Setup]\r\nStart=25\r\nSetupBool=1\r\n[Date]\r\nSumTime=500:0:0\r\n";
+    auto kept = Start();
+    EXPECT_EQ(kept->MonthSeconds(), 500 * 3600);
+    EXPECT_EQ(kept->PeriodSeconds(), 11 * 3600 + 60);
+}
+
+// Installed in mid-period: the pace counts from the first start, not from days never
+// counted; once the history holds an earlier period, from the period's first day.
+TEST_F(UsageSessionTest, TheFirstPeriodsPaceCountsFromTheFirstStart) {
+    auto first = Start();
+    Online(*first, 3600);
+    first->SaveAtExit();
+    clock.SetLocal({2024, 3, 12, 12, 0, 0});
+    EXPECT_EQ(Start()->PaceAt(clock.LocalNow()).elapsedSeconds, 2 * 86400 + 12 * 3600);
+    files.files[kTrv] = "2024-02-01 10:00:00\x07" "2024-02-01 11:00:00\x07" "01:00:00\r\n" + files.files[kTrv];
+    EXPECT_EQ(Start()->PaceAt(clock.LocalNow()).elapsedSeconds, 20 * 86400 + 12 * 3600);
+}
+
 TEST_F(UsageSessionTest, StoredLimitsReachTheMeter) {
     files.files[kIni] = "[Setup]\r\nDate=0\r\nMonthDate=300\r\n[Date]\r\nSumTime=300:0:0\r\n";
     auto s = Start();

@@ -210,6 +210,9 @@ class Env:
                    lossless for Chinese text; generated when it is missing
     keep           keep build_dir/e2e/runs/<run> after a clean exit (it is
                    always kept after an exception; KELO_E2E_KEEP=1 also keeps it)
+    extra_env      more environment for every Wine process of the session,
+                   wineserver included (e.g. FAKETIME and LD_PRELOAD of
+                   libfaketime for a shifted clock)
     desktop        None: every window is its own X window (no window manager,
                    so no title bars in screenshots; tray icons appear in Wine's
                    small "Wine System Tray" window, top left).  "WxH": a Wine
@@ -218,7 +221,8 @@ class Env:
     """
 
     def __init__(self, build_dir, *, prefix: str = "copy", lang: Optional[str] = None,
-                 keep: bool = False, driver: Optional[Path] = None, desktop: Optional[str] = None):
+                 keep: bool = False, driver: Optional[Path] = None, desktop: Optional[str] = None,
+                 extra_env: Optional[dict] = None):
         if os.geteuid() != 0:
             raise PermissionError("kelo_e2e.Env needs root (network namespaces)")
         if prefix not in ("shared", "copy"):
@@ -235,6 +239,9 @@ class Env:
         self.kelo_exe = self.build_dir / "Kelo.exe"
         self._prefix_mode = prefix
         self.desktop = desktop
+        # Given to every Wine process of the session, wineserver included (a shifted
+        # clock through libfaketime, for one).
+        self.extra_env = dict(extra_env or {})
         self.template_prefix = self.e2e_dir / "wineprefix"
         self.prefix: Optional[Path] = None
         self.display: Optional[str] = None
@@ -363,6 +370,7 @@ class Env:
             "LANG": self.lang,
             "LC_ALL": self.lang,
         })
+        env.update(self.extra_env)
         return env
 
     def netns_cmd(self, argv: Sequence[str]) -> list[str]:

@@ -250,6 +250,42 @@ class MeterEndToEnd(unittest.TestCase):
         shutil.rmtree(moved, ignore_errors=True)
 
 
+FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+
+
+class BillingDayEndToEnd(unittest.TestCase):
+    """A run over the billing day, under a clock that starts half a minute before it."""
+
+    def test_a_run_over_the_billing_day_is_cut_into_two_lines_and_the_month_starts_again(self):
+        with Env(BUILD_DIR, extra_env={"FAKETIME": "@2026-12-20 23:59:30", "LD_PRELOAD": FAKETIME_LIB}) as env:
+            env.online()
+            folder = env.fresh_dir("billing-day")
+            (folder / "Kelo.ini").write_bytes(b"[Setup]\r\nStart=21\r\n[Date]\r\nSumTime=40:0:0\r\n"
+                                              b"Start=2026-11-21 08:00:00\r\nPeriod=2026-11-21\r\n")
+            proc = env.start(folder / "Kelo.exe")
+            hwnd = env.find_window(MAIN_CLASS, timeout_ms=30000)
+            shown = lambda: (env.driver("inspect", hwnd, "lblMonthStr").rstrip("\n"),  # noqa: E731
+                             env.driver("inspect", hwnd, "StatusBar1").split("\t")[1])
+            self.assertEqual(shown(), ("本月用时:40:0:0", "计费周期剩余 1 天"), "started before midnight")
+            deadline = time.monotonic() + 60
+            while shown() != ("本月用时:00:00:00", "计费周期剩余 31 天"):
+                self.assertLess(time.monotonic(), deadline, f"the new period did not begin: {shown()}")
+                time.sleep(0.5)
+            time.sleep(5)
+            env.screenshot(Path(BUILD_DIR).parent / "screenshots" / "e2e-billing-day-crossed.png")
+            run = parse_hms(env.driver("inspect", hwnd, "lblCurStr").rstrip("\n")[len("本次用时:"):])
+            env.driver("end-session", hwnd)
+            proc.wait(30)
+            old, new = [[f.decode("gbk") for f in line] for line in MeterEndToEnd.history_lines(self, folder)]
+            ini = (folder / "Kelo.ini").read_bytes().decode("gbk")
+        self.assertEqual((old[1], new[0]), ("2026-12-20 23:59:59", "2026-12-21 00:00:00"))
+        self.assertEqual(old[3:], new[3:], "the run's host, type and address on both lines")
+        self.assertLessEqual(abs(parse_hms(old[2]) + parse_hms(new[2]) - run), 2)
+        seconds = parse_hms(new[2])
+        self.assertIn(f"\r\nSumTime=0:{seconds // 60}:{seconds % 60}\r\n", ini)
+        self.assertIn("\r\nPeriod=2026-12-21\r\n", ini)
+
+
 if __name__ == "__main__":
     BUILD_DIR = build_dir_from_args(sys.argv)
     unittest.main(argv=[sys.argv[0]], verbosity=2)

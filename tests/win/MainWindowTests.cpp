@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, StatusBarAndTrayTipFollowTheCounterWithATariff) {
     BalloonShell shell;
     tray::TrayShell* previous = tray::SetTrayShell(&shell);
     files_.Replace(dir_.Path() + "Kelo.ini",
-                   "[Setup]\r\nMonthDate=60\r\n[Date]\r\nSumTime=40:0:0\r\nPeriod=2026-11-21\r\n"
+                   "[Setup]\r\nMonthDate=60\r\n[Date]\r\nSumTime=40:0:0\r\nStart=2026-10-02 08:00:00\r\nPeriod=2026-11-21\r\n"
                    "[Tariff]\r\nMonthlyFee=50\r\nIncludedHours=40\r\nPricePerHour=1.20\r\nUnit=60\r\n");
     for (int start = 0; start < 2; ++start) {
         app::TFrmKeloMain& main = Start();

@@ -126,18 +126,18 @@ TEST_F(ReportFrm, RunsBeforeTheChartedPeriodsStillShowWhenPagedTo) {
 }
 
 // The current run began an hour before the period start: the day table spreads it over
-// both days, the periods' totals count it whole where it began, as the meter does.
-TEST_F(ReportFrm, PeriodTotalCountsARunWhereItBegan) {
+// both days, and so do the periods' totals, as the meter cuts its line there.
+TEST_F(ReportFrm, PeriodTotalCutsARunAtThePeriodStart) {
     now = {2026, 3, 21, 1, 0, 0};
     app::ReportContext context = Context();
     context.currentRun = {{2026, 3, 20, 23, 0, 0}, now, 2 * 3600};
     app::TFrmReport report(nullptr, context);
     EXPECT_EQ(Row(report, 0), L"2026-03-21|01:00:00|1");
-    EXPECT_EQ(Child<win::TLabel>(report, "lblTotal")->Caption(), L"本周期合计 00:00:00");
-    EXPECT_EQ(report.Periods().back().seconds, 0);
+    EXPECT_EQ(Child<win::TLabel>(report, "lblTotal")->Caption(), L"本周期合计 01:00:00");
+    EXPECT_EQ(report.Periods().back().seconds, 3600);
     Child<win::TButton>(report, "btnPrev")->Click();
     EXPECT_EQ(Row(report, 27), L"2026-03-20|01:00:00|1");
-    EXPECT_EQ(Child<win::TLabel>(report, "lblTotal")->Caption(), L"本周期合计 21:00:00");
+    EXPECT_EQ(Child<win::TLabel>(report, "lblTotal")->Caption(), L"本周期合计 20:00:00");
 }
 
 TEST_F(ReportFrm, CopyPutsTheDayTableOnTheClipboard) {

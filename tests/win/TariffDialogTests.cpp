@@ -46,7 +46,7 @@ TEST_F(TariffDialog, StartsFromTheFileAndOkStoresTheSectionAsTyped) {
     EXPECT_EQ(Text("edtIncludedHours"), L"40");
     EXPECT_EQ(Text("edtPricePerHour"), L"1.50");
     EXPECT_EQ(Text("cboxUnit"), L"按6分钟");
-    Type("edtMonthlyFee", L"49.9");
+    Type("edtMonthlyFee", L" ￥４９．９");  // as a Chinese input method types it
     Type("edtIncludedHours", L"744");
     test::ChooseInCombo(Hwnd("cboxUnit"), 3);
     test::ClickButton(Hwnd("btnOK"));
@@ -67,7 +67,9 @@ TEST_F(TariffDialog, OkRefusesWhatTheFileCouldNotKeepAndWritesNothing) {
         const wchar_t* told;
     };
     for (const Case& c :
-         {Case{"edtMonthlyFee", L"12.345", L"月租费必须是不小于 0 的金额，最多两位小数，例如 50 或 49.90。"},
+         {Case{"edtMonthlyFee", L"12.345", L"月租费必须是 0 到 99999.99 元之间的金额，最多两位小数，例如 50 或 49.90。"},
+          Case{"edtPricePerHour", L"10000",
+               L"超出部分每小时的价格必须是 0 到 9999.99 元之间的金额，最多两位小数，例如 1.20。"},
           Case{"edtIncludedHours", L"745", L"包含小时数必须是 0 到 744 之间的整数。"}}) {
         Type("edtMonthlyFee", L"50");
         Type("edtIncludedHours", L"40");
