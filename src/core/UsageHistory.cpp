@@ -56,13 +56,19 @@ void ForEachByte(std::string_view text, char byte, Found found) {
         if (text[i] == byte) found(i);
 }
 
+// Where the CR LF that ends the line starting at `at` stands in `bytes`, or npos. Only
+// CR LF ends a line, as the program writes them: a lone CR or LF is part of the line.
+size_t LineEnd(std::string_view bytes, size_t at) {
+    for (size_t lf = FindByte(bytes, '\n', at); lf != std::string_view::npos; lf = FindByte(bytes, '\n', lf + 1))
+        if (lf > at && bytes[lf - 1] == '\r') return lf - 1;
+    return std::string_view::npos;
+}
+
 // The line that starts at `at` in `bytes`, without its line break.
 std::string_view LineAt(std::string_view bytes, size_t at) {
     at = std::min(at, bytes.size());
-    size_t end = FindByte(bytes, '\n', at);
-    if (end == std::string_view::npos) end = bytes.size();
-    if (end > at && bytes[end - 1] == '\r') --end;
-    return bytes.substr(at, end - at);
+    const size_t end = LineEnd(bytes, at);
+    return bytes.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
 }
 
 }  // namespace
@@ -89,13 +95,14 @@ std::string JoinHistoryLine(const UsageRecord& record) {
     return line;
 }
 
-// Finds where the lines that are not empty start, in a file given part by part. A line
-// is empty when it holds nothing before its line break but a CR.
+// Finds where the lines that are not empty start, in a file given part by part. Only
+// CR LF ends a line; a CR and its LF may fall in different parts.
 class UsageHistory::Indexer {
 public:
     void Add(std::string_view part) {
         ForEachByte(part, '\n', [&](size_t lf) {
-            EndLine(offset_ + lf, lf > 0 ? part[lf - 1] : last_);
+            if ((lf > 0 ? part[lf - 1] : last_) != '\r') return;
+            EndLine(offset_ + lf - 1);
             lineStart_ = offset_ + lf + 1;
         });
         if (!part.empty()) last_ = part.back();
@@ -104,7 +111,7 @@ public:
         if (tail_.size() > kTailBytes) tail_.erase(0, tail_.size() - kTailBytes);
     }
     void Finish(UsageHistory& history) {
-        EndLine(offset_, last_);
+        EndLine(offset_);
         starts_.shrink_to_fit();
         history.starts_ = std::move(starts_);
         history.storedBytes_ = offset_;
@@ -113,11 +120,9 @@ public:
     }
 
 private:
-    // The line from lineStart_ ends at `end`, its line break or the file's end; `before`
-    // is the byte in front of `end`.
-    void EndLine(uint64_t end, char before) {
-        const uint64_t length = end - lineStart_;
-        if (length > 1 || (length == 1 && before != '\r')) starts_.push_back(lineStart_);
+    // The line from lineStart_ ends at `end`, its CR LF or the file's end.
+    void EndLine(uint64_t end) {
+        if (end > lineStart_) starts_.push_back(lineStart_);
     }
 
     std::vector<uint64_t> starts_;
@@ -198,16 +203,12 @@ void UsageHistory::ForEachStoredLine(const std::function<void(std::string_view l
 std::string UsageHistory::Serialize(std::string_view storedLines) const {
     std::string out;
     out.reserve(storedLines.size() + appended_.size() * 80);
+    // Every stored line goes back as it was read, also one the program cannot make sense of.
     for (size_t at = 0; at < storedLines.size();) {
         const std::string_view line = LineAt(storedLines, at);
-        const size_t lf = FindByte(storedLines, '\n', at);
-        at = lf == std::string_view::npos ? storedLines.size() : lf + 1;
+        at += line.size() + 2;
         if (line.empty()) continue;
-        // An empty text after the last BEL is no field.
-        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), kBel));
-        const size_t fields = bels + (line.back() != kBel ? 1 : 0);
-        if (fields >= static_cast<size_t>(kRecordFields)) out += line;
-        else out += JoinHistoryLine({SplitHistoryLine(line)});
+        out += line;
         out += "\r\n";
     }
     for (const UsageRecord& record : appended_) {

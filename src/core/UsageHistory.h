@@ -60,8 +60,8 @@ public:
     const std::string& StoredTail() const { return tail_; }
 
     // The whole file: the lines of `storedLines` (the stored part as read from the file)
-    // and then the appended records, one CR LF-terminated line each. A line of six or
-    // more fields goes back as it came; a shorter one is padded to six.
+    // and then the appended records, one CR LF-terminated line each. Only CR LF ends a
+    // line, and every stored line goes back byte for byte, also one that is no record.
     std::string Serialize(std::string_view storedLines) const;
 
 private:

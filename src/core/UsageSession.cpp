@@ -22,12 +22,12 @@ void WriteIni(FileStore& files, const std::string& path, const IniDocument& doc,
 }
 
 // Why a file could not be saved, and what happens to what it should have held.
-std::string HistoryNotSaved(const KeloError& e) {
-    return std::string(e.what()) +
+std::string HistoryNotSaved(const std::string& error) {
+    return error +
            "\n本次的使用记录暂时保存在内存中，文件可以写入后自动补上；本月用时照常保存在 Kelo.ini 中。";
 }
-std::string TotalNotSaved(const KeloError& e) {
-    return std::string(e.what()) + "\n本月用时暂时保存在内存中，文件可以写入后自动保存。";
+std::string TotalNotSaved(const std::string& error) {
+    return error + "\n本月用时暂时保存在内存中，文件可以写入后自动保存。";
 }
 
 }  // namespace
@@ -67,6 +67,7 @@ UsageSession::UsageSession(SessionEnvironment env)
       meter_(env_.clock, state_.settings.dayLimit, state_.settings.monthLimit,
              MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds()) {
     if (!LoadHistory(true)) historyUnreadable_ = true;
+    TakeUpReserve();
     UsageRecord start;
     start.fields = {FormatDateTime(runStart_),     "",
                     "",                            env_.codec.FromUtf8(env_.hostName),
@@ -144,7 +145,8 @@ bool UsageSession::UpdateHistoryTail(const std::string& line) {
     std::string replacement;
     if (!tail.runLine) {
         replacement = tail.bytes;
-        if (replacement.back() != '\n') replacement += "\r\n";
+        // Only CR LF ends the file's last line.
+        if (!replacement.ends_with("\r\n")) replacement += "\r\n";
     }
     replacement += line;
     // Nothing was written: where the run's line stands is still known.
@@ -171,12 +173,12 @@ UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     try {
         SaveHistory(atExit);
     } catch (const KeloError& e) {
-        failures.history = HistoryNotSaved(e);
+        failures.history = e.what();
     }
     try {
         SaveTotal(run);
     } catch (const KeloError& e) {
-        failures.total = TotalNotSaved(e);
+        failures.total = e.what();
     }
     if (!failures.history && !failures.total) savedRunSeconds_ = run;
     if (!failures.history || !failures.total) ++saveCount_;
@@ -196,6 +198,7 @@ void UsageSession::SaveTotal(int64_t run) {
     if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
+    savedTotalRunSeconds_ = run;
 }
 
 // The settings file reads again after it could not be read at start: the run takes the
@@ -213,13 +216,13 @@ void UsageSession::AdoptStoredSettings(IniDocument& doc) {
 // Tells each file's failure once a run; the rest of a row of failures is kept quiet.
 std::optional<std::string> UsageSession::FailuresToTell(const SaveFailures& failures) {
     std::string text;
-    auto tell = [&text](const std::optional<std::string>& failure, bool& told) {
+    auto tell = [&text](const std::optional<std::string>& failure, bool& told, auto notSaved) {
         if (!failure || told) return;
         told = true;
-        text += (text.empty() ? "" : "\n\n") + *failure;
+        text += (text.empty() ? "" : "\n\n") + notSaved(*failure);
     };
-    tell(failures.history, historyFailureTold_);
-    tell(failures.total, totalFailureTold_);
+    tell(failures.history, historyFailureTold_, HistoryNotSaved);
+    tell(failures.total, totalFailureTold_, TotalNotSaved);
     if (text.empty()) return std::nullopt;
     return text;
 }
@@ -229,20 +232,10 @@ std::optional<std::string> UsageSession::CheckpointIfDue() {
     if (now - lastCheckpointMs_ < kCheckpointIntervalMs) return std::nullopt;
     lastCheckpointMs_ = now;
     if (meter_.RunSeconds() == savedRunSeconds_) return std::nullopt;
+    // The seconds saved count up to a moment up to a second before now: the next
+    // checkpoint is timed from there.
+    if (meter_.Counting()) lastCheckpointMs_ = meter_.CountedUpToMs();
     return FailuresToTell(SaveUsage(false));
 }
-
-void UsageSession::SaveAtExit() {
-    meter_.Stop();
-    if (meter_.RunSeconds() == 0) return;
-    const SaveFailures failures = SaveUsage(true);
-    if (!failures.history && !failures.total) return;
-    std::string text;
-    for (const auto* failure : {&failures.history, &failures.total})
-        if (*failure) text += (text.empty() ? "" : "\n\n") + **failure;
-    throw KeloError(text);
-}
-
-void UsageSession::Resume() { meter_.Resume(); }
 
 }  // namespace kelo
