@@ -48,6 +48,7 @@ StartupState UsageSession::LoadStartup() {
                               "\n本次先按默认设置计时，不会改写这个文件；文件可以读取后，本月用时照常保存。");
         settingsUnread_ = true;
         totalFailureTold_ = true;
+        FirstFailureOf(path);  // told here: the windows that read it later stay quiet
         return st;
     }
     IniDocument doc(env_.codec, before);

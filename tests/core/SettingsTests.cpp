@@ -143,8 +143,7 @@ TEST(LoadSettings, UnreadableCountStartIsTakenAsMissing) {
 }
 
 // Every key read with a type follows the same rule, whoever reads it later: a yes/no
-// takes what a whole number says and tells the rest, a date that does not read is told,
-// and the mini window's look takes its defaults where it cannot use a value.
+// takes what a whole number says and tells the rest, a date that does not read is told.
 TEST(LoadSettings, EveryTypedKeyTellsItsBadValue) {
     const std::string nul("FontColor=12\0x\r\n", 16);
     Loaded r = Load("[Setup]\r\nSetupBool=0x1\r\nSound=-5\r\nDefaultSound=yes\r\nDropTrans=\r\nForm=true\r\n"
@@ -162,15 +161,6 @@ TEST(LoadSettings, EveryTypedKeyTellsItsBadValue) {
                              "[DropForm] FormColor=dark", "[DropForm] FontStyle=：", "[DropForm] FontColor=12\\0x："})
         EXPECT_NE(m.find(part), std::string::npos) << part << " in " << m;
     for (const char* good : {"SetupBool", "[Setup] Sound=", "FontName"}) EXPECT_EQ(m.find(good), std::string::npos) << good;
-
-    const DropLook look = ReadDropLook(IniDocument(kCodec, r.bytes));
-    EXPECT_EQ(look.opacity, 150);
-    EXPECT_EQ(look.formColor, 0);
-    EXPECT_EQ(look.fontName, "Arial");
-    EXPECT_EQ(look.fontStyle, 0);
-    EXPECT_EQ(look.fontColor, 0x00FF00);
-    for (const auto& [stored, style] : {std::pair{"3", 3}, {"9", 0}, {"abc", 0}, {"-1", 0}})
-        EXPECT_EQ(ReadDropLook(IniDocument(kCodec, std::string("[DropForm]\r\nFontStyle=") + stored)).fontStyle, style);
 }
 
 TEST(MonthRollOver, SamePeriodKeepsTheTotal) {

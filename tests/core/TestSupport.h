@@ -30,9 +30,6 @@ public:
     std::set<std::string> unreadablePaths;  // held open without sharing by someone else
     int writes = 0;  // successful writes
     size_t bytesWritten = 0;
-    // A disk with this much room left: a replacement needs room for the whole new file
-    // while the old one still stands.
-    std::optional<size_t> freeBytes;
 
     std::optional<std::string> Read(const std::string& path) override {
         if (unreadablePaths.count(path))
@@ -44,11 +41,6 @@ public:
     void Replace(const std::string& path, const std::string& bytes) override {
         if (failAllWrites || failingPaths.count(path))
             throw KeloError("Cannot create file \"" + path + "\".");
-        if (freeBytes) {
-            if (bytes.size() > *freeBytes) throw KeloError("Disk full: \"" + path + "\".");
-            *freeBytes += files[path].size();
-            *freeBytes -= bytes.size();
-        }
         files[path] = bytes;
         ++writes;
         bytesWritten += bytes.size();
@@ -61,20 +53,10 @@ public:
         if (it == files.end() || it->second.size() != offset + expected.size() ||
             it->second.compare(offset, expected.size(), expected) != 0)
             return false;
-        if (freeBytes) {
-            if (replacement.size() - expected.size() > *freeBytes) throw KeloError("Disk full: \"" + path + "\".");
-            *freeBytes -= replacement.size() - expected.size();
-        }
         it->second.replace(offset, expected.size(), replacement);
         ++writes;
         bytesWritten += replacement.size();
         return true;
-    }
-    void Shorten(const std::string& path, uint64_t size) override {
-        auto it = files.find(path);
-        if (it == files.end() || it->second.size() <= size) return;
-        if (freeBytes) *freeBytes += it->second.size() - size;
-        it->second.resize(size);
     }
 };
 
