@@ -104,6 +104,7 @@ bool UsageSession::LoadHistory(bool atStart) {
 void UsageSession::RemoveLeftovers() {
     env_.files.RemoveLeftovers(IniPath());
     env_.files.RemoveLeftovers(HistoryPath());
+    env_.files.RemoveLeftovers(ReservePath());
 }
 
 std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
