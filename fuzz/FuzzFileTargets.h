@@ -76,7 +76,7 @@ inline void RunIni(const uint8_t* data, size_t size) {
 
 // ---- history ------------------------------------------------------------------------
 
-// The fields of a record as the file holds them: short records are written with six
+// The fields of a record as the program writes it: short records are written with six
 // fields, and an empty last field past the sixth is no field of the written line.
 inline std::vector<std::string> WrittenFields(std::vector<std::string> fields) {
     if (fields.size() < static_cast<size_t>(kRecordFields)) fields.resize(kRecordFields);
@@ -84,14 +84,16 @@ inline std::vector<std::string> WrittenFields(std::vector<std::string> fields) {
     return fields;
 }
 
-// The non-empty lines of a history file, without their line ends.
+// The non-empty lines of a history file, without their line ends. A file with a CR LF in
+// it ends its lines in CR LF (a lone CR or LF is then part of a line), one without in LF.
 inline std::vector<std::string_view> HistoryLines(std::string_view file) {
+    const bool crLf = file.find("\r\n") != std::string_view::npos;
     std::vector<std::string_view> lines;
     while (!file.empty()) {
-        const size_t lf = file.find('\n');
-        std::string_view line = file.substr(0, lf);
-        file.remove_prefix(lf == std::string_view::npos ? file.size() : lf + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const size_t end = crLf ? file.find("\r\n") : file.find('\n');
+        std::string_view line = file.substr(0, end);
+        file.remove_prefix(end == std::string_view::npos ? file.size() : end + (crLf ? 2 : 1));
+        if (!crLf && !line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty()) lines.push_back(line);
     }
     return lines;
@@ -113,8 +115,7 @@ inline void RunHistory(const uint8_t* data, size_t size) {
         if (WrittenFields(SplitHistoryLine(joined)) != WrittenFields(records.back().fields)) __builtin_trap();
     }
 
-    // Saved, the file loads into the same records; a line of six or more fields goes
-    // back byte for byte.
+    // Saved, the file loads into the same records; every line goes back byte for byte.
     const std::string saved = history.Serialize(file);
     if (history.Serialize(file) != saved) __builtin_trap();
     const std::vector<std::string_view> savedLines = HistoryLines(saved);
@@ -122,9 +123,7 @@ inline void RunHistory(const uint8_t* data, size_t size) {
     reloaded.Load(saved);
     if (reloaded.Size() != records.size() || savedLines.size() != records.size()) __builtin_trap();
     for (size_t i = 0; i < records.size(); ++i) {
-        if (WrittenFields(reloaded.At(i).fields) != WrittenFields(records[i].fields)) __builtin_trap();
-        if (records[i].fields.size() >= static_cast<size_t>(kRecordFields) && savedLines[i] != lines[i])
-            __builtin_trap();
+        if (reloaded.At(i).fields != records[i].fields || savedLines[i] != lines[i]) __builtin_trap();
     }
     if (!saved.empty() && !saved.ends_with("\r\n")) __builtin_trap();
 

@@ -16,4 +16,8 @@ public:
     explicit ConvertError(const std::string& text);
 };
 
+// Each file's failure is told once a run, whoever meets it: true the first time it is
+// asked for `path`, false from then on.
+bool FirstFailureOf(const std::string& path);
+
 }  // namespace kelo

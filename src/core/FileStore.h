@@ -32,6 +32,12 @@ public:
     // Throws KeloError when the file cannot be written; the old file is then untouched.
     // A file the user made read-only counts as one that cannot be written.
     virtual void Replace(const std::string& path, const std::string& bytes) = 0;
+    // Cuts a longer file to `size` bytes, giving the rest of its room back to the disk; it
+    // needs no room itself. Throws KeloError when the file cannot be changed.
+    virtual void Shorten(const std::string& path, uint64_t size) {
+        const std::optional<std::string> all = Read(path);
+        if (all && all->size() > size) Replace(path, all->substr(0, static_cast<size_t>(size)));
+    }
     // Writes `replacement` over the end of the file from `offset`, provided the file is
     // exactly `offset + expected.size()` bytes long and ends with `expected`; answers
     // false and writes nothing when it is not so (someone else changed the file). The

@@ -37,6 +37,9 @@ public:
 
     bool Counting() const { return counting_; }
     int64_t RunSeconds() const { return runSeconds_; }
+    // The monotonic time up to which RunSeconds() counts (a fraction of a second before
+    // now while counting).
+    int64_t CountedUpToMs() const { return anchorMs_; }
 
 private:
     void Advance();

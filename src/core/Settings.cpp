@@ -1,6 +1,7 @@
 #include "core/Settings.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "core/Errors.h"
 #include "core/IniDocument.h"
@@ -50,9 +51,38 @@ public:
             fen ? "超过 " + FormatYuan(maxFen) + " 元，改用默认值 0" : "不是有效的金额，改用默认值 0");
         return 0;
     }
+    // A yes/no key takes what a whole number says (not 0 is yes); anything else is bad.
+    bool ReadBool(const IniDocument& doc, const char* section, const char* key, bool def) {
+        const auto stored = doc.Read(section, key);
+        if (!stored) return def;
+        if (const auto value = TryStrToIntLenient(*stored)) return *value != 0;
+        Add(section, key, *stored, std::string("不是 0 或 1，改用默认值 ") + (def ? "1" : "0"));
+        return def;
+    }
+    // A number the program reads leniently (decimal or "0x" hexadecimal) within [low, high].
+    int32_t ReadNumber(const IniDocument& doc, const char* section, const char* key, int32_t def,
+                       int32_t low, int32_t high) {
+        const auto stored = doc.Read(section, key);
+        if (!stored) return def;
+        const auto value = TryStrToIntLenient(*stored);
+        if (value && *value >= low && *value <= high) return *value;
+        Add(section, key, *stored, value ? "超出范围，改用默认值 " + std::to_string(def)
+                                         : "不是整数，改用默认值 " + std::to_string(def));
+        return def;
+    }
+    // A date ("yyyy-mm-dd") or a date and time; one that does not read counts as absent.
+    void CheckDate(const IniDocument& doc, const char* section, const char* key, bool withTime,
+                   const std::string& taken) {
+        const auto stored = doc.Read(section, key);
+        if (!stored || (withTime ? ParseDateTime(*stored).has_value() : ParseDate(*stored).has_value())) return;
+        Add(section, key, *stored, (withTime ? "不是有效的日期时间，" : "不是有效的日期，") + taken);
+    }
     void Add(const char* section, const char* key, const std::string& stored,
              const std::string& taken) {
-        lines_ += "\n[" + std::string(section) + "] " + key + "=" + stored + "：" + taken + "。";
+        // A NUL in the stored text would end the message where it stands.
+        std::string shown;
+        for (const char c : stored) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+        lines_ += "\n[" + std::string(section) + "] " + key + "=" + shown + "：" + taken + "。";
     }
     void Report(std::string_view fileName, std::vector<std::string>& messages) const {
         if (lines_.empty()) return;
@@ -94,7 +124,40 @@ bool BillingDayChanged(const IniDocument& doc, const MeterSettings& s) {
     return period && BillingPeriodStart(*period, s.billingDay) != *period;
 }
 
+// The mini window's look; `bad` takes what it cannot use.
+DropLook ReadDropLook(const IniDocument& doc, BadValues& bad) {
+    DropLook look;
+    look.opacity = bad.ReadNumber(doc, ini::kDropForm, "Transparence", look.opacity, 1, 255);
+    look.formColor = bad.ReadNumber(doc, ini::kDropForm, "FormColor", look.formColor, INT32_MIN, INT32_MAX);
+    look.fontName = doc.ReadString(ini::kDropForm, "FontName", look.fontName);
+    look.fontStyle = bad.ReadInt(doc, ini::kDropForm, "FontStyle", look.fontStyle, true);
+    if (look.fontStyle > kLastFontStyle) {
+        bad.Add(ini::kDropForm, "FontStyle", *doc.Read(ini::kDropForm, "FontStyle"), "超出范围，改用默认值 0");
+        look.fontStyle = 0;
+    }
+    look.fontColor = bad.ReadNumber(doc, ini::kDropForm, "FontColor", look.fontColor, INT32_MIN, INT32_MAX);
+    return look;
+}
+
+// What the start itself does not use is checked with the rest, so that a bad value is
+// told once, at start, whoever reads it later (the options dialog, the mini window, the
+// pace warning).
+void CheckOtherValues(const IniDocument& doc, BadValues& bad, const LocalDateTime& countStart) {
+    bad.ReadBool(doc, ini::kSetup, ini::kDropTrans, true);
+    bad.ReadBool(doc, ini::kSetup, ini::kForm, true);
+    bad.CheckDate(doc, ini::kDate, ini::kCountStart, true, "改用 " + FormatDateTime(countStart));
+    bad.CheckDate(doc, ini::kDate, ini::kLastRun, true, "按没有记录处理");
+    bad.CheckDate(doc, ini::kDate, ini::kPeriod, false, "按没有记录处理");
+    bad.CheckDate(doc, ini::kDate, ini::kPaceWarned, false, "按本期尚未提醒处理");
+    ReadDropLook(doc, bad);
+}
+
 }  // namespace
+
+DropLook ReadDropLook(const IniDocument& doc) {
+    BadValues ignored(nullptr);
+    return ReadDropLook(doc, ignored);
+}
 
 Tariff ReadTariff(const IniDocument& doc, std::string* bad) {
     BadValues values(bad);
@@ -123,13 +186,13 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::strin
     MeterSettings& s = st.settings;
     std::string badLines;
     BadValues bad(&badLines);
-    s.keepTotal = doc.ReadBool(ini::kSetup, ini::kKeepTotal, false);
+    s.keepTotal = bad.ReadBool(doc, ini::kSetup, ini::kKeepTotal, false);
     s.monthLimit = bad.ReadSetup(doc, ini::kMonthLimit, kDefaultMonthLimit, true);
     s.dayLimit = bad.ReadSetup(doc, ini::kDayLimit, kDefaultDayLimit, true);
     s.billingDay = bad.ReadSetup(doc, ini::kBillingDay, kDefaultBillingDay, false);
     s.warnMinutes = bad.ReadSetup(doc, ini::kWarnMinutes, kDefaultWarnMinutes, false);
-    s.soundAlarm = doc.ReadBool(ini::kSetup, ini::kSound, false);
-    s.useDefaultSound = doc.ReadBool(ini::kSetup, ini::kDefaultSound, true);
+    s.soundAlarm = bad.ReadBool(doc, ini::kSetup, ini::kSound, false);
+    s.useDefaultSound = bad.ReadBool(doc, ini::kSetup, ini::kDefaultSound, true);
 
     st.totalReset = StartsNewPeriod(doc, s, now.Date());
     st.billingDayChanged = BillingDayChanged(doc, s);
@@ -152,6 +215,7 @@ StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::strin
     st.countStart = st.countStartStored ? *countStart : now;
     s.soundPath = doc.ReadString(ini::kSetup, ini::kSoundPath, "");
     s.tariff = ReadTariff(doc, &badLines);
+    CheckOtherValues(doc, bad, st.countStart);
     bad.Report(fileName, st.messages);
     return st;
 }

@@ -84,9 +84,23 @@ CivilDate BillingPeriodStart(const CivilDate& today, int32_t billingDay);
 Tariff ReadTariff(const IniDocument& doc, std::string* bad = nullptr);
 void WriteTariff(IniDocument& doc, const Tariff& tariff);
 
-// The start-up reading of the settings file. A bad stored number (not a whole number, or
-// a negative limit) takes its default and reading goes on; all such values together add
-// one message naming `fileName`, each key and the default taken. The value of
+// The look of the mini window (section "DropForm"). Colours are the framework's codes:
+// 0x00BBGGRR, or negative for a system colour.
+inline constexpr int32_t kLastFontStyle = 4;  // 0 regular, then bold, italic, underline, strike-out
+struct DropLook {
+    int32_t opacity = 150;
+    int32_t formColor = 0;           // black
+    std::string fontName = "宋体";
+    int32_t fontStyle = 0;
+    int32_t fontColor = 0x00FF00;    // pure green
+};
+// A value that cannot be used takes its default; LoadSettings tells it at start.
+DropLook ReadDropLook(const IniDocument& doc);
+
+// The start-up reading of the settings file. A bad stored value (a number that is not a
+// whole number or out of its range, a yes/no that is no number, a date that does not
+// read, in any section) takes its default and reading goes on; all such values together
+// add one message naming `fileName`, each key and the default taken. The value of
 // "SetupBool" is written back into `doc` as read.
 StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now,
                           std::string_view fileName = ini::kFileName);

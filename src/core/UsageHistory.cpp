@@ -56,14 +56,30 @@ void ForEachByte(std::string_view text, char byte, Found found) {
         if (text[i] == byte) found(i);
 }
 
-// The line that starts at `at` in `bytes`, without its line break.
-std::string_view LineAt(std::string_view bytes, size_t at) {
-    at = std::min(at, bytes.size());
-    size_t end = FindByte(bytes, '\n', at);
-    if (end == std::string_view::npos) end = bytes.size();
-    if (end > at && bytes[end - 1] == '\r') --end;
-    return bytes.substr(at, end - at);
+// Where the line break that ends the line starting at `at` stands in `bytes`, or npos.
+// In a file of CR LF lines, as the program writes them, only CR LF ends a line: a lone CR
+// or LF (binary garbage) is part of the line. In a file of bare line feeds (written by
+// another tool) a line feed ends the line, a CR before it with it.
+size_t LineEnd(std::string_view bytes, size_t at, bool crLfLines) {
+    for (size_t lf = FindByte(bytes, '\n', at); lf != std::string_view::npos; lf = FindByte(bytes, '\n', lf + 1)) {
+        const bool cr = lf > at && bytes[lf - 1] == '\r';
+        if (cr) return lf - 1;
+        if (!crLfLines) return lf;
+    }
+    return std::string_view::npos;
 }
+
+// The line that starts at `at` in `bytes`, without its line break; `next` is where the
+// line after it starts.
+std::string_view LineAt(std::string_view bytes, size_t at, bool crLfLines, size_t* next = nullptr) {
+    at = std::min(at, bytes.size());
+    const size_t end = LineEnd(bytes, at, crLfLines);
+    if (next) next[0] = end == std::string_view::npos ? bytes.size() : end + (bytes[end] == '\r' ? 2 : 1);
+    return bytes.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+}
+
+// A file with a CR LF in it ends its lines in CR LF; one without, in line feeds.
+bool EndsLinesWithCrLf(std::string_view bytes) { return bytes.find("\r\n") != std::string_view::npos; }
 
 }  // namespace
 
@@ -89,14 +105,22 @@ std::string JoinHistoryLine(const UsageRecord& record) {
     return line;
 }
 
-// Finds where the lines that are not empty start, in a file given part by part. A line
-// is empty when it holds nothing before its line break but a CR.
+// Finds where the lines that are not empty start, in a file given part by part. A file
+// with a CR LF in it ends its lines in CR LF only, one without in line feeds (see
+// LineEnd): both are followed until the first CR LF shows which. A CR and its LF may
+// fall in different parts.
 class UsageHistory::Indexer {
 public:
     void Add(std::string_view part) {
         ForEachByte(part, '\n', [&](size_t lf) {
-            EndLine(offset_ + lf, lf > 0 ? part[lf - 1] : last_);
-            lineStart_ = offset_ + lf + 1;
+            const bool cr = (lf > 0 ? part[lf - 1] : last_) == '\r';
+            lfSeen_ = true;
+            if (cr && !crLfSeen_) {
+                crLfSeen_ = true;
+                std::vector<uint64_t>().swap(lf_.starts);
+            }
+            if (cr) crLf_.EndLine(offset_ + lf - 1, offset_ + lf + 1);
+            if (!crLfSeen_) lf_.EndLine(offset_ + lf, offset_ + lf + 1);
         });
         if (!part.empty()) last_ = part.back();
         offset_ += part.size();
@@ -104,25 +128,31 @@ public:
         if (tail_.size() > kTailBytes) tail_.erase(0, tail_.size() - kTailBytes);
     }
     void Finish(UsageHistory& history) {
-        EndLine(offset_, last_);
-        starts_.shrink_to_fit();
-        history.starts_ = std::move(starts_);
+        Lines& lines = crLfSeen_ ? crLf_ : lf_;
+        lines.EndLine(offset_, offset_);
+        lines.starts.shrink_to_fit();
+        history.starts_ = std::move(lines.starts);
         history.storedBytes_ = offset_;
         history.tail_ = std::move(tail_);
+        history.crLfLines_ = crLfSeen_ || !lfSeen_;
         history.cached_.clear();
     }
 
 private:
-    // The line from lineStart_ ends at `end`, its line break or the file's end; `before`
-    // is the byte in front of `end`.
-    void EndLine(uint64_t end, char before) {
-        const uint64_t length = end - lineStart_;
-        if (length > 1 || (length == 1 && before != '\r')) starts_.push_back(lineStart_);
-    }
+    struct Lines {
+        std::vector<uint64_t> starts;
+        uint64_t lineStart = 0;
+        // The line from lineStart ends at `end`, its line break or the file's end.
+        void EndLine(uint64_t end, uint64_t next) {
+            if (end > lineStart) starts.push_back(lineStart);
+            lineStart = next;
+        }
+    };
 
-    std::vector<uint64_t> starts_;
+    Lines crLf_, lf_;
+    bool crLfSeen_ = false;
+    bool lfSeen_ = false;
     uint64_t offset_ = 0;
-    uint64_t lineStart_ = 0;
     char last_ = 0;
     std::string tail_;
 };
@@ -163,7 +193,7 @@ void UsageHistory::ReadRows(size_t first, size_t last, std::string& bytes,
     const uint64_t to = last < starts_.size() ? starts_[last] : storedBytes_;
     read_(from, static_cast<size_t>(to - from), bytes);
     for (size_t row = first; row < last; ++row)
-        visit(row, LineAt(bytes, static_cast<size_t>(starts_[row] - from)));
+        visit(row, LineAt(bytes, static_cast<size_t>(starts_[row] - from), crLfLines_));
 }
 
 // The list asks for each cell it paints: the rows around it are read once and kept until
@@ -198,16 +228,12 @@ void UsageHistory::ForEachStoredLine(const std::function<void(std::string_view l
 std::string UsageHistory::Serialize(std::string_view storedLines) const {
     std::string out;
     out.reserve(storedLines.size() + appended_.size() * 80);
+    // Every stored line goes back as it was read, also one the program cannot make sense of.
+    const bool crLfLines = EndsLinesWithCrLf(storedLines);
     for (size_t at = 0; at < storedLines.size();) {
-        const std::string_view line = LineAt(storedLines, at);
-        const size_t lf = FindByte(storedLines, '\n', at);
-        at = lf == std::string_view::npos ? storedLines.size() : lf + 1;
+        const std::string_view line = LineAt(storedLines, at, crLfLines, &at);
         if (line.empty()) continue;
-        // An empty text after the last BEL is no field.
-        const auto bels = static_cast<size_t>(std::count(line.begin(), line.end(), kBel));
-        const size_t fields = bels + (line.back() != kBel ? 1 : 0);
-        if (fields >= static_cast<size_t>(kRecordFields)) out += line;
-        else out += JoinHistoryLine({SplitHistoryLine(line)});
+        out += line;
         out += "\r\n";
     }
     for (const UsageRecord& record : appended_) {

@@ -57,11 +57,14 @@ public:
     // The bytes of the stored lines as found, and the last of them (what the file ends
     // with before anything is added to it).
     uint64_t StoredBytes() const { return storedBytes_; }
+    // Whether the file ends its lines in CR LF, as the program writes them; one written by
+    // another tool may end them in bare line feeds.
+    bool CrLfLines() const { return crLfLines_; }
     const std::string& StoredTail() const { return tail_; }
 
     // The whole file: the lines of `storedLines` (the stored part as read from the file)
-    // and then the appended records, one CR LF-terminated line each. A line of six or
-    // more fields goes back as it came; a shorter one is padded to six.
+    // and then the appended records, one CR LF-terminated line each. Every stored line goes
+    // back byte for byte, also one that is no record.
     std::string Serialize(std::string_view storedLines) const;
 
 private:
@@ -74,6 +77,7 @@ private:
     std::vector<uint64_t> starts_;  // where each stored line starts in the file
     uint64_t storedBytes_ = 0;
     std::string tail_;
+    bool crLfLines_ = true;  // the file's lines end in CR LF, not in bare line feeds
     std::vector<UsageRecord> appended_;
     // The block of stored rows the list showed last.
     mutable size_t cachedFirst_ = 0;

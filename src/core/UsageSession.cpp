@@ -22,12 +22,12 @@ void WriteIni(FileStore& files, const std::string& path, const IniDocument& doc,
 }
 
 // Why a file could not be saved, and what happens to what it should have held.
-std::string HistoryNotSaved(const KeloError& e) {
-    return std::string(e.what()) +
+std::string HistoryNotSaved(const std::string& error) {
+    return error +
            "\n本次的使用记录暂时保存在内存中，文件可以写入后自动补上；本月用时照常保存在 Kelo.ini 中。";
 }
-std::string TotalNotSaved(const KeloError& e) {
-    return std::string(e.what()) + "\n本月用时暂时保存在内存中，文件可以写入后自动保存。";
+std::string TotalNotSaved(const std::string& error) {
+    return error + "\n本月用时暂时保存在内存中，文件可以写入后自动保存。";
 }
 
 }  // namespace
@@ -48,6 +48,7 @@ StartupState UsageSession::LoadStartup() {
                               "\n本次先按默认设置计时，不会改写这个文件；文件可以读取后，本月用时照常保存。");
         settingsUnread_ = true;
         totalFailureTold_ = true;
+        FirstFailureOf(path);  // told here: the windows that read it later stay quiet
         return st;
     }
     IniDocument doc(env_.codec, before);
@@ -67,6 +68,7 @@ UsageSession::UsageSession(SessionEnvironment env)
       meter_(env_.clock, state_.settings.dayLimit, state_.settings.monthLimit,
              MonthTotal::Parse(state_.monthTotal).value_or(MonthTotal{}).TotalSeconds()) {
     if (!LoadHistory(true)) historyUnreadable_ = true;
+    TakeUpReserve();
     UsageRecord start;
     start.fields = {FormatDateTime(runStart_),     "",
                     "",                            env_.codec.FromUtf8(env_.hostName),
@@ -104,6 +106,7 @@ bool UsageSession::LoadHistory(bool atStart) {
 void UsageSession::RemoveLeftovers() {
     env_.files.RemoveLeftovers(IniPath());
     env_.files.RemoveLeftovers(HistoryPath());
+    env_.files.RemoveLeftovers(ReservePath());
 }
 
 std::string UsageSession::IniPath() const { return env_.appDir + ini::kFileName; }
@@ -133,7 +136,9 @@ void UsageSession::SaveHistory(bool atExit) {
     // The run's lines: one, or more once a billing period ended during the run.
     std::string line = history_.Serialize({});
     line.resize(line.size() - UnwrittenPart());
-    if (!atExit && historyTail_.known && UpdateHistoryTail(line)) return;
+    // A file of bare line feeds is written whole once, in CR LF lines: a CR LF line added
+    // to it would make it read as one file of CR LF lines, its own lines one long line.
+    if (!atExit && historyTail_.known && history_.CrLfLines() && UpdateHistoryTail(line)) return;
     std::string all = history_.Serialize(StoredLines());
     all.resize(all.size() - UnwrittenPart());
     env_.files.Replace(HistoryPath(), all);
@@ -161,7 +166,8 @@ bool UsageSession::UpdateHistoryTail(const std::string& line) {
     std::string replacement;
     if (!tail.runLine) {
         replacement = tail.bytes;
-        if (replacement.back() != '\n') replacement += "\r\n";
+        // Only CR LF ends the file's last line.
+        if (!replacement.ends_with("\r\n")) replacement += "\r\n";
     }
     replacement += line;
     // Nothing was written: where the run's line stands is still known.
@@ -188,12 +194,12 @@ UsageSession::SaveFailures UsageSession::SaveUsage(bool atExit) {
     try {
         SaveHistory(atExit);
     } catch (const KeloError& e) {
-        failures.history = HistoryNotSaved(e);
+        failures.history = e.what();
     }
     try {
         SaveTotal(run);
     } catch (const KeloError& e) {
-        failures.total = TotalNotSaved(e);
+        failures.total = e.what();
     }
     if (!failures.history && !failures.total) {
         savedRunSeconds_ = run;
@@ -215,6 +221,7 @@ void UsageSession::SaveTotal(int64_t run) {
     if (state_.totalReset || !doc.ReadDateTime(ini::kDate, ini::kCountStart))
         doc.WriteDateTime(ini::kDate, ini::kCountStart, state_.countStart);
     WriteIni(env_.files, path, doc, before);
+    savedTotalRunSeconds_ = run;
 }
 
 // The settings file reads again after it could not be read at start: the run takes the
@@ -233,13 +240,13 @@ void UsageSession::AdoptStoredSettings(IniDocument& doc) {
 // Tells each file's failure once a run; the rest of a row of failures is kept quiet.
 std::optional<std::string> UsageSession::FailuresToTell(const SaveFailures& failures) {
     std::string text;
-    auto tell = [&text](const std::optional<std::string>& failure, bool& told) {
+    auto tell = [&text](const std::optional<std::string>& failure, bool& told, auto notSaved) {
         if (!failure || told) return;
         told = true;
-        text += (text.empty() ? "" : "\n\n") + *failure;
+        text += (text.empty() ? "" : "\n\n") + notSaved(*failure);
     };
-    tell(failures.history, historyFailureTold_);
-    tell(failures.total, totalFailureTold_);
+    tell(failures.history, historyFailureTold_, HistoryNotSaved);
+    tell(failures.total, totalFailureTold_, TotalNotSaved);
     if (text.empty()) return std::nullopt;
     return text;
 }
@@ -249,20 +256,10 @@ std::optional<std::string> UsageSession::CheckpointIfDue() {
     if (now - lastCheckpointMs_ < kCheckpointIntervalMs) return std::nullopt;
     lastCheckpointMs_ = now;
     if (meter_.RunSeconds() == savedRunSeconds_ && !cutUnsaved_) return std::nullopt;
+    // The seconds saved count up to a moment up to a second before now: the next
+    // checkpoint is timed from there.
+    if (meter_.Counting()) lastCheckpointMs_ = meter_.CountedUpToMs();
     return FailuresToTell(SaveUsage(false));
 }
-
-void UsageSession::SaveAtExit() {
-    meter_.Stop();
-    if (meter_.RunSeconds() == 0) return;
-    const SaveFailures failures = SaveUsage(true);
-    if (!failures.history && !failures.total) return;
-    std::string text;
-    for (const auto* failure : {&failures.history, &failures.total})
-        if (*failure) text += (text.empty() ? "" : "\n\n") + **failure;
-    throw KeloError(text);
-}
-
-void UsageSession::Resume() { meter_.Resume(); }
 
 }  // namespace kelo

@@ -25,9 +25,17 @@ struct SessionEnvironment {
     std::string ipAddress;
 };
 
-// Checkpoints come at the counter's ticks, a second apart: saving once 14 s have passed
-// leaves no more than 15 s of a run unsaved at any moment.
-inline constexpr int64_t kCheckpointIntervalMs = 14'000;
+// Checkpoints come at the timers' ticks, never more than 2 s apart (the connection check),
+// once 13 s have passed since the moment the saved figure counts up to: no more than 15 s
+// of a run are ever unsaved, however the ticks fall.
+inline constexpr int64_t kCheckpointIntervalMs = 13'000;
+
+// Room kept on the disk for the last saves of a run: a file of the program's own, made at
+// start where there is room. When the exit saves fail (a full disk) most of it is given
+// up and they are tried again; its first part then tells the next start what was lost.
+inline constexpr const char* kReserveFileName = "Kelo.reserve";
+inline constexpr size_t kReserveBytes = 64 * 1024;
+inline constexpr size_t kLossNoteBytes = 4 * 1024;
 
 // One run of the meter: start-up loading, counting, the periodic checkpoint and the
 // exit save. Every save writes the run's record as complete up to now and the month
@@ -75,16 +83,18 @@ public:
     std::vector<Alarm> OnCheck(bool online);
     std::vector<Alarm> OnTick();
 
-    // Saves when a checkpoint is due (every 14 s of monotonic time while the run has
-    // new online time). Never throws: what could not be written is kept and retried at
+    // Saves when a checkpoint is due (13 s of monotonic time after the moment the last
+    // saved figure counts up to, while the run has new online time). Never throws: what could not be written is kept and retried at
     // the next checkpoint; the text returned is the failure to show, each file's only
     // the first time it fails in a run.
     std::optional<std::string> CheckpointIfDue();
 
-    // The exit save: stops counting, then saves when the run had online time.
-    // Throws KeloError naming what could not be written (the other file is saved all
-    // the same); nothing is lost from memory then, and the counter can be resumed with
-    // Resume().
+    // The exit save: stops counting, then saves when the run had online time. A failed
+    // save is tried again with the reserve's room, the run's line written over its place
+    // in the history. Throws KeloError naming what could not be written and what would be
+    // lost (the other file is saved all the same); nothing is lost from memory then, the
+    // next start is told of it unless a later save gets through, and the counter can be
+    // resumed with Resume().
     void SaveAtExit();
     void Resume();
 
@@ -93,6 +103,7 @@ public:
     int SaveCount() const { return saveCount_; }
 
 private:
+    // Each file's error as it was thrown.
     struct SaveFailures {
         std::optional<std::string> history;
         std::optional<std::string> total;
@@ -121,6 +132,12 @@ private:
     std::optional<int64_t> HistorySecondsIn(const BillingPeriod& period) const;
     // The day the pace of this period counts from.
     CivilDate FirstCountedDay() const;
+    // The reserve (UsageSessionExit.cpp).
+    std::string ReservePath() const;
+    void TakeUpReserve();
+    void MakeReserve();
+    void NoteLoss(const SaveFailures& failures);
+    std::string Losses(const SaveFailures& failures, const char* run) const;
 
     // What the run knows of the history file's end: `bytes` lie at `offset` and end
     // the file. Before the run's line is in the file they are the file's last bytes as
@@ -141,10 +158,12 @@ private:
     StartupState state_;
     UsageHistory history_;
     Meter meter_;
-    int64_t lastCheckpointMs_ = 0;
+    int64_t lastCheckpointMs_ = 0;  // what was saved counts up to here, or nothing was new then
     int64_t savedRunSeconds_ = 0;
     bool lastSaveFailed_ = false;
     bool historyUnreadable_ = false;
+    int64_t savedTotalRunSeconds_ = 0;  // of the run, in the stored month total
+    std::string lossNote_;               // what the reserve tells the next start, if anything
 
     FileTail historyTail_;
     int saveCount_ = 0;

@@ -1,5 +1,6 @@
 #include "framework/IniFile.h"
 
+#include "core/Errors.h"
 #include "framework/WinFileStore.h"
 #include "framework/WinText.h"
 
@@ -18,6 +19,16 @@ IniDocument TIniFile::Load(std::string& bytes) const {
     return IniDocument(Codec(), bytes);
 }
 
+IniDocument TIniFile::Document() const {
+    std::string bytes;
+    try {
+        return Load(bytes);
+    } catch (const KeloError&) {
+        if (FirstFailureOf(path_)) throw;
+        return IniDocument(Codec());
+    }
+}
+
 void TIniFile::Save(const IniDocument& doc, const std::string& before) {
     const std::string after = doc.Bytes();
     if (after == before) return;
@@ -27,24 +38,20 @@ void TIniFile::Save(const IniDocument& doc, const std::string& before) {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) const {
-    std::string bytes;
-    return Load(bytes).ReadString(section, key, def);
+    return Document().ReadString(section, key, def);
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
                               int32_t def) const {
-    std::string bytes;
-    return Load(bytes).ReadInt(section, key, def);
+    return Document().ReadInt(section, key, def);
 }
 
 bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
-    std::string bytes;
-    return Load(bytes).ReadBool(section, key, def);
+    return Document().ReadBool(section, key, def);
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
-    std::string bytes;
-    return Load(bytes).Read(section, key).has_value();
+    return Document().Read(section, key).has_value();
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,

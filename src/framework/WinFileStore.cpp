@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/Errors.h"
+#include "core/TemporaryFiles.h"
 #include "framework/Handle.h"
 #include "framework/WinText.h"
 
@@ -24,10 +25,22 @@ void RefuseReadOnly(const std::wstring& target, const std::string& path) {
         throw KeloError("无法写入文件 \"" + path + "\"：文件是只读的。");
 }
 
-// The temporary file a replacement is written to: "<target>.~<process id>.tmp".
-std::wstring TemporaryPath(const std::wstring& target, DWORD processId) {
-    return target + L".~" + std::to_wstring(processId) + L".tmp";
+// What sets this run apart from an earlier one that had the same process id: the moment
+// the process was made.
+uint64_t RunMark() {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
+
+}  // namespace
+
+std::wstring WinFileStore::TemporaryPath(const std::string& path) {
+    static const uint64_t mark = RunMark();
+    return Widen(TemporaryName(path, GetCurrentProcessId(), mark));
+}
+
+namespace {
 
 bool HeldByAnother(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
 
@@ -89,22 +102,15 @@ void WinFileStore::ReadPart(const std::string& path, uint64_t offset, size_t cou
 void WinFileStore::RemoveLeftovers(const std::string& path) {
     const std::wstring target = Widen(path);
     const std::wstring dir = target.substr(0, target.find_last_of(L"\\/") + 1);
-    const std::wstring prefix = target.substr(dir.size()) + L".~", suffix = L".tmp";
+    const std::string targetName = Narrow(target.substr(dir.size()));
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW((target + L".~*.tmp").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        // Only names this store makes: the target's name, ".~", a process id, ".tmp".
-        const std::wstring name = found.cFileName;
-        if (name.size() <= prefix.size() + suffix.size() || name.size() > prefix.size() + 10 + suffix.size() ||
-            name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-            continue;
-        const std::wstring id = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-        if (id.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        if (name == TemporaryPath(prefix.substr(0, prefix.size() - 2), GetCurrentProcessId())) continue;
-        // A save still under way holds its file without sharing: deleting it then fails.
-        DeleteFileW((dir + name).c_str());
+        // Whatever process id a leftover carries, even this one's (ids come back): a save
+        // under way, of another running copy, holds its file without sharing, so deleting
+        // it fails.
+        if (IsLeftoverName(targetName, Narrow(found.cFileName))) DeleteFileW((dir + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -116,7 +122,7 @@ std::optional<std::string> WinFileStore::Read(const std::string& path) {
 void WinFileStore::Replace(const std::string& path, const std::string& bytes) {
     const std::wstring target = Widen(path);
     RefuseReadOnly(target, path);
-    const std::wstring temp = TemporaryPath(target, GetCurrentProcessId());
+    const std::wstring temp = TemporaryPath(path);
     {
         UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -147,6 +153,18 @@ void WinFileStore::Replace(const std::string& path, const std::string& bytes) {
         DeleteFileW(temp.c_str());
         Fail("无法写入文件", path, code);
     }
+}
+
+void WinFileStore::Shorten(const std::string& path, uint64_t size) {
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) Fail("无法写入文件", path, GetLastError());
+    LARGE_INTEGER length{}, at{};
+    at.QuadPart = static_cast<LONGLONG>(size);
+    if (!GetFileSizeEx(file.Get(), &length)) Fail("无法读取文件", path, GetLastError());
+    if (static_cast<uint64_t>(length.QuadPart) <= size) return;
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get()))
+        Fail("无法写入文件", path, GetLastError());
 }
 
 bool WinFileStore::UpdateTail(const std::string& path, uint64_t offset,

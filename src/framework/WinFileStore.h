@@ -16,8 +16,11 @@ public:
                   bool patiently) override;
     void RemoveLeftovers(const std::string& path) override;
     void Replace(const std::string& path, const std::string& bytes) override;
+    void Shorten(const std::string& path, uint64_t size) override;
     bool UpdateTail(const std::string& path, uint64_t offset, const std::string& expected,
                     const std::string& replacement) override;
+    // The temporary file this run writes a replacement of `path` to.
+    static std::wstring TemporaryPath(const std::string& path);
 
 private:
     // The file opened for reading, or none when it does not exist; throws when it cannot

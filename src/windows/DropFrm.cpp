@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/IniDocument.h"
+#include "core/Settings.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"
 #include "framework/WinText.h"
@@ -14,7 +15,6 @@ using win::TMouseButton;
 
 namespace {
 
-constexpr const char* kSection = "DropForm";
 // SC_MOVE with the caption hit-test code: the system moves the window with the mouse.
 constexpr WPARAM kMoveByCaption = 0xF012;
 
@@ -95,17 +95,17 @@ void TFrmDrop::FormCreate() {
     win::HandleExceptions(nullptr, [this] { ReadSettings(); });
 }
 
+// A bad stored value is told at start, with the rest of the settings file's: here it
+// takes its default and the rest of the look is read as usual.
 void TFrmDrop::ReadSettings() {
-    const win::TIniFile ini(context_.appDir + "Kelo.ini");
-    // The opacity is one byte: larger values wrap (300 is 44).
-    SetOpacity(static_cast<uint8_t>(ini.ReadInteger(kSection, "Transparence", 150)));
-    SetFormColor(ini.ReadInteger(kSection, "FormColor", clBlack));
-    SetLabelsFontName(win::Widen(ini.ReadString(kSection, "FontName", "宋体")));
+    const DropLook look = ReadDropLook(win::TIniFile(context_.appDir + ini::kFileName).Document());
+    SetOpacity(static_cast<uint8_t>(look.opacity));
+    SetFormColor(look.formColor);
+    SetLabelsFontName(win::Widen(look.fontName));
     ForEachLabel([](TLabel& label) { label.Font().SetSize(9); });
     // Stored 0 is regular text, 1 to 4 are bold, italic, underline and strike-out.
-    const int32_t stored = StrToInt(ini.ReadString(kSection, "FontStyle", "0"));
-    SetLabelsStyle(stored > 0 ? stored - 1 : -1);
-    SetLabelsFontColor(ini.ReadInteger(kSection, "FontColor", clLime));
+    SetLabelsStyle(look.fontStyle - 1);
+    SetLabelsFontColor(look.fontColor);
     MenuShowMain_->SetChecked(context_.mainWindowShowing && context_.mainWindowShowing());
 }
 

@@ -11,6 +11,7 @@
 #include "core/MonthTotal.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"
+#include "framework/MessageBoxes.h"
 #include "framework/WinText.h"
 #include "menupainter/MenuPainter.h"
 #include "skin/SkinSource.h"
@@ -26,6 +27,9 @@
 namespace kelo::app {
 
 namespace {
+
+constexpr const char* kExitNotSavedQuestion =
+    "重试：再保存一次。\n仍然退出：不保存就退出，下次启动时会说明少了什么。\n取消：继续运行并计时，可以稍后再退出。";
 
 // The date and time as the system's settings write them (short date, long time).
 std::wstring DefaultDateTimeText(const LocalDateTime& t) {
@@ -408,17 +412,25 @@ void TFrmKeloMain::ResumeAfterFailedExit() {
     tmrChecker_->SetEnabled(true);
 }
 
+// A save that fails at exit never keeps the user from quitting: the box names the file
+// and what would be lost, and asks.
 bool TFrmKeloMain::FormCloseQuery() {
     StopTimers();
-    try {
-        session_->SaveAtExit();
-    } catch (const KeloError& e) {
-        win::Application().ShowException(
-            KeloError(std::string(e.what()) + "\n\nKelo 继续运行并计时，可以稍后再退出。"), Handle());
-        ResumeAfterFailedExit();
-        return false;
+    for (;;) {
+        try {
+            session_->SaveAtExit();
+            return true;
+        } catch (const KeloError& e) {
+            const std::wstring text = win::Widen(std::string(e.what()) + "\n\n" + kExitNotSavedQuestion);
+            const int answer = win::MessageBoxWithCaptions(Handle(), text, win::Application().Title(),
+                                                           MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON1,
+                                                           {{IDYES, L"重试"}, {IDNO, L"仍然退出"}});
+            if (answer == IDNO) return true;
+            if (answer != IDYES) break;
+        }
     }
-    return true;
+    ResumeAfterFailedExit();
+    return false;
 }
 
 bool TFrmKeloMain::CloseQuery() {

@@ -151,6 +151,27 @@ TEST(LoadSettings, UnreadableCountStartIsTakenAsMissing) {
     EXPECT_FALSE(r.state.countStartStored);
 }
 
+// Every key read with a type follows the same rule, whoever reads it later: a yes/no
+// takes what a whole number says and tells the rest, a date that does not read is told.
+TEST(LoadSettings, EveryTypedKeyTellsItsBadValue) {
+    const std::string nul("FontColor=12\0x\r\n", 16);
+    Loaded r = Load("[Setup]\r\nSetupBool=0x1\r\nSound=-5\r\nDefaultSound=yes\r\nDropTrans=\r\nForm=true\r\n"
+                    "[Date]\r\nStart=sometime\r\nLastRun=2024-13-01 00:00:00\r\nPeriod=soon\r\nPaceWarned=x\r\n"
+                    "[DropForm]\r\nTransparence=0\r\nFormColor=dark\r\nFontStyle=\r\nFontName=Arial\r\n" + nul);
+    const MeterSettings& s = r.state.settings;
+    EXPECT_TRUE(s.keepTotal);
+    EXPECT_TRUE(s.soundAlarm);
+    EXPECT_TRUE(s.useDefaultSound);
+    ASSERT_EQ(r.state.messages.size(), 1u);
+    const std::string& m = r.state.messages[0];
+    for (const char* part : {"Kelo.ini", "[Setup] DefaultSound=yes：不是 0 或 1，改用默认值 1", "[Setup] DropTrans=：",
+                             "[Setup] Form=true：", "[Date] Start=sometime：", "[Date] LastRun=2024-13-01", "[Date] Period=soon",
+                             "[Date] PaceWarned=x", "[DropForm] Transparence=0：超出范围，改用默认值 150",
+                             "[DropForm] FormColor=dark", "[DropForm] FontStyle=：", "[DropForm] FontColor=12\\0x："})
+        EXPECT_NE(m.find(part), std::string::npos) << part << " in " << m;
+    for (const char* good : {"SetupBool", "[Setup] Sound=", "FontName"}) EXPECT_EQ(m.find(good), std::string::npos) << good;
+}
+
 TEST(MonthRollOver, SamePeriodKeepsTheTotal) {
     Loaded r = Load("[Date]\r\nSumTime=50:0:0\r\nPeriod=2024-02-21\r\n", {2024, 3, 20, 9, 0, 0});
     EXPECT_EQ(r.state.monthTotal, "50:0:0");

@@ -46,6 +46,7 @@ TEST(HistoryFile, LoadsLinesAndSkipsEmptyOnes) {
     EXPECT_EQ(history.At(2).fields, Fields{"lonely"});
 }
 
+// A file without a CR LF (written by another tool) is read line by line at its line feeds.
 TEST(HistoryFile, LinesEndingInBareLineFeedsAreRead) {
     UsageHistory history;
     history.Load(kLine1 + "\n" + kLine1 + "\n");
@@ -60,12 +61,20 @@ TEST(HistoryFile, LinesEndingInBareLineFeedsAreRead) {
     EXPECT_EQ(history.Serialize(cut), kLine1 + "\xCD\r\n" + kLine1 + "\r\n");
 }
 
-TEST(HistoryFile, WrittenBackWithCrLfAndSixFieldsPerLine) {
+// In a file of CR LF lines, binary garbage with lone CR and LF bytes stays one line, and
+// lines that are no record (too few fields, NULs, a megabyte long) go back as they were read.
+TEST(HistoryFile, OnlyCrLfEndsALineAndUnreadableLinesGoBackAsRead) {
+    const std::string garbage("\x01\r\xFF\n\0\n\r\x07z", 9);
+    const std::string nuls(300, '\0');
+    const std::string huge(size_t{1} << 20, 'y');
+    const std::string file = kLine1 + "\n" + kLine1 + "\r\n" + garbage + "\r\na\x07" "b\x07" "c\r\n" + nuls +
+                             "\r\n" + huge + "\r\n" + kLine2 + "\r\nlonely";
     UsageHistory history;
-    const std::string file = kLine1 + "\r\n" + kLine2 + "\r\nlonely\r\n";
     history.Load(file);
-    EXPECT_EQ(history.Serialize(file),
-              kLine1 + "\r\n" + kLine2 + "\r\n" + "lonely\x07\x07\x07\x07\x07\r\n");
+    ASSERT_EQ(history.Size(), 7u);
+    EXPECT_EQ(history.At(0).fields.back(), "10.0.0.2");
+    EXPECT_EQ(history.At(1).fields[0], garbage.substr(0, 7));
+    EXPECT_EQ(history.Serialize(file), file + "\r\n");
 }
 
 TEST(HistoryFile, WellFormedFileRoundTripsByteForByte) {
@@ -98,12 +107,12 @@ TEST(HistoryFile, ChangesToTheLastRecordShowInEverySave) {
 }
 
 
-// A long file is read in parts: a line of a CR alone whose line break falls in the next
-// part is still an empty line.
+// A long file is read in parts: an empty line whose CR and LF fall in different parts is
+// still an empty line.
 TEST(HistoryFile, LinesAcrossTheFilesPartsAreFoundOnce) {
-    const std::string first((size_t{1} << 20) - 2, 'x');
+    const std::string first((size_t{1} << 20) - 3, 'x');
     UsageHistory history;
-    history.Load(first + "\n\r\n" + kLine2 + "\r\n");
+    history.Load(first + "\r\n\r\n" + kLine2 + "\r\n");
     ASSERT_EQ(history.StoredCount(), 2u);
     EXPECT_EQ(history.At(1).fields[0], "2024-03-02 09:00:00");
     std::vector<std::string> lines;

@@ -88,6 +88,13 @@ class MeterEndToEnd(unittest.TestCase):
         self.assertIsNotNone(out)
         proc.wait(30)
 
+    def in_wineserver(self):
+        """The command prefix that runs a command in the mount namespace of Wine's server
+        (it opens and renames the program's files), and the root of the files it sees."""
+        pids = subprocess.run(["ip", "netns", "pids", self.env.netns], capture_output=True, text=True).stdout.split()
+        server = next(pid for pid in pids if Path(f"/proc/{pid}/comm").read_text().startswith("wineserver"))
+        return ["nsenter", "-t", server, "-m", "--"], Path(f"/proc/{server}/root")
+
     def history_lines(self, folder):
         data = (folder / "Kelo.trv").read_bytes()
         self.assertTrue(data.endswith(b"\r\n"))
@@ -226,9 +233,7 @@ class MeterEndToEnd(unittest.TestCase):
         shutil.rmtree(moved, ignore_errors=True)
         # Root writes anywhere: only a read-only mount keeps it out, as a share would. Wine's
         # server opens and renames the files, so the mount goes into its mount namespace.
-        pids = subprocess.run(["ip", "netns", "pids", env.netns], capture_output=True, text=True).stdout.split()
-        server = next(pid for pid in pids if Path(f"/proc/{pid}/comm").read_text().startswith("wineserver"))
-        in_server = ["nsenter", "-t", server, "-m", "--"]
+        in_server, _ = self.in_wineserver()
         subprocess.run(in_server + ["mount", "--bind", str(folder), str(folder)], check=True)
         try:
             subprocess.run(in_server + ["mount", "-o", "remount,ro,bind", str(folder)], check=True)
@@ -248,6 +253,42 @@ class MeterEndToEnd(unittest.TestCase):
         lines = self.history_lines(moved)
         self.assertEqual(len(lines), 2, "the old run and this one")
         shutil.rmtree(moved, ignore_errors=True)
+
+    def test_a_full_disk_at_log_off_loses_nothing(self):
+        env = self.env
+        env.online()
+        self.wait_no_main_window()
+        folder = env.fresh_dir("full-disk")
+        in_server, server_root = self.in_wineserver()
+        # A small disk of its own as the program's folder, with the program on it. Wine's
+        # server opens the files and the program renames them: both see the disk, the
+        # program's namespace being made from the server's.
+        size_kb = env.kelo_exe.stat().st_size // 1024 + 512
+        subprocess.run(in_server + ["mount", "-t", "tmpfs", "-o", f"size={size_kb}k", "kelo-full", str(folder)],
+                       check=True)
+        try:
+            subprocess.run(in_server + ["cp", str(env.kelo_exe), str(folder / "Kelo.exe")], check=True)
+            env.netns_cmd = lambda argv: in_server[:-1] + [f"--wd={folder}", "--"] + type(env).netns_cmd(env, argv)
+            try:
+                proc = env.start(folder / "Kelo.exe")
+            finally:
+                del env.netns_cmd
+            hwnd = env.find_window(MAIN_CLASS, timeout_ms=30000)
+            self.assertIsNotNone(hwnd, "the main window did not appear")
+            self.wait_run_seconds(hwnd, 16, timeout=30)  # a checkpoint has put the run's line in
+            subprocess.run(in_server + ["dd", "if=/dev/zero", f"of={folder / 'filler'}", "bs=4k"],
+                           capture_output=True, check=False)
+            counted = self.run_seconds(hwnd)
+            self.quit(proc, hwnd)
+            seen = server_root / folder.relative_to("/")
+            lines = self.history_lines(seen)
+            self.assertEqual(len(lines), 1)
+            saved = parse_hms(lines[0][2].decode("gbk"))
+            self.assertGreaterEqual(saved, counted, "the time since the last checkpoint was lost")
+            ini = (seen / "Kelo.ini").read_bytes().decode("gbk")
+            self.assertIn(f"\r\nSumTime=0:{saved // 60}:{saved % 60}\r\n", ini)
+        finally:
+            subprocess.run(in_server + ["umount", str(folder)], check=False)
 
 
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"

@@ -89,7 +89,7 @@ class PackageEndToEnd(unittest.TestCase):
         self.assertTrue(text.startswith(b"\xef\xbb\xbf"), "UTF-8 with its byte-order mark")
         self.assertEqual(text.count(b"\n"), text.count(b"\r\n"), "CR LF line ends")
         for topic in ("Kelo.ini", "Kelo.trv", "%APPDATA%\\Kelo", "限额前提醒", "使用统计", "导出 CSV",
-                      "开机时自动运行", "退出程序"):
+                      "开机时自动运行", "退出程序", "仍然退出", "Kelo.reserve"):
             self.assertIn(topic, text.decode("utf-8"))
 
         image = self.files["Kelo.exe"]

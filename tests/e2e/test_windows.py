@@ -726,6 +726,11 @@ class WindowsEndToEnd(unittest.TestCase):
                     b"[DropForm]\r\nFontStyle=" + stored.encode() + b"\r\n" + DROP_LOOK)
                 proc = env.start(folder / "Kelo.exe")
                 try:
+                    if stored != "4":  # no style of the list: told at start, then regular text
+                        box = env.msgbox("Brivo上网计时器", timeout_ms=30000)
+                        self.assertIsNotNone(box, "the bad value is told at start")
+                        self.assertIn(f"[DropForm] FontStyle={stored}：", box[1])
+                        env.driver("post", box[0], 0x0111, 1, 0)  # WM_COMMAND, IDOK
                     self.assertIsNotNone(env.find_window(MAIN_CLASS, timeout_ms=30000))
                     self.wait_until(lambda: self.visible_drop() is not None, timeout=10,
                                     what="the mini window")

@@ -310,8 +310,7 @@ TEST_F(MainWindowTest, SessionEndWithAFailingSaveShowsNoBoxAndEnds) {
     online_ = true;
     Check();
     Tick(3000);
-    const std::wstring blocker = win::Widen(dir_.Path() + "Kelo.trv.~") +
-                                 std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring blocker = win::WinFileStore::TemporaryPath(dir_.Path() + "Kelo.trv");
     ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
     const HWND hwnd = main.Handle();
     EXPECT_EQ(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
@@ -323,6 +322,41 @@ TEST_F(MainWindowTest, SessionEndWithAFailingSaveShowsNoBoxAndEnds) {
     EXPECT_EQ(closer.Count(), 0);
     EXPECT_NE(test::ReadFileBytes(dir_.Path() + "Kelo.trv").find("\a00:00:03\a"), std::string::npos);
     EXPECT_NE(Ini().find("SumTime=0:0:3\r\n"), std::string::npos);
+}
+
+// A file that cannot be written never keeps the user from quitting: one box names it and
+// what would be lost; 取消 counts on, 重试 saves again (and asks again when it fails
+// again), 仍然退出 quits.
+TEST_F(MainWindowTest, QuitWithAReadOnlyFileAsksToRetryQuitAnywayOrCancel) {
+    const std::string ini = dir_.Path() + "Kelo.ini";
+    files_.Replace(ini, "[Setup]\r\nSetupBool=0\r\n");
+    ASSERT_TRUE(SetFileAttributesW(win::Widen(ini).c_str(), FILE_ATTRIBUTE_READONLY));
+    app::TFrmKeloMain& main = Start();
+    int closed = 0;
+    main.OnClose = [&closed](win::TComponent*) { ++closed; };
+    online_ = true;
+    Check();
+    Tick(3000);
+    {
+        test::MessageBoxCloser closer(L"Brivo上网计时器", {IDCANCEL});
+        main.Close();
+        EXPECT_EQ(closer.Count(), 1);
+        EXPECT_NE(closer.LastText().find(L"Kelo.ini"), std::wstring::npos) << closer.LastText();
+        EXPECT_NE(closer.LastText().find(L"本次 00:00:03 的上网时间尚未保存"), std::wstring::npos);
+        EXPECT_EQ(closer.LastButtons(), L"重试|仍然退出|取消|");
+    }
+    EXPECT_EQ(closed, 0);
+    Check();
+    Tick(2000);
+    EXPECT_TRUE(HasText(main, L"本次用时:00:00:05")) << "counting goes on";
+    {
+        test::MessageBoxCloser closer(L"Brivo上网计时器", {IDYES, IDNO});
+        main.Close();
+        EXPECT_EQ(closer.Count(), 2);
+    }
+    EXPECT_EQ(closed, 1);
+    EXPECT_NE(test::ReadFileBytes(dir_.Path() + "Kelo.trv").find("\a00:00:05\a"), std::string::npos);
+    SetFileAttributesW(win::Widen(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // A start-up message box open past Timer1's first round: the notice window did not

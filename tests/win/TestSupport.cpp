@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -31,7 +32,8 @@ TempDir::~TempDir() {
     RemoveDirectoryW(dir.c_str());
 }
 
-MessageBoxCloser::MessageBoxCloser(std::wstring caption) : caption_(std::move(caption)) {
+MessageBoxCloser::MessageBoxCloser(std::wstring caption, std::vector<int> answers)
+    : caption_(std::move(caption)), answers_(std::move(answers)) {
     InitializeCriticalSection(&lock_);
     thread_ = std::thread([this] { Run(); });
 }
@@ -42,30 +44,48 @@ MessageBoxCloser::~MessageBoxCloser() {
     DeleteCriticalSection(&lock_);
 }
 
-std::wstring MessageBoxCloser::LastText() const {
+std::wstring MessageBoxCloser::Locked(const std::wstring& text) const {
     EnterCriticalSection(&lock_);
-    std::wstring text = lastText_;
+    std::wstring copy = text;
     LeaveCriticalSection(&lock_);
-    return text;
+    return copy;
 }
 
-// The message of a message box: the text of its one static control that has text.
-std::wstring MessageBoxText(HWND box) {
-    std::wstring found;
+std::wstring MessageBoxCloser::LastText() const { return Locked(lastText_); }
+std::wstring MessageBoxCloser::LastButtons() const { return Locked(lastButtons_); }
+
+namespace {
+// The texts of the box's controls of one class that have text, in their order.
+std::vector<std::wstring> ChildTexts(HWND box, const wchar_t* cls) {
+    struct Search {
+        const wchar_t* cls;
+        std::vector<std::wstring> texts;
+    } search{cls, {}};
     EnumChildWindows(
         box,
         [](HWND child, LPARAM param) -> BOOL {
-            wchar_t cls[32] = {};
-            GetClassNameW(child, cls, 32);
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[32] = {};
+            GetClassNameW(child, name, 32);
             const std::wstring text = WindowText(child);
-            if (lstrcmpiW(cls, L"Static") == 0 && !text.empty()) {
-                *reinterpret_cast<std::wstring*>(param) = text;
-                return FALSE;
-            }
+            if (lstrcmpiW(name, s->cls) == 0 && !text.empty()) s->texts.push_back(text);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+        reinterpret_cast<LPARAM>(&search));
+    return search.texts;
+}
+
+std::wstring ButtonCaptions(HWND box) {
+    std::wstring joined;
+    for (const std::wstring& caption : ChildTexts(box, L"Button")) joined += caption + L"|";
+    return joined;
+}
+}  // namespace
+
+// The message of a message box: the text of its one static control that has text.
+std::wstring MessageBoxText(HWND box) {
+    const std::vector<std::wstring> texts = ChildTexts(box, L"Static");
+    return texts.empty() ? std::wstring() : texts.front();
 }
 
 int CountMessageBoxes(const std::wstring& caption) {
@@ -93,9 +113,11 @@ void MessageBoxCloser::Run() {
         if (box && IsWindowVisible(box)) {
             EnterCriticalSection(&lock_);
             lastText_ = MessageBoxText(box);
+            lastButtons_ = ButtonCaptions(box);
             LeaveCriticalSection(&lock_);
-            ++count_;
-            SendMessageW(box, WM_COMMAND, IDOK, 0);
+            const size_t n = static_cast<size_t>(count_++);
+            const int answer = answers_.empty() ? IDOK : answers_[std::min(n, answers_.size() - 1)];
+            SendMessageW(box, WM_COMMAND, answer, 0);
             for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(10);
         }
         Sleep(20);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/Clock.h"
 #include "framework/WinText.h"
@@ -30,17 +31,23 @@ public:
 };
 
 // Closes every message box with the given caption that appears while it lives, and
-// keeps the text of the last one.
+// keeps the text of the last one. The n-th box is answered with the n-th of `answers`
+// (the last of them from then on; OK when none are given).
 class MessageBoxCloser {
 public:
-    explicit MessageBoxCloser(std::wstring caption);
+    explicit MessageBoxCloser(std::wstring caption, std::vector<int> answers = {});
     ~MessageBoxCloser();
     int Count() const { return count_; }
     std::wstring LastText() const;
+    // The captions of the last box's buttons, in their order, each followed by "|".
+    std::wstring LastButtons() const;
 
 private:
     void Run();
+    std::wstring Locked(const std::wstring& text) const;
     std::wstring caption_;
+    std::vector<int> answers_;
+    std::wstring lastButtons_;
     std::atomic<bool> stop_{false};
     std::atomic<int> count_{0};
     std::wstring lastText_;

@@ -61,8 +61,7 @@ TEST(WinFileStore, FailedReplaceThrowsAndKeepsTheOldFile) {
     const std::string path = dir.Path() + "Kelo.ini";
     files.Replace(path, "old");
     // A directory in the way of the temporary file makes the write itself fail.
-    const std::wstring blocker =
-        win::Widen(path) + L".~" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring blocker = win::WinFileStore::TemporaryPath(path);
     ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
     EXPECT_THROW(files.Replace(path, "new"), KeloError);
     RemoveDirectoryW(blocker.c_str());
@@ -78,7 +77,8 @@ TEST(WinFileStore, FailedReplaceThrowsAndKeepsTheOldFile) {
 }
 
 // What a save cut short left beside the files goes at the next start, unless a running
-// save still holds it; nothing else is touched.
+// save still holds it, whatever process id it carries (ids come back: this run's own is
+// an earlier run's too); nothing else is touched.
 TEST(WinFileStore, LeftoversOfCutShortSavesAreRemoved) {
     test::TempDir dir;
     win::WinFileStore files;
@@ -96,8 +96,13 @@ TEST(WinFileStore, LeftoversOfCutShortSavesAreRemoved) {
     CloseHandle(make(L"Kelo.ini.~notes.tmp"));
     CloseHandle(make(L"Other.ini.~4242.tmp"));
     HANDLE held = make(L"Kelo.trv.~4343.tmp");
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    const std::wstring sameId[] = {L"Kelo.ini.~" + pid + L".tmp", L"Kelo.trv.~" + pid + L".tmp",
+                                   L"Kelo.trv.~" + pid + L"-1d9c2a0b3e4f5a6.tmp"};
+    for (const std::wstring& name : sameId) CloseHandle(make(name.c_str()));
     files.RemoveLeftovers(dir.Path() + "Kelo.ini");
     files.RemoveLeftovers(dir.Path() + "Kelo.trv");
+    for (const std::wstring& name : sameId) EXPECT_FALSE(exists(name.c_str())) << name;
     EXPECT_FALSE(exists(L"Kelo.ini.~4242.tmp"));
     EXPECT_TRUE(exists(L"Kelo.ini.~notes.tmp"));
     EXPECT_TRUE(exists(L"Other.ini.~4242.tmp"));
