@@ -152,7 +152,7 @@ void TFrmKeloMain::RaiseWarnings(const std::vector<Warning>& warnings) {
 
 // A new options dialog for each opening; what it writes counts from the next start.
 void TFrmKeloMain::MenuOptionClick() {
-    std::unique_ptr<TFrmSetup> dialog(new TFrmSetup(this, services_.appDir));
+    std::unique_ptr<TFrmSetup> dialog(new TFrmSetup(this, services_.appDir, services_.listConnections));
     FrmSetup = dialog.get();
     dialog->ShowModal();
 }
