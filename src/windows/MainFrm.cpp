@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/Clock.h"
+#include "core/ConnectionRecord.h"
 #include "core/Errors.h"
 #include "core/MonthTotal.h"
 #include "framework/Application.h"
@@ -124,7 +125,8 @@ void TFrmKeloMain::MenuReportClick() {
     MeterSettings settings = session_->Settings();
     settings.tariff = CurrentTariff();
     const ReportContext context{session_->History(), services_.codec, settings, now,
-                                RunSpan{session_->RunStart(), now, session_->RunSeconds()}};
+                                RunSpan{session_->RunStart(), now, session_->RunSeconds()},
+                                services_.appDir + kConnectionRecordFileName};
     TFrmReport report(this, context);
     report.ShowModal();
 }
