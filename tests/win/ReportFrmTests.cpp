@@ -220,6 +220,11 @@ TEST_F(ReportFrm, ConnectionsOfThePeriodWithWhatEachAddsToTheBill) {
     EXPECT_FALSE(Child<win::TListView>(report, "lvDays")->Visible());
     EXPECT_EQ(details->Caption(), L"每日统计");
     EXPECT_EQ(Cell(report, 1, 4, "lvConnections"), L"2.00");
+    ShowWindow(report.Handle(), SW_SHOWNA);
+    RedrawWindow(report.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    test::PumpFor(100);
+    EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
+                                     test::ScreenshotDir() + "usage-report-connections.png"));
     const std::string csvPath = dir.Path() + "details.csv";
     report.Connections().ExportCsv(win::Widen(csvPath));
     EXPECT_EQ(test::ReadFileBytes(csvPath),

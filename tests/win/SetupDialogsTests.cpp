@@ -10,6 +10,7 @@
 
 #include "SetupDialogsSupport.h"
 #include "TestSupport.h"
+#include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"
 #include "framework/WinFileStore.h"
@@ -292,6 +293,13 @@ TEST_F(SetupOptions, ConnectionGroupOffersTheMachinesConnectionsAndStoresTheChoi
     EXPECT_FALSE(IsWindowEnabled(Hwnd(*form, "cmbConnection")));
     Press(*form, "btnOK");
     EXPECT_NE(Ini().find("Kind=1\r\nName=\xD2\xD4\xCC\xAB\xCD\xF8\r\nId={A}\r\n"), std::string::npos);
+
+    // A system that cannot answer is told of; the stored choice still shows.
+    form = std::make_unique<TFrmSetup>(nullptr, dir.Path(), [] () -> std::vector<NetConnection> {
+        throw KeloError("无法查询网络适配器");
+    });
+    EXPECT_EQ(closer.LastText(), L"无法查询网络适配器");
+    EXPECT_TRUE(Checked(*form, "rbDialUpConnection"));
 
     files.Replace(IniPath(), "");
     form = Make();
