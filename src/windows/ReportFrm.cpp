@@ -188,7 +188,7 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     for (const RunSpan& run : runs_) earliest = std::min(earliest, DaysFromCivil(run.start.Date()));
     btnPrev_->SetEnabled(DaysFromCivil(periodFirst_) > earliest);
     btnNext_->SetEnabled(periodsBack_ > 0);
-    if (connections_ && connections_->Shown()) connections_->ShowPeriod(ShownPeriod());
+    if (connections_->Shown()) connections_->ShowPeriod(ShownPeriod());
     // A longer heading than the window was made narrow for widens it.
     if (HandleAllocated() && ClientWidth() < MinClientWidth())
         SetClientSize(MinClientWidth(), ClientHeight());
@@ -206,7 +206,8 @@ int TFrmReport::MinClientWidth() const {
 // The charts and the table share what the buttons leave: the day chart a little more
 // than half the height, the table and the periods' chart side by side below it.
 void TFrmReport::LayoutControls() {
-    if (!HandleAllocated() || !btnClose_) return;
+    // Nothing to place while the form is still being made.
+    if (!HandleAllocated() || !connections_) return;
     const int width = ClientWidth(), height = ClientHeight();
     btnPrev_->SetBounds(kMargin, kMargin, kPagingWidth, kButtonHeight);
     btnNext_->SetBounds(kMargin + kPagingWidth + kGap, kMargin, kPagingWidth, kButtonHeight);
