@@ -22,7 +22,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, rect_of  # noqa: E402
 import test_skin  # noqa: E402
 
 BUILD_DIR = None
@@ -100,8 +100,13 @@ class SmallScreenEndToEnd(unittest.TestCase):
     def test_15_options_and_connection_list_lie_on_the_screen(self):
         dialog = self.open_from_menu("N2", "TFrmSetup")
         self.click_button(dialog, "指定连接")
-        time.sleep(0.3)
+        # The machine's connections, listed when the dialog opened.
+        combo = next(rect_of(ln.split("\t")[3]) for ln in self.drv("children", dialog).splitlines()
+                     if ln.split("\t")[1] == "ComboBox")
+        self.click(combo[2] - 8, (combo[1] + combo[3]) // 2)
+        time.sleep(0.5)
         self.shoot("small-screen-options-dialog.png")
+        self.env.xdotool("key", "Escape")
         left, top, right, bottom = self.rect(dialog)
         self.assertTrue(left >= 0 and top >= 0 and right <= DESKTOP[0], (left, top, right, bottom))
         self.assertLessEqual(bottom, self.work_area_bottom())
