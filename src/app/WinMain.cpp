@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/DataFolder.h"
+#include "app/NetConnections.h"
 #include "app/Platform.h"
 #include "framework/Application.h"
 #include "framework/Handle.h"
@@ -36,10 +37,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const std::string programDir = app::AppDir();
         const app::DataFolder data =
             app::ChooseDataFolder(programDir, app::UserAppDataDir(), app::FolderWritable(programDir));
-        app::TFrmKeloMain main(app::MainServices{files, codec, clock, &app::IsOnline, data.path,
-                                                 app::GetLocalHostName(), app::GetLocalIP(),
-                                                 data.firstUse, &app::AutoRunSet, &app::SetAutoRun,
-                                                 app::SystemHasLayeredWindows()});
+        app::MainServices services{files, codec, clock, &app::IsOnline, data.path,
+                                   app::GetLocalHostName(), app::GetLocalIP(),
+                                   data.firstUse, &app::AutoRunSet, &app::SetAutoRun,
+                                   app::SystemHasLayeredWindows()};
+        services.listConnections = [] { return app::SystemConnections().List(); };
+        app::TFrmKeloMain main(std::move(services));
         application.SetMainForm(&main);
         app::FrmKeloMain = &main;
         std::unique_ptr<app::TFrmDrop> drop(app::TFrmDrop::Create(nullptr, main.MiniWindowContext()));

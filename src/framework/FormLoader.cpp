@@ -36,6 +36,7 @@ std::map<std::string, ComponentFactory>& Registry() {
         add.template operator()<TMemo>();
         add.template operator()<TButton>();
         add.template operator()<TCheckBox>();
+        add.template operator()<TRadioButton>();
         add.template operator()<TGroupBox>();
         add.template operator()<TComboBox>();
         add.template operator()<TTreeView>();

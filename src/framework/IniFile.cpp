@@ -56,10 +56,7 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-    std::string before;
-    IniDocument doc = Load(before);
-    doc.Write(section, key, value);
-    Save(doc, before);
+    Edit([&](IniDocument& doc) { doc.Write(section, key, value); });
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int64_t value) {
@@ -68,6 +65,18 @@ void TIniFile::WriteInteger(const std::string& section, const std::string& key, 
 
 void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
     WriteString(section, key, value ? "1" : "0");
+}
+
+IniDocument TIniFile::Document() const {
+    std::string bytes;
+    return Load(bytes);
+}
+
+void TIniFile::Edit(const std::function<void(IniDocument&)>& change) {
+    std::string before;
+    IniDocument doc = Load(before);
+    change(doc);
+    Save(doc, before);
 }
 
 }  // namespace kelo::win

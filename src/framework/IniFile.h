@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,11 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int64_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
+
+    // The whole file, for the readers of a section that take a document.
+    IniDocument Document() const;
+    // Makes the changes to the file as read now and stores them in one replacement.
+    void Edit(const std::function<void(IniDocument&)>& change);
 
 private:
     IniDocument Load(std::string& bytes) const;

@@ -240,46 +240,64 @@ bool TButton::ReadProperty(const std::string& name, const FormValue& value) {
 }
 
 // ---------------------------------------------------------------------------------
-// TCheckBox
+// TMarkButton
 
-TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner) {
+TMarkButton::TMarkButton(TComponent* owner, DWORD buttonStyle) : TButtonControl(owner), buttonStyle_(buttonStyle) {
     parentColor_ = true;
-    SetBounds(0, 0, 97, 17);
 }
 
-void TCheckBox::CreateParamsFor(CreateParams& p) {
+void TMarkButton::CreateParamsFor(CreateParams& p) {
     TButtonControl::CreateParamsFor(p);
-    p.style |= BS_AUTOCHECKBOX;
-    if (textOnLeft_) p.style |= BS_LEFTTEXT;
+    p.style |= buttonStyle_;
 }
 
-void TCheckBox::WindowCreated() {
+void TMarkButton::WindowCreated() {
     TButtonControl::WindowCreated();
     Perform(BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TCheckBox::Checked() const {
+bool TMarkButton::Checked() const {
     if (!HandleAllocated()) return checked_;
     return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TCheckBox::SetChecked(bool checked) {
+void TMarkButton::SetChecked(bool checked) {
     checked_ = checked;
     Perform(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+bool TMarkButton::ReadProperty(const std::string& name, const FormValue& value) {
+    if (name != "Checked") return TButtonControl::ReadProperty(name, value);
+    checked_ = ValueBool(value);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// TCheckBox
+
+TCheckBox::TCheckBox(TComponent* owner) : TMarkButton(owner, BS_AUTOCHECKBOX) { SetBounds(0, 0, 97, 17); }
+
+void TCheckBox::CreateParamsFor(CreateParams& p) {
+    TMarkButton::CreateParamsFor(p);
+    if (textOnLeft_) p.style |= BS_LEFTTEXT;
+}
+
 bool TCheckBox::ReadProperty(const std::string& name, const FormValue& value) {
-    if (name == "Checked") checked_ = ValueBool(value);
-    else if (name == "Alignment")
+    if (name == "Alignment")
         textOnLeft_ = AlignmentFromName(value) == TAlignment::taLeftJustify;
     else if (name == "State") {
         const std::string& state = ValueIdent(value);
         if (state != "cbChecked" && state != "cbUnchecked")
             throw KeloError("form description: unknown check box state " + state);
         checked_ = state == "cbChecked";
-    } else return TButtonControl::ReadProperty(name, value);
+    } else return TMarkButton::ReadProperty(name, value);
     return true;
 }
+
+// ---------------------------------------------------------------------------------
+// TRadioButton
+
+TRadioButton::TRadioButton(TComponent* owner) : TMarkButton(owner, BS_AUTORADIOBUTTON) { SetBounds(0, 0, 113, 17); }
 
 // ---------------------------------------------------------------------------------
 // TGroupBox

@@ -123,23 +123,49 @@ private:
     int modalResult_ = 0;
 };
 
-class TCheckBox : public TButtonControl {
-    KELO_CLASS(TCheckBox, TButtonControl)
+// A button with a mark of its own (check box, radio button): the mark is kept until the
+// window exists and read from the window afterwards.
+class TMarkButton : public TButtonControl {
+    KELO_CLASS(TMarkButton, TButtonControl)
 public:
-    explicit TCheckBox(TComponent* owner);
     bool Checked() const;
-    // Changes the mark without running OnClick (only the user's clicks do).
+    // Changes the mark without running OnClick (only the user's clicks do); a radio
+    // button's others keep theirs.
     void SetChecked(bool checked);
 
     bool ReadProperty(const std::string& name, const FormValue& value) override;
 
 protected:
+    TMarkButton(TComponent* owner, DWORD buttonStyle);
     void CreateParamsFor(CreateParams& params) override;
     void WindowCreated() override;
 
-private:
     bool checked_ = false;
+
+private:
+    DWORD buttonStyle_;
+};
+
+class TCheckBox : public TMarkButton {
+    KELO_CLASS(TCheckBox, TMarkButton)
+public:
+    explicit TCheckBox(TComponent* owner);
+
+    bool ReadProperty(const std::string& name, const FormValue& value) override;
+
+protected:
+    void CreateParamsFor(CreateParams& params) override;
+
+private:
     bool textOnLeft_ = false;
+};
+
+// One of a group of choices: the system's auto radio button, which clears the other
+// radio buttons of its parent when the user picks it.
+class TRadioButton : public TMarkButton {
+    KELO_CLASS(TRadioButton, TMarkButton)
+public:
+    explicit TRadioButton(TComponent* owner);
 };
 
 // A frame with a caption around other controls: a BS_GROUPBOX button that holds its

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/Clock.h"
+#include "core/ConnectionRecord.h"
 #include "core/Errors.h"
 #include "core/MonthTotal.h"
 #include "framework/Application.h"
@@ -128,7 +129,8 @@ void TFrmKeloMain::MenuReportClick() {
     MeterSettings settings = session_->Settings();
     settings.tariff = CurrentTariff();
     const ReportContext context{session_->History(), services_.codec, settings, now,
-                                RunSpan{session_->PartStart(), now, session_->PartSeconds()}};
+                                RunSpan{session_->PartStart(), now, session_->PartSeconds()},
+                                services_.appDir + kConnectionRecordFileName};
     TFrmReport report(this, context);
     report.ShowModal();
 }
@@ -165,7 +167,7 @@ void TFrmKeloMain::RaiseWarnings(const std::vector<Warning>& warnings) {
 
 // A new options dialog for each opening; what it writes counts from the next start.
 void TFrmKeloMain::MenuOptionClick() {
-    std::unique_ptr<TFrmSetup> dialog(new TFrmSetup(this, services_.appDir));
+    std::unique_ptr<TFrmSetup> dialog(new TFrmSetup(this, services_.appDir, services_.listConnections));
     FrmSetup = dialog.get();
     dialog->ShowModal();
 }

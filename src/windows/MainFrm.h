@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/Connection.h"
 #include "core/LimitWarnings.h"
 #include "core/UsageSession.h"
 #include "framework/ComCtrls.h"
@@ -44,6 +45,8 @@ struct MainServices {
     std::function<void(bool)> setAutoRun = [](bool) {};
     // Translucency needs layered windows, which Windows 95, 98 and Me do not have.
     bool layeredWindows = true;
+    // The machine's connections, for the options dialog to choose the counted one from.
+    std::function<std::vector<NetConnection>()> listConnections;
 };
 
 // The main window: the information strip with the month total, the run's online time

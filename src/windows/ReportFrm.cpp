@@ -12,6 +12,7 @@
 #include "framework/WinFileStore.h"
 #include "framework/WinText.h"
 #include "windows/ReportChart.h"
+#include "windows/ReportConnections.h"
 
 namespace kelo::app {
 
@@ -36,6 +37,8 @@ constexpr const wchar_t* kDefaultFileName = L"Kelo使用记录.csv";
 constexpr wchar_t kFilters[] =
     L"使用记录 (每次一行) (*.csv)\0*.csv\0每日统计 (*.csv)\0*.csv\0每期汇总 (*.csv)\0*.csv\0";
 constexpr const char* kNoClipboard = "无法打开剪贴板";
+constexpr const wchar_t* kShowConnections = L"上网明细";
+constexpr const wchar_t* kShowDays = L"每日统计";
 }  // namespace text
 
 constexpr int kMargin = 8;
@@ -97,9 +100,11 @@ TFrmReport::TFrmReport(win::TComponent* owner, const ReportContext& context)
     on("btnExportClick", &TFrmReport::btnExportClick);
     on("btnCopyClick", &TFrmReport::btnCopyClick);
     on("btnCloseClick", &TFrmReport::btnCloseClick);
+    on("btnDetailsClick", &TFrmReport::btnDetailsClick);
     ReadRuns(context);
     periods_ = PeriodTotals(runs_, now_.Date(), settings_.billingDay, kPeriodCount);
     LoadFromResource(kResourceName);
+    connections_ = std::make_unique<ReportConnections>(*this, files_, codec_, context.recordPath, settings_.tariff);
     lvDays_->OnGetCell = [this](int row, int column) { return DayCell(row, column); };
     if (settings_.tariff.Set()) lblNote_->SetCaption(lblNote_->Caption() + win::Widen(text::kCostNote));
     ShowPeriodCharts();
@@ -122,6 +127,7 @@ void TFrmReport::Loaded() {
     btnExport_ = Require<win::TButton>(*this, "btnExport");
     btnCopy_ = Require<win::TButton>(*this, "btnCopy");
     btnClose_ = Require<win::TButton>(*this, "btnClose");
+    btnDetails_ = Require<win::TButton>(*this, "btnDetails");
 }
 
 // Each stored record is read once, straight from its line in the file; the current run's
@@ -182,6 +188,7 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     for (const RunSpan& run : runs_) earliest = std::min(earliest, DaysFromCivil(run.start.Date()));
     btnPrev_->SetEnabled(DaysFromCivil(periodFirst_) > earliest);
     btnNext_->SetEnabled(periodsBack_ > 0);
+    if (connections_->Shown()) connections_->ShowPeriod(ShownPeriod());
     // A longer heading than the window was made narrow for widens it.
     if (HandleAllocated() && ClientWidth() < MinClientWidth())
         SetClientSize(MinClientWidth(), ClientHeight());
@@ -192,14 +199,15 @@ void TFrmReport::ShowPeriod(int periodsBack) {
 int TFrmReport::MinClientWidth() const {
     const int heading =
         kMargin + 2 * kPagingWidth + kGap + 12 + lblPeriod_->Width() + 12 + lblTotal_->Width() + kMargin;
-    const int note = kMargin + lblNote_->Width() + 3 * kGap + kExportWidth + 2 * kButtonWidth + kMargin;
+    const int note = kMargin + lblNote_->Width() + 4 * kGap + kExportWidth + 3 * kButtonWidth + kMargin;
     return std::max({kMinClientWidth, heading, note});
 }
 
 // The charts and the table share what the buttons leave: the day chart a little more
 // than half the height, the table and the periods' chart side by side below it.
 void TFrmReport::LayoutControls() {
-    if (!HandleAllocated() || !btnClose_) return;
+    // Nothing to place while the form is still being made.
+    if (!HandleAllocated() || !connections_) return;
     const int width = ClientWidth(), height = ClientHeight();
     btnPrev_->SetBounds(kMargin, kMargin, kPagingWidth, kButtonHeight);
     btnNext_->SetBounds(kMargin + kPagingWidth + kGap, kMargin, kPagingWidth, kButtonHeight);
@@ -219,6 +227,12 @@ void TFrmReport::LayoutControls() {
 
     const int top = kMargin + kButtonHeight + kGap;
     const int bottom = buttonTop - kGap;
+    // The connections take the place of the charts and the table, and their export
+    // button that of the day table's two.
+    const int connectionsLeft = connections_->Place({kMargin, top, width - kMargin, bottom}, buttonTop, kMargin,
+                                                    btnClose_->Left() - kGap);
+    const int detailsRight = connections_->Shown() ? connectionsLeft : btnExport_->Left();
+    btnDetails_->SetBounds(detailsRight - kGap - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
     const int dayHeight = std::max(0, (bottom - top - kGap) * 55 / 100);
     DayChart_->SetBounds(kMargin, top, width - 2 * kMargin, dayHeight);
     const int lowerTop = top + dayHeight + kGap;
@@ -328,29 +342,34 @@ void TFrmReport::btnPrevClick() { ShowPeriod(periodsBack_ + 1); }
 void TFrmReport::btnNextClick() { ShowPeriod(periodsBack_ - 1); }
 
 void TFrmReport::btnExportClick() {
-    std::wstring file(32768, L'\0');
-    std::wcscpy(file.data(), text::kDefaultFileName);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle();
-    dialog.lpstrFilter = text::kFilters;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrDefExt = L"csv";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog)) return;
-    file.resize(std::wcslen(file.c_str()));
-    switch (dialog.nFilterIndex) {
-    case 2: ExportDaysCsv(file); break;
-    case 3: ExportPeriodsCsv(file); break;
-    default: ExportHistoryCsv(file); break;
+    DWORD filter = 1;
+    const std::optional<std::wstring> file = AskCsvPath(Handle(), text::kDefaultFileName, text::kFilters, filter);
+    if (!file) return;
+    switch (filter) {
+    case 2: ExportDaysCsv(*file); break;
+    case 3: ExportPeriodsCsv(*file); break;
+    default: ExportHistoryCsv(*file); break;
     }
 }
 
 void TFrmReport::btnCopyClick() { CopyDayTable(); }
 
 void TFrmReport::btnCloseClick() { Close(); }
+
+// The record is read when the connections are first asked for; when it cannot be read,
+// the days stay.
+void TFrmReport::btnDetailsClick() {
+    const bool details = !connections_->Shown();
+    if (details) connections_->ShowPeriod(ShownPeriod());
+    connections_->SetShown(details);
+    for (win::TControl* day : std::initializer_list<win::TControl*>{DayChart_, PeriodChart_, lvDays_, lblNote_,
+                                                                    btnExport_, btnCopy_})
+        day->SetVisible(!details);
+    btnDetails_->SetCaption(details ? text::kShowDays : text::kShowConnections);
+    LayoutControls();
+}
+
+BillingPeriod TFrmReport::ShownPeriod() const { return {periodFirst_, AddDays(periodLast_, 1)}; }
 
 LRESULT TFrmReport::WMSize(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = win::TForm::WndProc(WM_SIZE, wParam, lParam);

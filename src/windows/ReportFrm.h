@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"
+#include "framework/WinFileStore.h"
 
 namespace kelo {
 class TextCodec;
@@ -16,6 +18,7 @@ class UsageHistory;
 
 namespace kelo::app {
 
+class ReportConnections;
 class TUsageChart;
 
 // What the usage report reads: the history (its last record is the current run's, whose
@@ -27,11 +30,12 @@ struct ReportContext {
     MeterSettings settings;
     LocalDateTime now;
     RunSpan currentRun;  // from the run's start up to now
+    std::string recordPath;  // the itemised record of the connections
 };
 
 // The usage report: online time per day of a billing period against the daily limit, the
 // last twelve periods against the monthly limit, the day table, export as CSV and copying
-// of the day table. With a tariff, the periods' costs at today's tariff under their bars
+// of the day table; or, in their place, the period's connections. With a tariff, the periods' costs at today's tariff under their bars
 // and in the heading.
 //
 // The history is read once, when the window is made; the window keeps referring to the
@@ -70,6 +74,8 @@ public:
     void ExportPeriodsCsv(const std::wstring& path) const;
     // Puts the day table on the clipboard as tab-separated text.
     void CopyDayTable();
+    // The list of the shown period's connections.
+    const ReportConnections& Connections() const { return *connections_; }
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -87,6 +93,8 @@ private:
     void btnExportClick();
     void btnCopyClick();
     void btnCloseClick();
+    void btnDetailsClick();
+    BillingPeriod ShownPeriod() const;
 
     const UsageHistory& history_;
     const TextCodec& codec_;
@@ -98,6 +106,8 @@ private:
     int periodsBack_ = 0;
     CivilDate periodFirst_, periodLast_;
     std::vector<DayUsage> days_;
+    win::WinFileStore files_;
+    std::unique_ptr<ReportConnections> connections_;
 
     TUsageChart* DayChart_ = nullptr;
     TUsageChart* PeriodChart_ = nullptr;
@@ -110,6 +120,7 @@ private:
     win::TButton* btnExport_ = nullptr;
     win::TButton* btnCopy_ = nullptr;
     win::TButton* btnClose_ = nullptr;
+    win::TButton* btnDetails_ = nullptr;
 };
 
 }  // namespace kelo::app

@@ -46,8 +46,8 @@ std::optional<int> BoxNumber(const win::TEdit& box) {
 
 }  // namespace
 
-TFrmSetup::TFrmSetup(win::TComponent* owner, std::string appDir)
-    : win::TForm(owner), iniPath_(std::move(appDir) + "Kelo.ini") {
+TFrmSetup::TFrmSetup(win::TComponent* owner, std::string appDir, ConnectionLister listConnections)
+    : win::TForm(owner), iniPath_(std::move(appDir) + "Kelo.ini"), listConnections_(std::move(listConnections)) {
     SetDialogKeys(true);
     RegisterHandler("FormCreate", [this](win::TComponent*) { FormCreate(); });
     RegisterHandler("cbxSoundClick", [this](win::TComponent*) { cbxSoundClick(); });
@@ -56,6 +56,7 @@ TFrmSetup::TFrmSetup(win::TComponent* owner, std::string appDir)
     RegisterHandler("btnOKClick", [this](win::TComponent*) { btnOKClick(); });
     RegisterHandler("btnCancelClick", [this](win::TComponent*) { btnCancelClick(); });
     RegisterHandler("btnDefaultClick", [this](win::TComponent*) { btnDefaultClick(); });
+    RegisterHandler("rbConnectionClick", [this](win::TComponent*) { rbConnectionClick(); });
     LoadFromResource(kResourceName);
 }
 
@@ -78,12 +79,17 @@ void TFrmSetup::Loaded() {
     cbxDefaultSound_ = Require<win::TCheckBox>(*this, "cbxDefaultSound");
     edtSoundPath_ = Require<win::TEdit>(*this, "edtSoundPath");
     btnOpenSound_ = Require<win::TButton>(*this, "btnOpenSound");
+    rbAnyConnection_ = Require<win::TRadioButton>(*this, "rbAnyConnection");
+    rbDialUpConnection_ = Require<win::TRadioButton>(*this, "rbDialUpConnection");
+    rbNamedConnection_ = Require<win::TRadioButton>(*this, "rbNamedConnection");
+    cmbConnection_ = Require<win::TComboBox>(*this, "cmbConnection");
 }
 
 void TFrmSetup::FormCreate() {
     // A stored number that does not convert ends the loading at its step; the dialog
     // still opens with the rest at the layout's values.
     win::HandleExceptions(nullptr, [this] { ReadSettings(); });
+    ReadConnection();
 }
 
 void TFrmSetup::ReadSettings() {
@@ -96,6 +102,43 @@ void TFrmSetup::ReadSettings() {
     CheckAsClicked(*cbxForm_, ini.ReadBool(kSection, "Form", true));
     CheckAsClicked(*cbxDefaultSound_, ini.ReadBool(kSection, "DefaultSound", true));
     edtSoundPath_->SetText(win::Widen(ini.ReadString(kSection, "SoundPath", "")));
+}
+
+// The list is the system's answer of this opening; when the system cannot answer, the
+// user is told and the list holds only the stored connection.
+void TFrmSetup::ReadConnection() {
+    storedConnection_ = ReadConnectionChoice(win::TIniFile(iniPath_).Document());
+    std::vector<NetConnection> all;
+    if (listConnections_) win::HandleExceptions(nullptr, [&] { all = listConnections_(); });
+    connections_ = ConnectionListFor(std::move(all), storedConnection_);
+    std::vector<std::wstring> labels;
+    for (const std::string& label : connections_.labels) labels.push_back(win::Widen(label));
+    cmbConnection_->SetItems(std::move(labels));
+    if (connections_.chosen) cmbConnection_->SetItemIndex(static_cast<int>(*connections_.chosen));
+    rbAnyConnection_->SetChecked(storedConnection_.kind == ConnectionKind::Any);
+    rbDialUpConnection_->SetChecked(storedConnection_.kind == ConnectionKind::DialUp);
+    rbNamedConnection_->SetChecked(storedConnection_.kind == ConnectionKind::Named);
+    rbConnectionClick();
+}
+
+// The list is for the named connection only.
+void TFrmSetup::rbConnectionClick() { cmbConnection_->SetEnabled(rbNamedConnection_->Checked()); }
+
+// The connection picked in the list is kept with any kind, so that choosing "指定连接"
+// again later finds it picked.
+std::optional<ConnectionChoice> TFrmSetup::ChosenConnection() const {
+    ConnectionChoice choice = storedConnection_;
+    const int picked = cmbConnection_->ItemIndex();
+    if (picked >= 0 && static_cast<size_t>(picked) < connections_.connections.size()) {
+        const NetConnection& connection = connections_.connections[static_cast<size_t>(picked)];
+        choice.name = connection.name;
+        choice.id = connection.id;
+    }
+    choice.kind = rbNamedConnection_->Checked()    ? ConnectionKind::Named
+                  : rbDialUpConnection_->Checked() ? ConnectionKind::DialUp
+                                                   : ConnectionKind::Any;
+    if (choice.kind == ConnectionKind::Named && picked < 0) return std::nullopt;
+    return choice;
 }
 
 // The controls inside a disabled group take no input whatever their own state.
@@ -151,6 +194,14 @@ void TFrmSetup::btnOKClick() {
     // The readers of the file take only whole numbers, and the meter only numbers in
     // these ranges: a wrong one is not stored.
     if (RefuseBadNumber()) return;
+    // A named connection without a name would be read back as any connection.
+    const std::optional<ConnectionChoice> connection = ChosenConnection();
+    if (!connection) {
+        MessageBoxW(Handle(), L"请在列表中选择计费的连接。", win::Application().Title().c_str(),
+                    MB_OK | MB_ICONWARNING);
+        cmbConnection_->SetFocus();
+        return;
+    }
     win::TIniFile ini(iniPath_);
     ini.WriteString(kSection, "Start", win::Narrow(edtJFDate_->Text()));
     ini.WriteString(kSection, "MonthDate", win::Narrow(edtTimeLimit_->Text()));
@@ -160,6 +211,7 @@ void TFrmSetup::btnOKClick() {
     ini.WriteBool(kSection, "Form", cbxForm_->Checked());
     ini.WriteBool(kSection, "DefaultSound", cbxDefaultSound_->Checked());
     ini.WriteString(kSection, "SoundPath", win::Narrow(edtSoundPath_->Text()));
+    ini.Edit([&](IniDocument& doc) { WriteConnectionChoice(doc, *connection); });
     SetModalResult(IDOK);
     Close();
 }
@@ -177,6 +229,10 @@ void TFrmSetup::btnDefaultClick() {
     gbxSound_->SetEnabled(false);
     edtSoundPath_->SetEnabled(false);
     btnOpenSound_->SetEnabled(false);
+    rbAnyConnection_->SetChecked(true);
+    rbDialUpConnection_->SetChecked(false);
+    rbNamedConnection_->SetChecked(false);
+    cmbConnection_->SetEnabled(false);
 }
 
 }  // namespace kelo::app

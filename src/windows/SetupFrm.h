@@ -1,6 +1,10 @@
 #pragma once
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "core/Connection.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
@@ -8,16 +12,22 @@
 
 namespace kelo::app {
 
+// The machine's connections to choose the counted one from; asked once, when the
+// options dialog opens. Throws KeloError when the system cannot answer.
+using ConnectionLister = std::function<std::vector<NetConnection>()>;
+
 // The options dialog: billing day, monthly and daily limits and the kind of alarm, kept
-// in section "Setup" of "Kelo.ini". It reads the file when it is made and writes it only
-// on "确定"; the running meter goes on with what it loaded at start.
+// in section "Setup" of "Kelo.ini", and the counted connection (section "Connection").
+// It reads the file when it is made and writes it only on "确定"; the running meter goes
+// on with what it loaded at start.
 class TFrmSetup : public win::TForm {
     KELO_CLASS(TFrmSetup, win::TForm)
 public:
     static constexpr const wchar_t* kResourceName = L"SETUPFRM";
 
-    // Builds the dialog and fills it from appDir + "Kelo.ini"; it starts hidden.
-    TFrmSetup(win::TComponent* owner, std::string appDir);
+    // Builds the dialog and fills it from appDir + "Kelo.ini" and the connections
+    // `listConnections` gives (none without it); it starts hidden.
+    TFrmSetup(win::TComponent* owner, std::string appDir, ConnectionLister listConnections = {});
     ~TFrmSetup() override;
 
     void Loaded() override;
@@ -25,6 +35,11 @@ public:
 private:
     void FormCreate();
     void ReadSettings();
+    void ReadConnection();
+    void rbConnectionClick();
+    // The choice the buttons and the list make, or none when a named connection is
+    // chosen without one picked from the list.
+    std::optional<ConnectionChoice> ChosenConnection() const;
     void cbxSoundClick();
     void cbxDefaultSoundClick();
     void btnOpenSoundClick();
@@ -36,6 +51,9 @@ private:
     bool RefuseBadNumber();
 
     std::string iniPath_;
+    ConnectionLister listConnections_;
+    ConnectionList connections_;
+    ConnectionChoice storedConnection_;
     win::TEdit* edtJFDate_ = nullptr;
     win::TUpDown* udnMonthTime_ = nullptr;
     win::TEdit* edtTimeLimit_ = nullptr;
@@ -49,6 +67,10 @@ private:
     win::TCheckBox* cbxDefaultSound_ = nullptr;
     win::TEdit* edtSoundPath_ = nullptr;
     win::TButton* btnOpenSound_ = nullptr;
+    win::TRadioButton* rbAnyConnection_ = nullptr;
+    win::TRadioButton* rbDialUpConnection_ = nullptr;
+    win::TRadioButton* rbNamedConnection_ = nullptr;
+    win::TComboBox* cmbConnection_ = nullptr;
 };
 
 // The options dialog while it is open.

@@ -41,7 +41,7 @@ MONTH, DAY_LIMIT = (176, 46), (176, 76)
 DROP_TRANS, SOUND, FORM = (66 + 12, 114 + 18), (66 + 10, 172 + 20), (66 + 154, 172 + 20)
 SOUND_GROUP, DEFAULT_SOUND = (66, 228), (66 + 10, 228 + 18)
 SOUND_PATH, OPEN_SOUND = (66 + 10, 228 + 56), (66 + 254, 228 + 54)
-OK, CANCEL, DEFAULTS = (66, 318), (171, 318), (276, 318)
+OK, CANCEL, DEFAULTS = (66, 394), (171, 394), (276, 394)
 FONT_BOX = (16 + 12, 8 + 18)                # gboxFont in gboxBasic
 STYLE_LIST = (FONT_BOX[0] + 68, FONT_BOX[1] + 43)
 FONT_COLOR = (FONT_BOX[0] + 68, FONT_BOX[1] + 72)
@@ -379,7 +379,7 @@ class DialogsEndToEnd(unittest.TestCase):
         self.assertEqual(self.ini(),
                          b"[Setup]\r\nSetupBool=0\r\nStart=07\r\nMonthDate=300\r\nDate=12\r\n"
                          b"DropTrans=0\r\nSound=1\r\nForm=0\r\nDefaultSound=0\r\nSoundPath="
-                         + path.encode("gbk") + b"\r\n")
+                         + path.encode("gbk") + b"\r\n\r\n[Connection]\r\nKind=0\r\nName=\r\nId=\r\n")
 
     def test_options_refuse_a_bad_number_and_keep_the_file(self):
         self.start("bad", b"[Setup]\r\nMonthDate=200\r\n")

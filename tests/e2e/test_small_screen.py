@@ -1,7 +1,9 @@
 """Kelo on a small screen: in a 1024 x 768 desktop the skinned main window,
 designed at (356, 179) and 698 pixels wide once the skin has framed it, is
 moved just enough to lie on the work area, so the skin's close button in its
-caption can be clicked, and it puts the window into the tray.
+caption can be clicked, and it puts the window into the tray.  The options
+dialog with its counted-connection group and the usage report's list of
+connections lie on the screen too.
 
     python3 tests/e2e/test_small_screen.py BUILD_DIR
 
@@ -20,7 +22,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from kelo_e2e import Env, build_dir_from_args  # noqa: E402
+from kelo_e2e import Env, build_dir_from_args, rect_of  # noqa: E402
 import test_skin  # noqa: E402
 
 BUILD_DIR = None
@@ -29,7 +31,7 @@ MAIN_CLASS, NOTICE_CLASS, TRAY_CLASS = "TFrmKeloMain", "TForm1", "TTrayIconWindo
 TASKBAR_CLASS = "Shell_TrayWnd"
 DESKTOP = (1024, 768)
 DESIGNED_TOP = 179
-WM_CLOSE = 0x0010
+WM_CLOSE, WM_COMMAND = 0x0010, 0x0111
 CLOSE_X, CLOSE_Y = 25, 5       # the skin's close button, from the right edge; 21 x 21
 CLOSE_HOT = (196, 72, 72)      # its colour under the mouse
 
@@ -38,6 +40,7 @@ class SmallScreenEndToEnd(unittest.TestCase):
     # The skin's tests' helpers: driver requests, rectangles, visibility, waiting.
     drv, rect, visible = test_skin.SkinEndToEnd.drv, test_skin.SkinEndToEnd.rect, test_skin.SkinEndToEnd.visible
     wait_until, shown = test_skin.SkinEndToEnd.wait_until, test_skin.SkinEndToEnd.shown
+    click, click_button = test_skin.SkinEndToEnd.click, test_skin.SkinEndToEnd.click_button
 
     @classmethod
     def setUpClass(cls):
@@ -86,6 +89,41 @@ class SmallScreenEndToEnd(unittest.TestCase):
         self.assertLessEqual(bottom, self.work_area_bottom())
         self.assertEqual(right, DESKTOP[0], "moved left just enough to fit")
         self.assertEqual(top, DESIGNED_TOP, "the designed top is kept where it fits")
+
+    def open_from_menu(self, item, cls):
+        command = int(self.drv("inspect", self.main, item).rstrip("\n").split("\t")[3])
+        self.drv("post", self.main, WM_COMMAND, command, 0)
+        window = self.wait_until(lambda: self.shown(cls), what=f"the window {cls}")
+        time.sleep(0.5)
+        return window
+
+    def test_15_options_and_connection_list_lie_on_the_screen(self):
+        dialog = self.open_from_menu("N2", "TFrmSetup")
+        self.click_button(dialog, "指定连接")
+        # The machine's connections, listed when the dialog opened.
+        combo = next(rect_of(ln.split("\t")[3]) for ln in self.drv("children", dialog).splitlines()
+                     if ln.split("\t")[1] == "ComboBox")
+        self.click(combo[2] - 8, (combo[1] + combo[3]) // 2)
+        time.sleep(0.5)
+        self.shoot("small-screen-options-dialog.png")
+        self.env.xdotool("key", "Escape")
+        left, top, right, bottom = self.rect(dialog)
+        self.assertTrue(left >= 0 and top >= 0 and right <= DESKTOP[0], (left, top, right, bottom))
+        self.assertLessEqual(bottom, self.work_area_bottom())
+        self.click_button(dialog, "取消")
+        self.wait_until(lambda: not self.shown("TFrmSetup"), what="closing of the options dialog")
+
+        report = self.open_from_menu("MenuReport", "TFrmReport")
+        self.click_button(report, "上网明细")
+        time.sleep(0.3)
+        self.shoot("small-screen-report-connections.png")
+        self.assertEqual(self.drv("inspect", report, "lblConnections").split("\t")[0].rstrip("\n"),
+                         "本期没有明细记录", "a fresh folder has no record")
+        left, top, right, bottom = self.rect(report)
+        self.assertTrue(left >= 0 and top >= 0 and right <= DESKTOP[0], (left, top, right, bottom))
+        self.assertLessEqual(bottom, self.work_area_bottom())
+        self.drv("post", report, WM_CLOSE, 0, 0)
+        self.wait_until(lambda: not self.shown("TFrmReport"), what="closing of the report")
 
     def test_20_skins_close_button_hides_the_main_window(self):
         left, top, right, _ = self.rect(self.main)

@@ -6,9 +6,11 @@
 
 #include "ScreenCapture.h"
 #include "TestSupport.h"
+#include "core/ConnectionRecord.h"
 #include "core/UsageHistory.h"
 #include "framework/Application.h"
 #include "framework/WinText.h"
+#include "windows/ReportConnections.h"
 #include "windows/ReportFrm.h"
 
 using namespace kelo;
@@ -58,13 +60,13 @@ struct ReportFrm : ::testing::Test {
         return child;
     }
     // The cell as the list view shows it (asked from the window, not from the form).
-    static std::wstring Cell(const app::TFrmReport& report, int row, int column) {
+    static std::wstring Cell(const app::TFrmReport& report, int row, int column, const char* list = "lvDays") {
         wchar_t buffer[64] = {};
         LVITEMW item{};
         item.iSubItem = column;
         item.pszText = buffer;
         item.cchTextMax = 64;
-        SendMessageW(Child<win::TListView>(report, "lvDays")->Handle(), LVM_GETITEMTEXTW, row,
+        SendMessageW(Child<win::TListView>(report, list)->Handle(), LVM_GETITEMTEXTW, row,
                      reinterpret_cast<LPARAM>(&item));
         return buffer;
     }
@@ -195,6 +197,50 @@ TEST_F(ReportFrm, TariffAddsThePeriodsCostsAndThePeriodsExport) {
     EXPECT_EQ(csv.substr(0, csv.find("2025-11-21")),
               "\xEF\xBB\xBF周期起始日,周期截止日,上网秒数,计费秒数,费用（元）\r\n"
               "2025-10-21,2025-11-20,72000,36000,50.00\r\n");
+}
+
+// Each connection of the period costs what it adds to the bill after the ones before it:
+// the first used up the included hour; a period before the record began has no lines.
+TEST_F(ReportFrm, ConnectionsOfThePeriodWithWhatEachAddsToTheBill) {
+    tariff = {0, 1, 100, 3600};  // one hour included, 1 yuan an hour beyond, hours begun
+    test::TempDir dir;
+    std::string record;
+    for (const ConnectionSpan& span :
+         {ConnectionSpan{{2026, 2, 1, 8, 0, 0}, {2026, 2, 1, 8, 30, 0}, 1800, 3600, "宽带连接", "198.51.100.6"},
+          ConnectionSpan{{2026, 2, 22, 10, 0, 0}, {2026, 2, 22, 10, 0, 10}, 10, 3600, "宽带连接", "198.51.100.7"},
+          ConnectionSpan{{2026, 3, 1, 20, 0, 0}, {2026, 3, 1, 21, 30, 0}, 5400, 7200, "=1+2", "198.51.100.8"}})
+        record += JoinConnectionLine(span, codec) + "\r\n";
+    win::WinFileStore().Replace(dir.Path() + "Kelo.dtl", record);
+    app::ReportContext context = Context();
+    context.recordPath = dir.Path() + "Kelo.dtl";
+    app::TFrmReport report(nullptr, context);
+    auto* details = Child<win::TButton>(report, "btnDetails");
+    details->Click();
+    EXPECT_TRUE(Child<win::TListView>(report, "lvConnections")->Visible());
+    EXPECT_FALSE(Child<win::TListView>(report, "lvDays")->Visible());
+    EXPECT_EQ(details->Caption(), L"每日统计");
+    EXPECT_EQ(Cell(report, 1, 4, "lvConnections"), L"2.00");
+    ShowWindow(report.Handle(), SW_SHOWNA);
+    RedrawWindow(report.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    test::PumpFor(100);
+    EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
+                                     test::ScreenshotDir() + "usage-report-connections.png"));
+    const std::string csvPath = dir.Path() + "details.csv";
+    report.Connections().ExportCsv(win::Widen(csvPath));
+    EXPECT_EQ(test::ReadFileBytes(csvPath),
+              "\xEF\xBB\xBF开始,结束,时长,计费时长,费用,连接,IP\r\n"
+              "2026-02-22 10:00:00,2026-02-22 10:00:10,00:00:10,01:00:00,0.00,宽带连接,198.51.100.7\r\n"
+              "2026-03-01 20:00:00,2026-03-01 21:30:00,01:30:00,02:00:00,2.00,\"'=1+2\",198.51.100.8\r\n");
+
+    Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(report.Connections().Rows().size(), 2u) << "the line of 2026-02-01";
+    Child<win::TButton>(report, "btnPrev")->Click();
+    EXPECT_EQ(report.Connections().Rows().size(), 1u);
+    EXPECT_EQ(Child<win::TLabel>(report, "lblConnections")->Caption(), L"本期没有明细记录");
+    EXPECT_FALSE(Child<win::TButton>(report, "btnExportConnections")->Enabled());
+    details->Click();
+    EXPECT_TRUE(Child<win::TListView>(report, "lvDays")->Visible());
+    EXPECT_FALSE(Child<win::TListView>(report, "lvConnections")->Visible());
 }
 
 TEST_F(ReportFrm, OpeningAndClosingLeavesNoGdiObjects) {

@@ -10,6 +10,7 @@
 
 #include "SetupDialogsSupport.h"
 #include "TestSupport.h"
+#include "core/Errors.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"
 #include "framework/WinFileStore.h"
@@ -83,7 +84,7 @@ TEST_F(SetupOptions, IsAFixedDialogAtItsPlaceWithTheLayoutsControls) {
     EXPECT_EQ(window.left, 186);
     EXPECT_EQ(window.top, 63);
     EXPECT_EQ(client.right, 417);
-    EXPECT_EQ(client.bottom, 351);
+    EXPECT_EQ(client.bottom, 427);
 
     const test::Placement windows[] = {
         {"edtJFDate", 176, 16, 121, 20},      {"udnMonthTime", 297, 16, 15, 20},
@@ -93,8 +94,11 @@ TEST_F(SetupOptions, IsAFixedDialogAtItsPlaceWithTheLayoutsControls) {
         {"gbxOverTime", 66, 172, 283, 49},    {"cbxSound", 10, 20, 97, 17},
         {"cbxForm", 154, 20, 97, 17},         {"gbxSound", 66, 228, 283, 81},
         {"cbxDefaultSound", 10, 18, 113, 13}, {"edtSoundPath", 10, 56, 241, 20},
-        {"btnOpenSound", 254, 54, 25, 23},    {"btnOK", 66, 318, 75, 27},
-        {"btnCancel", 171, 318, 75, 27},      {"btnDefault", 276, 318, 75, 27}};
+        {"btnOpenSound", 254, 54, 25, 23},    {"gbxConnection", 66, 316, 283, 70},
+        {"rbAnyConnection", 10, 20, 89, 17},  {"rbDialUpConnection", 118, 20, 137, 17},
+        {"rbNamedConnection", 10, 44, 77, 17}, {"cmbConnection", 90, 42, 185, -1},
+        {"btnOK", 66, 394, 75, 27},           {"btnCancel", 171, 394, 75, 27},
+        {"btnDefault", 276, 394, 75, 27}};
     for (const auto& p : windows) test::ExpectPlacedWindow(*form, p);
     const test::Placement labels[] = {{"lblJF", 68, 20}, {"lblMonthTime", 68, 50},
                                       {"lblHour1", 320, 50}, {"lblDateLimit", 68, 80},
@@ -111,14 +115,14 @@ TEST_F(SetupOptions, IsAFixedDialogAtItsPlaceWithTheLayoutsControls) {
 TEST_F(SetupOptions, TabGoesThroughTheRowsAndSkipsTheDisabledSoundGroup) {
     auto form = Make();
     const char* order[] = {"edtJFDate", "edtTimeLimit", "edtDateLimit", "cbxDropTransparency",
-                           "cbxSound", "cbxForm", "btnOK", "btnCancel", "btnDefault",
-                           "edtJFDate"};
+                           "cbxSound", "cbxForm", "rbAnyConnection", "btnOK", "btnCancel",
+                           "btnDefault", "edtJFDate"};
     test::ExpectTabOrder(*form, order);
 
     Press(*form, "cbxSound");
     Press(*form, "cbxDefaultSound");
     const char* withSound[] = {"cbxForm", "cbxDefaultSound", "edtSoundPath", "btnOpenSound",
-                               "btnOK"};
+                               "rbAnyConnection"};
     test::ExpectTabOrder(*form, withSound);
 }
 
@@ -255,7 +259,54 @@ TEST_F(SetupOptions, OkWritesTheKeysInOrderWithTheTextsAsTyped) {
     EXPECT_EQ(Ini(),
               "[Setup]\r\nSetupBool=0\r\nStart=07\r\nMonthDate=300\r\nDate=12\r\nDropTrans=0\r\n"
               "Sound=1\r\nForm=0\r\nDefaultSound=0\r\nSoundPath=C:\\\xC9\xF9\xD2\xF4\\"
-              "\xC4\xD6\xD6\xD3.wav\r\n[Date]\r\nSumTime=1:2:3\r\n");
+              "\xC4\xD6\xD6\xD3.wav\r\n[Date]\r\nSumTime=1:2:3\r\n\r\n[Connection]\r\nKind=0\r\nName=\r\n"
+              "Id=\r\n");
+}
+
+// The list is asked for once, when the dialog opens; a stored connection that is gone
+// stays chosen, a picked one is stored by its name and its adapter's GUID, and a named
+// connection without one picked is not stored.
+TEST_F(SetupOptions, ConnectionGroupOffersTheMachinesConnectionsAndStoresTheChoice) {
+    WriteIni("[Connection]\r\nKind=2\r\nName=\xCE\xDE\xCF\xDF\r\nId={GONE}\r\n");  // 无线
+    int asked = 0;
+    const app::ConnectionLister list = [&asked] {
+        ++asked;
+        return std::vector<NetConnection>{
+            {ConnectionSource::PhoneBook, "宽带连接", "", LinkType::Ppp, false, {}},
+            {ConnectionSource::Adapter, "以太网", "{A}", LinkType::Lan, true, {"192.0.2.5"}}};
+    };
+    auto form = std::make_unique<TFrmSetup>(nullptr, dir.Path(), list);
+    auto* combo = Get<win::TComboBox>(*form, "cmbConnection");
+    EXPECT_EQ(combo->Items(), (std::vector<std::wstring>{L"宽带连接（未连接）", L"以太网（已连接）", L"无线（不存在）"}));
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_TRUE(Checked(*form, "rbNamedConnection"));
+    EXPECT_TRUE(IsWindowEnabled(combo->Handle()));
+    test::ChooseInCombo(combo->Handle(), 1);
+    Press(*form, "btnOK");
+    EXPECT_EQ(asked, 1);
+    EXPECT_NE(Ini().find("[Connection]\r\nKind=2\r\nName=\xD2\xD4\xCC\xAB\xCD\xF8\r\nId={A}\r\n"),
+              std::string::npos) << Ini();
+
+    form = std::make_unique<TFrmSetup>(nullptr, dir.Path(), list);
+    EXPECT_EQ(Get<win::TComboBox>(*form, "cmbConnection")->ItemIndex(), 1);
+    Press(*form, "rbDialUpConnection");
+    EXPECT_FALSE(IsWindowEnabled(Hwnd(*form, "cmbConnection")));
+    Press(*form, "btnOK");
+    EXPECT_NE(Ini().find("Kind=1\r\nName=\xD2\xD4\xCC\xAB\xCD\xF8\r\nId={A}\r\n"), std::string::npos);
+
+    // A system that cannot answer is told of; the stored choice still shows.
+    form = std::make_unique<TFrmSetup>(nullptr, dir.Path(), [] () -> std::vector<NetConnection> {
+        throw KeloError("无法查询网络适配器");
+    });
+    EXPECT_EQ(closer.LastText(), L"无法查询网络适配器");
+    EXPECT_TRUE(Checked(*form, "rbDialUpConnection"));
+
+    files.Replace(IniPath(), "");
+    form = Make();
+    Press(*form, "rbNamedConnection");
+    Press(*form, "btnOK");
+    EXPECT_EQ(closer.LastText(), L"请在列表中选择计费的连接。");
+    EXPECT_EQ(Ini(), "");
 }
 
 TEST_F(SetupOptions, SystemMenuCloseWritesNothing) {

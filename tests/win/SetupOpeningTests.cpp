@@ -117,7 +117,7 @@ TEST_F(SetupOpening, OptionsOpenModallyAsANewDialogEachTime) {
     EXPECT_TRUE(IsWindowEnabled(main_->Handle())) << "the main window takes input again";
     const std::string ini = test::ReadFileBytes(dir_.Path() + "Kelo.ini");
     EXPECT_EQ(ini, "[Setup]\r\nStart=15\r\nMonthDate=120\r\nDate=5\r\nDropTrans=1\r\nSound=0\r\n"
-                   "Form=1\r\nDefaultSound=1\r\nSoundPath=\r\n");
+                   "Form=1\r\nDefaultSound=1\r\nSoundPath=\r\n\r\n[Connection]\r\nKind=0\r\nName=\r\nId=\r\n");
 
     files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nStart=3\r\n");
     {
