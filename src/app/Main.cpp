@@ -65,6 +65,8 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     menupainter::RegisterMenuPainterClasses();
     RegisterHandlers();
     LoadFromResource(L"MAIN");
+    // Tab and Shift+Tab go from control to control, as in any form.
+    SetDialogKeys(true);
     tmrChecker_ = Need<win::TTimer>(*this, "tmrChecker");
     tmrTime_ = Need<win::TTimer>(*this, "tmrTime");
     lblMonthStr_ = Need<win::TLabel>(*this, "lblMonthStr");

@@ -299,31 +299,29 @@ void TSkinnedWindow::BuildRegion(bool force) {
     if (!region) return;
     // The system owns the region once it is set; it is deleted here only when refused.
     win::Region owned(region);
-    // What the new region shows that the old one hid: frame that the system's paint at the
-    // new size, still clipped by the old region, could not reach.
+    // What the new region shows that the old one hid: the system painted the window at
+    // its new size still clipped by the old region, so neither frame nor client reached
+    // there.
     const win::Region before(CreateRectRgn(0, 0, W, H));
     if (regionSet_) GetWindowRgn(hwnd_, before.Get());
     const win::Region uncovered(CreateRectRgn(0, 0, 0, 0));
-    CombineRgn(uncovered.Get(), owned.Get(), before.Get(), RGN_DIFF);
-    // Set without a redraw: the client area keeps what it shows, and only the frame that
-    // the new region uncovers is painted again.
+    const bool grew = CombineRgn(uncovered.Get(), owned.Get(), before.Get(), RGN_DIFF) != NULLREGION;
+    // Set without a redraw: what stayed inside both regions keeps what it shows, and only
+    // what the new region uncovers is painted again, the frame and the controls under it.
     if (!SetWindowRgn(hwnd_, owned.Get(), FALSE)) return;
     owned.Release();
     regionSet_ = true;
     regionSize_ = size;
-    RepaintUncoveredFrame(uncovered.Get());
+    if (grew) RepaintUncovered(uncovered.Get());
 }
 
-void TSkinnedWindow::RepaintUncoveredFrame(HRGN uncovered) {
-    RECT window, client;
+void TSkinnedWindow::RepaintUncovered(HRGN uncovered) {
+    RECT window, client{};
     GetWindowRect(hwnd_, &window);
-    GetClientRect(hwnd_, &client);
-    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    OffsetRect(&client, -window.left, -window.top);
-    const win::Region inside(CreateRectRgnIndirect(&client));
-    if (CombineRgn(uncovered, uncovered, inside.Get(), RGN_DIFF) == NULLREGION) return;
-    OffsetRgn(uncovered, -client.left, -client.top);  // the update region is in client coordinates
-    RedrawWindow(hwnd_, nullptr, uncovered, RDW_INVALIDATE | RDW_FRAME);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 1);
+    // The update region is in client coordinates.
+    OffsetRgn(uncovered, window.left - client.left, window.top - client.top);
+    RedrawWindow(hwnd_, nullptr, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 }  // namespace kelo::skin

@@ -551,11 +551,12 @@ LRESULT TSkinnedWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
         *window = client;
         return 0;
     }
-    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
-    params->rgrc[0] = client;
-    params->rgrc[1] = client;
-    params->rgrc[2] = client;
-    return WVR_VALIDRECTS;
+    // What the client showed stays valid only where it lands at the same place in the
+    // client: the system keeps it at the top left, as with its own frame, and has the rest
+    // painted. Calling the whole new client valid would leave the old picture standing
+    // wherever the window moved or grew (a restore puts the list where the strip belongs).
+    reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] = client;
+    return 0;
 }
 
 LRESULT TSkinnedWindow::OnNcHitTest(LPARAM lParam) {

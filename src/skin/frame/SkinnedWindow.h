@@ -151,7 +151,8 @@ private:
     void PaintCaption(HDC windowDC, int width);
     void PaintMenuBar(HDC windowDC, int width);
     void BuildRegion(bool force);
-    void RepaintUncoveredFrame(HRGN uncovered);
+    // Has what a grown region uncovers painted: frame, client and controls.
+    void RepaintUncovered(HRGN uncovered);
     CaptionState CurrentCaptionState() const;
     TNCObject* ObjectAt(POINT windowPoint);
 
