@@ -81,6 +81,9 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     StatusBar1_ = Need<win::TStatusBar>(*this, "StatusBar1");
     ListView1_ = Need<win::TListView>(*this, "ListView1");
     TreeView1_ = Need<win::TTreeView>(*this, "TreeView1");
+    panMain_ = Need<win::TPanel>(*this, "panMain");
+    Splitter2_ = Need<win::TSplitter>(*this, "Splitter2");
+    listRoom_ = panMain_->Height() - Splitter2_->Height();
     DateTimePicker1_ = Need<win::TDateTimePicker>(*this, "DateTimePicker1");
     MenuWarn_ = Need<win::TMenuItem>(*this, "MenuWarn");
     MenuAutoRun_ = Need<win::TMenuItem>(*this, "MenuAutoRun");
@@ -117,6 +120,7 @@ void TFrmKeloMain::RegisterHandlers() {
     on("MenuWarnClick", &TFrmKeloMain::MenuWarnClick);
     on("MenuReportClick", &TFrmKeloMain::MenuReportClick);
     on("MenuAutoRunClick", &TFrmKeloMain::MenuAutoRunClick);
+    on("panMainResize", &TFrmKeloMain::panMainResize);
 }
 
 // The usage report over the history as it stands, the running run counted up to now.
@@ -203,6 +207,13 @@ void TFrmKeloMain::FormCreate() {
 void TFrmKeloMain::ShowHistory() {
     ListView1_->OnGetCell = [this](int row, int column) { return HistoryCell(row, column); };
     ListView1_->SetItemCount(static_cast<int>(session_->History().Size()));
+    ShowNewestRows();
+}
+
+// The newest runs, this one's row among them once it is stored, are what the user looks
+// for; the list shows them whole once it has its size on the screen.
+void TFrmKeloMain::ShowNewestRows() {
+    if (const int rows = ListView1_->ItemCount(); rows > 0) ListView1_->EnsureVisible(rows - 1);
 }
 
 std::wstring TFrmKeloMain::HistoryCell(int row, int column) const {
@@ -226,8 +237,21 @@ DropContext TFrmKeloMain::MiniWindowContext() {
     return context;
 }
 
+// A taller window gives the history list its share of the extra height, as the memo
+// gets its own: the list keeps the part of the room below the strip that it had, the
+// part the splitter gave it once the user moved the splitter.
+void TFrmKeloMain::panMainResize() {
+    const int room = panMain_->ClientHeight() - Splitter2_->Height();
+    if (room <= 0 || listRoom_ <= 0) return;
+    if (ListView1_->Height() != listHeightSet_) listShare_ = static_cast<double>(ListView1_->Height()) / listRoom_;
+    listRoom_ = room;
+    listHeightSet_ = static_cast<int>(listShare_ * room + 0.5);
+    ListView1_->SetHeight(listHeightSet_);
+}
+
 void TFrmKeloMain::DoShow() {
     win::TForm::DoShow();
+    ShowNewestRows();
     ShowMiniWindow();
 }
 

@@ -75,6 +75,7 @@ private:
     // The figures of the notice window's own notice.
     void UpdateNotice();
     void ShowHistory();
+    void ShowNewestRows();
     std::wstring HistoryCell(int row, int column) const;
     void tmrCheckerTimer();
     void tmrTimeTimer();
@@ -101,6 +102,7 @@ private:
     void MenuWarnClick();
     void MenuReportClick();
     void MenuAutoRunClick();
+    void panMainResize();
     void RaiseWarnings(const std::vector<Warning>& warnings);
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
@@ -132,6 +134,11 @@ private:
     win::TListView* ListView1_ = nullptr;
     win::TTreeView* TreeView1_ = nullptr;
     win::TDateTimePicker* DateTimePicker1_ = nullptr;
+    win::TPanel* panMain_ = nullptr;
+    win::TSplitter* Splitter2_ = nullptr;
+    // The history list's part of the room below the strip, and what it was last given.
+    double listShare_ = 0;
+    int listRoom_ = 0, listHeightSet_ = 0;
     bool ending_ = false;
     bool noticeShown_ = false;
 };

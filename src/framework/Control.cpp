@@ -163,8 +163,9 @@ bool TControl::ReadProperty(const std::string& name, const FormValue& value) {
 }
 
 bool TControl::AssignEvent(const std::string& event, TNotifyEvent handler) {
-    if (event != "OnClick") return TComponent::AssignEvent(event, std::move(handler));
-    OnClick = std::move(handler);
+    if (event == "OnClick") OnClick = std::move(handler);
+    else if (event == "OnResize") OnResize = std::move(handler);
+    else return TComponent::AssignEvent(event, std::move(handler));
     return true;
 }
 
@@ -658,7 +659,10 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
     case WM_MOVE:
         SyncBoundsFromWindow();
-        if (msg == WM_SIZE) AlignControls();
+        if (msg == WM_SIZE) {
+            AlignControls();
+            if (OnResize) OnResize(this);
+        }
         return DefaultHandler(msg, wParam, lParam);
     case WM_ERASEBKGND:
         if (ownClass_) return 1;  // painted with the rest in WM_PAINT

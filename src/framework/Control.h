@@ -68,6 +68,8 @@ public:
     void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
     TNotifyEvent OnClick;
+    // After the control's size changed and its children were aligned.
+    TNotifyEvent OnResize;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
 

@@ -356,6 +356,9 @@ LRESULT TCustomForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: return WMCommand(wParam, lParam);
     case WM_DRAWITEM:
     case WM_MEASUREITEM: return WMMenuItemMessage(msg, wParam, lParam);
+    case WM_MENUCHAR:
+        if (const LRESULT answer = MenuCharAnswer(wParam, lParam)) return answer;
+        return TWinControl::WndProc(msg, wParam, lParam);
     case WM_CLOSE: Close(); return 0;
     case WM_ACTIVATE: return WMActivate(wParam, lParam);
     case WM_WINDOWPOSCHANGING: return WMWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/Errors.h"
+#include "core/UnicodeText.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
@@ -295,6 +296,21 @@ void TMainMenu::Rebuild() {
     if (old) DestroyMenu(old);
 }
 
+// The system finds no access keys in owner-drawn items; their captions, kept as the
+// items' texts, hold them.
+LRESULT MenuCharAnswer(WPARAM wParam, LPARAM lParam) {
+    auto menu = reinterpret_cast<HMENU>(lParam);
+    const wchar_t key = MenuAccelerator(std::wstring{L'&', static_cast<wchar_t>(LOWORD(wParam))});
+    const int count = menu && key ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (!(state & (MF_GRAYED | MF_DISABLED)) && MenuAccelerator(text) == key) return MAKELRESULT(i, MNC_EXECUTE);
+    }
+    return 0;
+}
+
 namespace {
 
 LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -308,7 +324,8 @@ LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
                 return;
             }
         }
-        handled = TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result);
+        if (msg == WM_MENUCHAR) handled = (result = MenuCharAnswer(wParam, lParam)) != 0;
+        else handled = TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result);
     });
     return handled ? result : DefWindowProcW(hwnd, msg, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/UnicodeText.h"
 #include "skin/data/NineGrid.h"
 #include "skin/data/SkinData.h"
 
@@ -149,8 +150,5 @@ struct MenuBarLayoutInput {
 // height bar height - 1, one after the other from the start position.
 std::vector<GridRect> MenuBarItemRects(const MenuBarLayoutInput& in);
 
-// The letter after the first single "&" of a menu caption, upper-cased (ASCII and the
-// Latin letters only), or 0.
-wchar_t MenuAccelerator(const std::wstring& caption);
 
 }  // namespace kelo::skin

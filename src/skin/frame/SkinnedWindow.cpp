@@ -519,7 +519,7 @@ bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         result = 0;
         return true;
     case WM_MENUCHAR:
-        result = OnMenuChar(wParam, lParam);
+        result = win::MenuCharAnswer(wParam, lParam);
         return result != 0;
     case WM_MENUSELECT:
         if (menuBar_) menuBar_->HandleMenuSelect(wParam, lParam);
@@ -801,20 +801,6 @@ bool TSkinnedWindow::OnSysKeyDown(WPARAM wParam) {
     if (manager && manager->PopupTracking()) return false;
     menuBar_->OpenFirst();
     return true;
-}
-
-LRESULT TSkinnedWindow::OnMenuChar(WPARAM wParam, LPARAM lParam) {
-    // Owner-drawn items get no access keys from the system: the skin finds them in the
-    // items' texts, which it kept.
-    auto menu = reinterpret_cast<HMENU>(lParam);
-    const wchar_t key = static_cast<wchar_t>(towupper(static_cast<wint_t>(LOWORD(wParam))));
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-        if (key != 0 && MenuAccelerator(text) == key) return MAKELRESULT(i, MNC_EXECUTE);
-    }
-    return 0;
 }
 
 void TSkinnedWindow::OnSize(WPARAM type) {

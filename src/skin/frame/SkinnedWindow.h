@@ -115,7 +115,6 @@ private:
     bool OnNcMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSysKeyDown(WPARAM wParam);
-    LRESULT OnMenuChar(WPARAM wParam, LPARAM lParam);
     void OnSize(WPARAM type);
     void OnGetMinMaxInfo(LPARAM lParam);
     void OnHoverTimer();
