@@ -204,6 +204,7 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
     place.menuBarHeight = menuBarHeight_;
     place.menuBarLeftWidth = skin.menuBar ? skin.menuBar->leftWidth : 0;
     place.rightToLeft = rightToLeft_;
+    place.buttonShift = captionFit_.buttonShift;
     std::optional<int> leftmostRight;
     auto layout = [&](TCaptionButton& button) {
         button.visible = CaptionButtonVisible(button.element, state) && button.element.visibility != 100 &&
@@ -230,6 +231,7 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
     CaptionTextInput in;
     in.stripWidth = width;
     in.stripHeight = top;
+    in.textShift = captionFit_.textShift;
     in.textWidth = extent.cx;
     in.textHeight = extent.cy;
     in.rightToLeft = rightToLeft_;
@@ -263,6 +265,20 @@ void TSkinnedWindow::PaintMenuBar(HDC dc, int width) {
     if (!menuBar_ || menuBarHeight_ <= 0) return;
     const RECT bar{borders_.left, borders_.top, width - borders_.right, borders_.top + menuBarHeight_};
     menuBar_->Draw(dc, bar, active_);
+}
+
+// The skin's borders, with a caption band that holds the caption font and the small icon
+// of the screen's scale.
+void TSkinnedWindow::ReadBorders() {
+    const SkinData* skin = source_.Skin();
+    borders_ = skin ? SkinBorders(*skin, borderKind_) : FrameBorders{};
+    const win::WindowDC screen(nullptr);
+    const win::SavedDC saved(screen.Get());
+    SelectObject(screen.Get(), captionFont_.Get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen.Get(), &metrics);
+    captionFit_ = FitCaption(borders_.top, GetSystemMetrics(SM_CYSMICON), metrics.tmHeight);
+    borders_.top = captionFit_.bandHeight;
 }
 
 // ---- region -------------------------------------------------------------------------

@@ -244,7 +244,7 @@ void TSkinnedWindow::BuildCaptionButtons() {
     buttons_.clear();
     const SkinData* skin = source_.Skin();
     if (!skin) return;
-    borders_ = SkinBorders(*skin, borderKind_);
+    ReadBorders();
     for (const TSkinCaptionButtonElement& element : skin->captionButtons)
         buttons_.push_back(std::make_unique<TCaptionButton>(*this, element));
 }
@@ -972,7 +972,7 @@ void TSkinnedWindow::Recolour() {
     lifeState_ = kRecolouring;
     if (MainMenuSwitched()) {
         ClaimPopupMenus();
-        borders_ = source_.Skin() ? SkinBorders(*source_.Skin(), borderKind_) : FrameBorders{};
+        ReadBorders();
         ResizeToSkin(true);
         BuildRegion(true);
     }

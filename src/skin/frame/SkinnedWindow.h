@@ -149,6 +149,7 @@ private:
     void PaintSides(int width, int height);
     void PaintCaption(HDC windowDC, int width);
     void PaintMenuBar(HDC windowDC, int width);
+    void ReadBorders();
     void BuildRegion(bool force);
     // Has what a grown region uncovers painted: frame, client and controls.
     void RepaintUncovered(HRGN uncovered);
@@ -193,6 +194,7 @@ private:
     SIZE regionSize_{-1, -1};
     bool regionSet_ = false;
     RECT captionTextRect_{};
+    CaptionFit captionFit_;
     TColor formColour_ = 0;
     bool formColourSaved_ = false;
     DWORD lastSystemMenuClick_ = 0;
