@@ -179,6 +179,13 @@ void TFrmKeloMain::FormCreate() {
     SYSTEMTIME today;
     GetLocalTime(&today);
     DateTimePicker1_->SetDateTime(today);
+    // The whole date shows, whatever width the screen's scale gives it: the picker and its
+    // panel widen by what it lacks.
+    if (const int lacking = DateTimePicker1_->IdealWidth() - DateTimePicker1_->Width(); lacking > 0) {
+        win::TControl* panel = DateTimePicker1_->Parent();
+        panel->SetWidth(panel->Width() + lacking);
+        DateTimePicker1_->SetWidth(DateTimePicker1_->Width() + lacking);
+    }
     TreeView1_->Items().AddTopLevel(win::Widen(services_.hostName), 0);
     ShowHistory();
     UpdateInfoStrip();

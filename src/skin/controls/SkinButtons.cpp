@@ -226,7 +226,8 @@ void TSkinGlyphButton::Draw(HDC dc, const RECT& rect) {
                                            .imageWidth = image.Width(),
                                            .imageHeight = image.Height(),
                                            .frameCount = count,
-                                           .style = static_cast<uint32_t>(Style(hwnd_))});
+                                           .style = static_cast<uint32_t>(Style(hwnd_)),
+                                           .systemBox = 12 * GetDeviceCaps(dc, LOGPIXELSY) / 96 + 1});
     const int frame = ClampFrame(CheckGlyphFrame(CheckMarkOf(Beneath(BM_GETCHECK)), enabled_), count);
     if (place.width <= 0 || frame == 0) return;
     glyph_.Show(dc, Placed(place, rect), frame, [&](HDC surface, const RECT& local) {
