@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <future>
 #include <memory>
 
@@ -83,7 +84,7 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     TreeView1_ = Need<win::TTreeView>(*this, "TreeView1");
     panMain_ = Need<win::TPanel>(*this, "panMain");
     Splitter2_ = Need<win::TSplitter>(*this, "Splitter2");
-    listRoom_ = panMain_->Height() - Splitter2_->Height();
+    listRoom_ = designRoom_ = panMain_->Height() - Splitter2_->Height();
     DateTimePicker1_ = Need<win::TDateTimePicker>(*this, "DateTimePicker1");
     MenuWarn_ = Need<win::TMenuItem>(*this, "MenuWarn");
     MenuAutoRun_ = Need<win::TMenuItem>(*this, "MenuAutoRun");
@@ -182,9 +183,10 @@ void TFrmKeloMain::FormCreate() {
     // The whole date shows, whatever width the screen's scale gives it: the picker and its
     // panel widen by what it lacks.
     if (const int lacking = DateTimePicker1_->IdealWidth() - DateTimePicker1_->Width(); lacking > 0) {
-        win::TControl* panel = DateTimePicker1_->Parent();
+        win::TWinControl* panel = DateTimePicker1_->Parent();
         panel->SetWidth(panel->Width() + lacking);
         DateTimePicker1_->SetWidth(DateTimePicker1_->Width() + lacking);
+        panel->Parent()->AlignControls();
     }
     TreeView1_->Items().AddTopLevel(win::Widen(services_.hostName), 0);
     ShowHistory();
@@ -244,16 +246,20 @@ DropContext TFrmKeloMain::MiniWindowContext() {
     return context;
 }
 
-// A taller window gives the history list its share of the extra height, as the memo
-// gets its own: the list keeps the part of the room below the strip that it had, the
-// part the splitter gave it once the user moved the splitter.
+// A window taller than designed gives the history list its share of the extra height, as
+// the memo gets its own: the list keeps the part of the designed room below the strip that
+// it has there, or that the splitter gave it once the user moved the splitter. Below the
+// designed height the memo gives way alone, as before.
 void TFrmKeloMain::panMainResize() {
     const int room = panMain_->ClientHeight() - Splitter2_->Height();
-    if (room <= 0 || listRoom_ <= 0) return;
-    if (ListView1_->Height() != listHeightSet_) listShare_ = static_cast<double>(ListView1_->Height()) / listRoom_;
+    if (room <= 0 || designRoom_ <= 0) return;
+    if (ListView1_->Height() != listHeightSet_)
+        listAtDesign_ = static_cast<double>(ListView1_->Height()) * designRoom_ / std::max(listRoom_, designRoom_);
     listRoom_ = room;
-    listHeightSet_ = static_cast<int>(listShare_ * room + 0.5);
+    listHeightSet_ = static_cast<int>(listAtDesign_ * std::max(room, designRoom_) / designRoom_ + 0.5);
+    if (ListView1_->Height() == listHeightSet_) return;
     ListView1_->SetHeight(listHeightSet_);
+    panMain_->AlignControls();
 }
 
 void TFrmKeloMain::DoShow() {

@@ -136,9 +136,10 @@ private:
     win::TDateTimePicker* DateTimePicker1_ = nullptr;
     win::TPanel* panMain_ = nullptr;
     win::TSplitter* Splitter2_ = nullptr;
-    // The history list's part of the room below the strip, and what it was last given.
-    double listShare_ = 0;
-    int listRoom_ = 0, listHeightSet_ = 0;
+    // The history list's height at the designed room below the strip, the room it last
+    // had and the height it was last given.
+    double listAtDesign_ = 0;
+    int designRoom_ = 0, listRoom_ = 0, listHeightSet_ = 0;
     bool ending_ = false;
     bool noticeShown_ = false;
 };

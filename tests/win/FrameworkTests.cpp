@@ -348,29 +348,20 @@ TEST_F(FrameworkTest, FormAtItsDesignedPlaceStaysWithinTheWorkArea) {
     EXPECT_EQ(r.top, work.top + 10);
 }
 
-namespace {
-
-struct BoxSeen {
-    TForm* form = nullptr;
-    HWND box = nullptr, activeAfterShow = nullptr;
-};
-BoxSeen boxSeen;
-
-}  // namespace
-
 TEST_F(FrameworkTest, AFormShownWhileAMessageBoxIsUpOpensBehindItAndTheBoxKeepsTheKeyboard) {
     TForm form(nullptr);
     form.LoadFromDescription("object F: TForm\n Width = 200\n Height = 100\nend\n");
-    boxSeen = BoxSeen{&form};
+    static TForm* shown = &form;
+    static HWND box, activeAfterShow;
     SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
-        boxSeen.box = GetActiveWindow();
-        boxSeen.form->Show();
-        boxSeen.activeAfterShow = GetActiveWindow();
-        PostMessageW(boxSeen.box, WM_COMMAND, IDOK, 0);
+        box = GetActiveWindow();
+        shown->Show();
+        activeAfterShow = GetActiveWindow();
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     MessageBoxW(nullptr, L"limit", L"提示", MB_OK);
-    ASSERT_NE(boxSeen.box, nullptr);
-    EXPECT_EQ(boxSeen.activeAfterShow, boxSeen.box);
+    EXPECT_NE(box, nullptr);
+    EXPECT_EQ(activeAfterShow, box);
     EXPECT_TRUE(IsWindowVisible(form.Handle()));
 }
