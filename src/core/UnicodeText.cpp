@@ -110,4 +110,21 @@ std::string Utf8ToUtf16Le(std::string_view utf8) {
     return out;
 }
 
+wchar_t MenuAccelerator(const std::wstring& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != L'&') continue;
+        if (caption[i + 1] == L'&') {  // "&&" shows one ampersand
+            ++i;
+            continue;
+        }
+        const wchar_t c = caption[i + 1];
+        // Upper-cased without the C locale, which knows ASCII only.
+        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            return static_cast<wchar_t>(c - 0x20);
+        if (c == 0xFF) return static_cast<wchar_t>(0x178);
+        return c;
+    }
+    return 0;
+}
+
 }  // namespace kelo

@@ -11,4 +11,8 @@ std::string Utf16LeToUtf8(std::string_view bytes);
 // not start a valid sequence becomes U+FFFD.
 std::string Utf8ToUtf16Le(std::string_view utf8);
 
+// The letter after the first single "&" of a menu caption, upper-cased (ASCII and the
+// Latin letters only), or 0.
+wchar_t MenuAccelerator(const std::wstring& caption);
+
 }  // namespace kelo

@@ -188,6 +188,9 @@ public:
     explicit TDateTimePicker(TComponent* owner);
     SYSTEMTIME DateTime() const;
     void SetDateTime(const SYSTEMTIME& value);
+    // The width that shows the whole value with the drop-down button, at the screen's
+    // scale; the present width when the control cannot say.
+    int IdealWidth() const;
 
     TNotifyEvent OnChange;
 

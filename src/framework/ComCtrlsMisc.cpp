@@ -204,6 +204,13 @@ void TDateTimePicker::WindowCreated() {
     if (hasValue_) Perform(DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
 }
 
+int TDateTimePicker::IdealWidth() const {
+    SIZE ideal{};
+    if (HandleAllocated() && SendMessageW(Handle(), DTM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) && ideal.cx > 0)
+        return ideal.cx;
+    return Width();
+}
+
 SYSTEMTIME TDateTimePicker::DateTime() const {
     SYSTEMTIME value{};
     if (HandleAllocated()) SendMessageW(Handle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&value));

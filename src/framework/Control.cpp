@@ -163,8 +163,9 @@ bool TControl::ReadProperty(const std::string& name, const FormValue& value) {
 }
 
 bool TControl::AssignEvent(const std::string& event, TNotifyEvent handler) {
-    if (event != "OnClick") return TComponent::AssignEvent(event, std::move(handler));
-    OnClick = std::move(handler);
+    if (event == "OnClick") OnClick = std::move(handler);
+    else if (event == "OnResize") OnResize = std::move(handler);
+    else return TComponent::AssignEvent(event, std::move(handler));
     return true;
 }
 
@@ -658,7 +659,10 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
     case WM_MOVE:
         SyncBoundsFromWindow();
-        if (msg == WM_SIZE) AlignControls();
+        if (msg == WM_SIZE) {
+            AlignControls();
+            if (OnResize) OnResize(this);
+        }
         return DefaultHandler(msg, wParam, lParam);
     case WM_ERASEBKGND:
         if (ownClass_) return 1;  // painted with the rest in WM_PAINT
@@ -678,8 +682,23 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         captured_ = nullptr;
         return DefaultHandler(msg, wParam, lParam);
     case WM_CONTEXTMENU: return WMContextMenu(wParam, lParam);
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCOMMAND: return WMWindowKey(msg, wParam, lParam);
     default: return DefaultHandler(msg, wParam, lParam);
     }
+}
+
+// The menu bar and the system menu are the top-level window's, whichever control has the
+// focus: F10 and the keyboard's menu command go to that window, whose layers may draw
+// its menus themselves. Shift+F10 stays the control's context menu.
+LRESULT TWinControl::WMWindowKey(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool child = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
+    const bool windowKey = msg == WM_SYSCOMMAND ? (wParam & 0xFFF0) == SC_KEYMENU
+                                                : wParam == VK_F10 && !(GetKeyState(VK_SHIFT) & 0x8000);
+    HWND root = child && windowKey ? GetAncestor(hwnd_, GA_ROOT) : nullptr;
+    if (!root || root == hwnd_) return DefaultHandler(msg, wParam, lParam);
+    return SendMessageW(root, msg, wParam, lParam);
 }
 
 std::wstring WindowText(HWND hwnd) {

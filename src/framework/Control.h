@@ -68,6 +68,8 @@ public:
     void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
     TNotifyEvent OnClick;
+    // After the control's size changed and its children were aligned.
+    TNotifyEvent OnResize;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
 
@@ -217,6 +219,7 @@ private:
     LRESULT WMMouseMove(WPARAM wParam, LPARAM lParam);
     LRESULT WMCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WMSysColorChange(WPARAM wParam, LPARAM lParam);
+    LRESULT WMWindowKey(UINT msg, WPARAM wParam, LPARAM lParam);
     // Background brushes made from system colours go, here and in every windowed child:
     // the next paint makes them from the scheme in force then.
     void DropSystemColourBrushes();

@@ -85,6 +85,8 @@ void TPanel::CreateParamsFor(CreateParams& p) {
     TWinControl::CreateParamsFor(p);
     // Tab moves into the panel's controls.
     p.exStyle |= WS_EX_CONTROLPARENT;
+    // Its bevels run along its edges: a new size paints it whole, not only what it gained.
+    p.classStyle |= CS_HREDRAW | CS_VREDRAW;
 }
 
 void TPanel::SetBevelOuter(TBevelCut cut) {

@@ -14,6 +14,13 @@ namespace kelo::win {
 
 namespace {
 
+// A message box the program raised (the system's dialog class, active in this thread):
+// it keeps the front and the keyboard, so that Enter answers it.
+HWND BoxInFront() {
+    HWND active = GetActiveWindow();
+    return active && WindowClassName(active) == L"#32770" ? active : nullptr;
+}
+
 std::vector<TCustomForm*>& FormList() {
     static std::vector<TCustomForm*> forms;
     return forms;
@@ -169,13 +176,21 @@ void TCustomForm::SetVisible(bool visible) {
     TWinControl::SetVisible(visible);
     if (visible && HandleAllocated()) {
         if (Application().MainForm() == this) ShowWindow(Application().Handle(), SW_SHOWNOACTIVATE);
-        SetForegroundWindow(Handle());
+        if (!BoxInFront()) SetForegroundWindow(Handle());
     }
+}
+
+void TCustomForm::VisibleChanged() {
+    HWND box = HandleAllocated() && Visible() ? BoxInFront() : nullptr;
+    if (!box) return TWinControl::VisibleChanged();
+    // Shown behind the box, without taking the activation from it.
+    SetWindowPos(Handle(), box, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    TControl::VisibleChanged();
 }
 
 void TCustomForm::Show() {
     SetVisible(true);
-    if (HandleAllocated()) BringWindowToTop(Handle());
+    if (HandleAllocated() && !BoxInFront()) BringWindowToTop(Handle());
 }
 
 void TCustomForm::Hide() { SetVisible(false); }
@@ -356,6 +371,9 @@ LRESULT TCustomForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: return WMCommand(wParam, lParam);
     case WM_DRAWITEM:
     case WM_MEASUREITEM: return WMMenuItemMessage(msg, wParam, lParam);
+    case WM_MENUCHAR:
+        if (const LRESULT answer = MenuCharAnswer(wParam, lParam)) return answer;
+        return TWinControl::WndProc(msg, wParam, lParam);
     case WM_CLOSE: Close(); return 0;
     case WM_ACTIVATE: return WMActivate(wParam, lParam);
     case WM_WINDOWPOSCHANGING: return WMWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));

@@ -83,6 +83,7 @@ public:
 protected:
     void CreateParamsFor(CreateParams& params) override;
     void WindowCreated() override;
+    void VisibleChanged() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // The owner window of the form's window.
     virtual HWND OwnerWindow();

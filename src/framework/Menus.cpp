@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/Errors.h"
+#include "core/UnicodeText.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/WinText.h"
@@ -297,6 +298,36 @@ void TMainMenu::Rebuild() {
 
 namespace {
 
+// What an item shows: the caption of the program's own item, else the menu's text.
+std::wstring ItemCaption(HMENU menu, UINT position) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_ID | MIIM_DATA;
+    if (GetMenuItemInfoW(menu, position, TRUE, &mii))
+        if (TMenuItem* item = TMenuItem::FromCommand(mii.wID); item && reinterpret_cast<ULONG_PTR>(item) == mii.dwItemData)
+            return item->Caption();
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return text;
+}
+
+}  // namespace
+
+// The system finds no access keys in owner-drawn items: the items' captions hold them.
+LRESULT MenuCharAnswer(WPARAM wParam, LPARAM lParam) {
+    auto menu = reinterpret_cast<HMENU>(lParam);
+    const wchar_t key = MenuAccelerator(std::wstring{L'&', static_cast<wchar_t>(LOWORD(wParam))});
+    const int count = menu && key ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < count; ++i) {
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (!(state & (MF_GRAYED | MF_DISABLED)) && MenuAccelerator(ItemCaption(menu, static_cast<UINT>(i))) == key)
+            return MAKELRESULT(i, MNC_EXECUTE);
+    }
+    return 0;
+}
+
+namespace {
+
 LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     bool handled = true;  // also when a handler failed: the message ends here
@@ -308,7 +339,8 @@ LRESULT CALLBACK PopupListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
                 return;
             }
         }
-        handled = TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result);
+        if (msg == WM_MENUCHAR) handled = (result = MenuCharAnswer(wParam, lParam)) != 0;
+        else handled = TMenuItem::HandleOwnerDrawMessage(hwnd, msg, wParam, lParam, result);
     });
     return handled ? result : DefWindowProcW(hwnd, msg, wParam, lParam);
 }

@@ -132,4 +132,8 @@ protected:
     HMENU CreateMenuHandle() override { return CreatePopupMenu(); }
 };
 
+// The answer to WM_MENUCHAR for a menu of owner-drawn items: the first enabled item whose
+// caption's access key is the typed letter is chosen; 0 when none has it.
+LRESULT MenuCharAnswer(WPARAM wParam, LPARAM lParam);
+
 }  // namespace kelo::win

@@ -127,6 +127,15 @@ void TMemo::CreateParamsFor(CreateParams& p) {
         p.style |= WS_VSCROLL;
 }
 
+// Tab leaves the memo for the next control, as in any form; the memo keeps Enter.
+LRESULT TMemo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = TCustomEdit::WndProc(msg, wParam, lParam);
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    if (msg == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
+        return result & ~static_cast<LRESULT>(DLGC_WANTTAB | DLGC_WANTALLKEYS);
+    return result;
+}
+
 std::vector<std::wstring> TMemo::Lines() const {
     std::vector<std::wstring> lines;
     const std::wstring& text = Caption();

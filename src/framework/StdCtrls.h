@@ -80,6 +80,7 @@ public:
 
 protected:
     void CreateParamsFor(CreateParams& params) override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     TScrollStyle scrollBars_ = TScrollStyle::ssNone;

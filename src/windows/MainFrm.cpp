@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <future>
 #include <memory>
 
@@ -70,6 +71,8 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     menupainter::RegisterMenuPainterClasses();
     RegisterHandlers();
     LoadFromResource(L"MAIN");
+    // Tab and Shift+Tab go from control to control, as in any form.
+    SetDialogKeys(true);
     tmrChecker_ = Need<win::TTimer>(*this, "tmrChecker");
     tmrTime_ = Need<win::TTimer>(*this, "tmrTime");
     lblMonthStr_ = Need<win::TLabel>(*this, "lblMonthStr");
@@ -84,6 +87,9 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
     StatusBar1_ = Need<win::TStatusBar>(*this, "StatusBar1");
     ListView1_ = Need<win::TListView>(*this, "ListView1");
     TreeView1_ = Need<win::TTreeView>(*this, "TreeView1");
+    panMain_ = Need<win::TPanel>(*this, "panMain");
+    Splitter2_ = Need<win::TSplitter>(*this, "Splitter2");
+    listRoom_ = designRoom_ = panMain_->Height() - Splitter2_->Height();
     DateTimePicker1_ = Need<win::TDateTimePicker>(*this, "DateTimePicker1");
     MenuWarn_ = Need<win::TMenuItem>(*this, "MenuWarn");
     MenuAutoRun_ = Need<win::TMenuItem>(*this, "MenuAutoRun");
@@ -120,6 +126,7 @@ void TFrmKeloMain::RegisterHandlers() {
     on("MenuWarnClick", &TFrmKeloMain::MenuWarnClick);
     on("MenuReportClick", &TFrmKeloMain::MenuReportClick);
     on("MenuAutoRunClick", &TFrmKeloMain::MenuAutoRunClick);
+    on("panMainResize", &TFrmKeloMain::panMainResize);
 }
 
 // The usage report over the history as it stands, the running run counted up to now.
@@ -188,6 +195,14 @@ void TFrmKeloMain::FormCreate() {
     SYSTEMTIME today;
     GetLocalTime(&today);
     DateTimePicker1_->SetDateTime(today);
+    // The whole date shows, whatever width the screen's scale gives it: the picker and its
+    // panel widen by what it lacks.
+    if (const int lacking = DateTimePicker1_->IdealWidth() - DateTimePicker1_->Width(); lacking > 0) {
+        win::TWinControl* panel = DateTimePicker1_->Parent();
+        panel->SetWidth(panel->Width() + lacking);
+        DateTimePicker1_->SetWidth(DateTimePicker1_->Width() + lacking);
+        panel->Parent()->AlignControls();
+    }
     TreeView1_->Items().AddTopLevel(win::Widen(services_.hostName), 0);
     ShowHistory();
     UpdateInfoStrip();
@@ -215,6 +230,13 @@ void TFrmKeloMain::FormCreate() {
 void TFrmKeloMain::ShowHistory() {
     ListView1_->OnGetCell = [this](int row, int column) { return HistoryCell(row, column); };
     ListView1_->SetItemCount(static_cast<int>(session_->History().Size()));
+    ShowNewestRows();
+}
+
+// The newest runs, this one's row among them once it is stored, are what the user looks
+// for; the list shows them whole once it has its size on the screen.
+void TFrmKeloMain::ShowNewestRows() {
+    if (const int rows = ListView1_->ItemCount(); rows > 0) ListView1_->EnsureVisible(rows - 1);
 }
 
 std::wstring TFrmKeloMain::HistoryCell(int row, int column) const {
@@ -238,8 +260,25 @@ DropContext TFrmKeloMain::MiniWindowContext() {
     return context;
 }
 
+// A window taller than designed gives the history list its share of the extra height, as
+// the memo gets its own: the list keeps the part of the designed room below the strip that
+// it has there, or that the splitter gave it once the user moved the splitter. Below the
+// designed height the memo gives way alone, as before.
+void TFrmKeloMain::panMainResize() {
+    const int room = panMain_->ClientHeight() - Splitter2_->Height();
+    if (room <= 0 || designRoom_ <= 0) return;
+    if (ListView1_->Height() != listHeightSet_)
+        listAtDesign_ = static_cast<double>(ListView1_->Height()) * designRoom_ / std::max(listRoom_, designRoom_);
+    listRoom_ = room;
+    listHeightSet_ = static_cast<int>(listAtDesign_ * std::max(room, designRoom_) / designRoom_ + 0.5);
+    if (ListView1_->Height() == listHeightSet_) return;
+    ListView1_->SetHeight(listHeightSet_);
+    panMain_->AlignControls();
+}
+
 void TFrmKeloMain::DoShow() {
     win::TForm::DoShow();
+    ShowNewestRows();
     ShowMiniWindow();
 }
 

@@ -84,6 +84,7 @@ private:
     // The figures of the notice window's own notice.
     void UpdateNotice();
     void ShowHistory();
+    void ShowNewestRows();
     std::wstring HistoryCell(int row, int column) const;
     void tmrCheckerTimer();
     void tmrTimeTimer();
@@ -111,6 +112,7 @@ private:
     void MenuReportClick();
     void MenuAutoRunClick();
     std::vector<Warning> DueWarnings();
+    void panMainResize();
     void RaiseWarnings(const std::vector<Warning>& warnings);
     void WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMQueryEndSession();
@@ -142,6 +144,12 @@ private:
     win::TListView* ListView1_ = nullptr;
     win::TTreeView* TreeView1_ = nullptr;
     win::TDateTimePicker* DateTimePicker1_ = nullptr;
+    win::TPanel* panMain_ = nullptr;
+    win::TSplitter* Splitter2_ = nullptr;
+    // The history list's height at the designed room below the strip, the room it last
+    // had and the height it was last given.
+    double listAtDesign_ = 0;
+    int designRoom_ = 0, listRoom_ = 0, listHeightSet_ = 0;
     bool ending_ = false;
     bool noticeShown_ = false;
 };

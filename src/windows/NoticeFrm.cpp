@@ -35,6 +35,8 @@ TForm1::TForm1(win::TComponent* owner) : win::TForm(owner) {
     browser_ = Find<win::TWebBrowser>("WebBrowser1");
     if (!browser_) throw KeloError("notice window: no WebBrowser1");
     browser_->OnNoPage = [this](win::TComponent*) { Invalidate(); };
+    // Esc closes it, as it closes a dialog.
+    SetDialogKeys(true);
     // The page loads in the background while the window is still hidden.
     HandleNeeded();
     browser_->Navigate(res::kNewsPage);
@@ -97,6 +99,10 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         GetWindowRect(Handle(), &r);
         const bool resized = r.right - r.left != placedSize_.cx || r.bottom - r.top != placedSize_.cy;
         if (resized && !IsIconic(Handle())) PlaceNearCorner();
+        return 0;
+    }
+    if (msg == WM_COMMAND && wParam == IDCANCEL) {
+        Close();
         return 0;
     }
     const LRESULT result = win::TForm::WndProc(msg, wParam, lParam);

@@ -59,6 +59,9 @@ TEST(SkinControlRulesCheck, GlyphIsCentredVerticallyIndentedWhenNarrowAndAtTheRi
     EXPECT_EQ(CheckGlyphRect(in).x, 0);
     in.style = 0x50010003 | kRightButtonStyle;
     EXPECT_EQ(CheckGlyphRect(in), (GridRect{81, 2, 16, 13}));
+    // The system's box at 144 dots per inch is 19 pixels: the glyph covers it.
+    in.systemBox = 19;
+    EXPECT_EQ(CheckGlyphRect(in), (GridRect{78, -1, 19, 19}));
     in.frameCount = 0;
     EXPECT_EQ(CheckGlyphRect(in).width, 0);
 }

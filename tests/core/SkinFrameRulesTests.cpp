@@ -252,6 +252,17 @@ TEST(SkinFrameRulesCaption, TextRightEndLimits) {
     EXPECT_EQ(CaptionTextRect(title, in).width, 0);
 }
 
+TEST(SkinFrameRulesCaption, BandFollowsTheCaptionFontAndTheIcon) {
+    // The stored skin's 29-pixel band at 96, 120 and 144 dots per inch.
+    EXPECT_EQ(FitCaption(29, 16, 13), (CaptionFit{29, 0, 0}));
+    EXPECT_EQ(FitCaption(29, 20, 16), (CaptionFit{33, 4, 2}));
+    EXPECT_EQ(FitCaption(29, 24, 20), (CaptionFit{37, 8, 4}));
+    // A large caption font alone makes the band higher, not the text move.
+    EXPECT_EQ(FitCaption(29, 16, 22).bandHeight, 35);
+    EXPECT_EQ(FitCaption(29, 16, 22).textShift, 0);
+    EXPECT_EQ(FitCaption(0, 24, 20).bandHeight, 0) << "a frame without a caption gets none";
+}
+
 TEST(SkinFrameRulesCaption, ButtonPlacedByAlign) {
     const ButtonPlace place{.windowWidth = 400, .textRect = {100, 7, 120, 15}, .rightBorder = 5,
                             .menuBarTop = 29, .menuBarHeight = 20, .menuBarLeftWidth = 3};
@@ -309,6 +320,7 @@ TEST(SkinFrameRulesMenuBar, ItemsLaidOutFromTheStart) {
 }
 
 TEST(SkinFrameRulesMenuBar, AcceleratorOfACaption) {
+    using kelo::MenuAccelerator;
     EXPECT_EQ(MenuAccelerator(L"E&xit"), L'X');
     EXPECT_EQ(MenuAccelerator(L"Save && &quit"), L'Q');
     EXPECT_EQ(MenuAccelerator(L"&&Save"), 0);

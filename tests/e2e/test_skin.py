@@ -3,8 +3,10 @@ dialog opened with Alt+O then S, the system's open-file dialog of the options,
 the mini window settings dialog opened from the skinned menu bar with the mouse, the bar's drop-downs and the tray menu,
 each screenshot and judged by its pixels; the arrow keys in a drop-down; Alt+Space
 opening the skinned system menu and Alt+F4 closing a skinned window; a double click
-on the caption maximising the main window onto the work area and restoring it; the
-skin's close button putting the program into the tray.
+on the caption maximising the main window onto the work area and restoring it, each
+time painted as a fresh paint paints it, after Alt+O and F10 opened the menu bar's
+drop-downs from the history list; the skin's close button putting the program into
+the tray.
 
     python3 tests/e2e/test_skin.py BUILD_DIR
 
@@ -466,7 +468,10 @@ class SkinEndToEnd(unittest.TestCase):
         found = [(hwnd, rect_of(r)) for hwnd, cls, _, r in lists if cls == "SysListView32"]
         self.assertEqual(len(found), 1, "the history list")
         view, (left, top, right, bottom) = found[0]
-        self.assertEqual(self.drv("send", view, LVM_GETTOPINDEX, 0, 0).strip(), "0")
+        self.assertGreater(int(self.drv("send", view, LVM_GETTOPINDEX, 0, 0)), 950, "the list opens at the newest rows")
+        self.click((left + right) // 2, (top + bottom) // 2)
+        self.env.xdotool("key", "Home")
+        self.wait_until(lambda: self.drv("send", view, LVM_GETTOPINDEX, 0, 0).strip() == "0", what="the oldest rows")
         # The vertical bar's thumb sits just below its up arrow at the top of the list.
         bar = int(self.drv("metric", SM_CXVSCROLL))
         arrow = int(self.drv("metric", SM_CYVSCROLL))
@@ -533,9 +538,42 @@ class SkinEndToEnd(unittest.TestCase):
         self.env.xdotool("key", "alt+F4")
         self.wait_until(lambda: not self.visible(dialog), what="Alt+F4 closing the options dialog")
 
+    def parts(self):
+        """Screen rectangles of the main window's strip, tree, history list and status bar."""
+        found = {}
+        for ln in (self.drv("children", self.main) or "").splitlines():
+            _, cls, _, rect = ln.split("\t")
+            found.setdefault(cls, []).append(rect_of(rect))
+        return {"strip": min(found["TPanel"], key=lambda r: r[1]), "tree": found["SysTreeView32"][0],
+                "list": found["SysListView32"][0], "status bar": found["msctls_statusbar32"][0]}
+
+    def assert_painted_as_fresh(self, when):
+        """The strip, the tree, the list and the status bar show what a fresh paint of the
+        whole window shows."""
+        shown = self.shoot()
+        self.drv("redraw", self.main)
+        time.sleep(0.5)
+        fresh = self.shoot(f"skin-fresh-{when}.png")
+        for name, (left, top, right, bottom) in self.parts().items():
+            wrong = [(x, y) for y in range(top, bottom) for x in range(left, right) if shown.at(x, y) != fresh.at(x, y)]
+            self.assertEqual(wrong, [], f"{name} {(left, top, right, bottom)} {when}: pixels unlike a fresh paint")
+
     def test_48_caption_double_click_maximises_the_main_window_onto_the_work_area_and_restores_it(self):
+        # The counter stands still, so that the figures do not change between two pictures.
+        self.env.offline()
+        self.addCleanup(self.env.online)
+        time.sleep(2.5)
         self.activate(self.main)
         normal, work = self.rect(self.main), self.work_area()
+        # The menu bar answers the keyboard also once the user clicked into the list.
+        left, top, right, bottom = self.parts()["list"]
+        self.click((left + right) // 2, (top + bottom) // 2)
+        for key in ("alt+o", "F10"):
+            self.env.xdotool("key", key)
+            self.assertEqual(len(self.open_menus()), 1, f"{key} from the list opens a drop-down")
+            self.env.xdotool("key", "Escape", "Escape")
+            self.wait_menus_closed()
+        time.sleep(0.5)
 
         def double_click_caption(want, what):
             left, top, right, _ = self.rect(self.main)
@@ -552,7 +590,9 @@ class SkinEndToEnd(unittest.TestCase):
         self.assertGreater(screen.count({(240, 243, 246)}, right - CLOSE_X, top + CLOSE_Y,
                                        right - CLOSE_X + CAPTION_BUTTON, top + CLOSE_Y + CAPTION_BUTTON), 8,
                            "the close button's cross is on the screen")
+        self.assert_painted_as_fresh("maximised")
         double_click_caption(normal, "restoring")
+        self.assert_painted_as_fresh("restored")
         double_click_caption(work, "maximising again")
         double_click_caption(normal, "restoring again")
 

@@ -347,3 +347,21 @@ TEST_F(FrameworkTest, FormAtItsDesignedPlaceStaysWithinTheWorkArea) {
     EXPECT_EQ(r.left, work.right - 250);
     EXPECT_EQ(r.top, work.top + 10);
 }
+
+TEST_F(FrameworkTest, AFormShownWhileAMessageBoxIsUpOpensBehindItAndTheBoxKeepsTheKeyboard) {
+    TForm form(nullptr);
+    form.LoadFromDescription("object F: TForm\n Width = 200\n Height = 100\nend\n");
+    static TForm* shown = &form;
+    static HWND box, activeAfterShow;
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        box = GetActiveWindow();
+        shown->Show();
+        activeAfterShow = GetActiveWindow();
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    MessageBoxW(nullptr, L"limit", L"提示", MB_OK);
+    EXPECT_NE(box, nullptr);
+    EXPECT_EQ(activeAfterShow, box);
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}

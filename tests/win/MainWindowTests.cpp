@@ -233,6 +233,20 @@ TEST_F(MainWindowTest, StartWithWindowsItemWritesAndRemovesTheRunValue) {
     EndSession();
 }
 
+TEST_F(MainWindowTest, OwnerDrawnMenuAnswersItsItemsAccessKeys) {
+    app::TFrmKeloMain& main = Start();
+    HMENU menu = main.Find<win::TPopupMenu>("pMenuMain")->Handle();
+    const auto answer = [menu](wchar_t key) {
+        return SendMessageW(win::TPopupMenu::PopupListWindow(), WM_MENUCHAR, MAKEWPARAM(key, MF_POPUP),
+                            reinterpret_cast<LPARAM>(menu));
+    };
+    const LRESULT close = answer(L'c');
+    EXPECT_EQ(HIWORD(close), MNC_EXECUTE);
+    EXPECT_EQ(GetMenuItemID(menu, LOWORD(close)), main.Find<win::TMenuItem>("MenuClose")->Command());
+    EXPECT_EQ(answer(L'q'), 0) << "no item has Q";
+    EndSession();
+}
+
 TEST_F(MainWindowTest, SoundAlarmShowsNoMessageBox) {
     files_.Replace(dir_.Path() + "Kelo.ini", "[Setup]\r\nDate=0\r\nSound=1\r\n");
     test::MessageBoxCloser closer(L"提示");

@@ -49,6 +49,13 @@ TEST(NoticeWindow, ShowsTheLoadedPageOrItsOwnNoticeAndLetsTheBrowserGo) {
     EXPECT_TRUE(notice.ShowsOwnNotice());
     EXPECT_FALSE(HasVisibleStyle(browser));
     EXPECT_EQ(seen.liveObjects, 0);
+
+    // Esc closes it, as the program's message loop hands it to the window.
+    notice.Show();
+    EXPECT_TRUE(notice.DialogKeys());
+    MSG escape{notice.Handle(), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+    IsDialogMessageW(notice.Handle(), &escape);
+    EXPECT_FALSE(IsWindowVisible(notice.Handle()));
 }
 
 }  // namespace

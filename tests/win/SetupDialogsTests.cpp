@@ -253,7 +253,9 @@ TEST_F(SetupOptions, OkWritesTheKeysInOrderWithTheTextsAsTyped) {
     Press(*form, "cbxForm");
     Press(*form, "cbxDefaultSound");
     Type(*form, "edtSoundPath", L"C:\\声音\\闹钟.wav");
-    Press(*form, "btnOK");
+    // Enter in a box accepts the dialog, as 确定 does.
+    MSG enter{Hwnd(*form, "edtSoundPath"), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    IsDialogMessageW(form->Handle(), &enter);
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_EQ(form->ModalResult(), IDOK);
     EXPECT_EQ(Ini(),

@@ -206,7 +206,9 @@ TEST_F(SetupMiniWindow, OkWritesTheFiveKeysInOrder) {
     test::ChooseInCombo(Hwnd(d, "cboxFormColor"), kNavyEntry);
     SetWindowTextW(Hwnd(d, "edtTransparence"), L"99");
     EXPECT_EQ(Get<controls::TFontComboBox>(d, "cboxFont").FontName(), L"宋体");
-    test::ClickButton(Hwnd(d, "btnOK"));
+    // Enter in the box accepts the dialog, as 确定 does.
+    MSG enter{Hwnd(d, "edtTransparence"), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    IsDialogMessageW(d.Handle(), &enter);
     EXPECT_EQ(Ini(), "[Setup]\r\nSetupBool=0\r\n\r\n[DropForm]\r\nFontName=\xCB\xCE\xCC\xE5\r\n"
                      "FontStyle=1\r\nFontColor=65280\r\nTransparence=99\r\nFormColor=8388608\r\n");
 }

@@ -167,7 +167,7 @@ TEST_F(SetupOpening, MiniWindowMenuOpensADialogItOwns) {
     EXPECT_EQ(app::FrmDropSetup, nullptr) << "the dialog went with its owner";
 }
 
-TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogAndEscClosesItAsCancel) {
+TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogEscClosesItAsCancelAndEnterAsOk) {
     const std::string before = "[DropForm]\r\nFontColor=255\r\n";
     files_.Replace(dir_.Path() + "Kelo.ini", before);
     Click(*main_, "MMenuDropSetup");
@@ -184,8 +184,6 @@ TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogAndEscClosesItAsCancel) {
     };
     key(edit, VK_TAB);
     EXPECT_EQ(GetFocus(), next);
-    key(next, VK_RETURN);
-    EXPECT_TRUE(IsWindowVisible(d->Handle())) << "Enter closes nothing";
     SendMessageW(next, CB_SHOWDROPDOWN, TRUE, 0);
     key(next, VK_ESCAPE);
     EXPECT_FALSE(SendMessageW(next, CB_GETDROPPEDSTATE, 0, 0));
@@ -193,4 +191,14 @@ TEST_F(SetupOpening, KeysMoveThroughTheModelessDialogAndEscClosesItAsCancel) {
     key(next, VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(d->Handle()));
     EXPECT_EQ(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), before);
+
+    Click(*main_, "MMenuDropSetup");
+    d = app::FrmDropSetup;
+    ASSERT_NE(d, nullptr);
+    edit = d->Find<win::TWinControl>("edtTransparence")->Handle();
+    SetForegroundWindow(d->Handle());
+    SetFocus(edit);
+    key(edit, VK_RETURN);
+    EXPECT_FALSE(IsWindowVisible(d->Handle())) << "Enter accepts the dialog, as 确定 does";
+    EXPECT_NE(test::ReadFileBytes(dir_.Path() + "Kelo.ini"), before);
 }

@@ -190,27 +190,32 @@ TEST_F(SkinButtonTest, EachStateShowsItsOwnPicture) {
         const char* state;
         std::function<void()> enter;
         int frame;
+        bool focused;
     } states[] = {
-        {"normal", [&] { SetFocus(other); }, 1},
-        {"hot", [&] { Mouse(WM_MOUSEMOVE, 5, 5); }, 4},
+        {"normal", [&] { SetFocus(other); }, 1, false},
+        {"hot", [&] { Mouse(WM_MOUSEMOVE, 5, 5); }, 4, false},
         {"focused",
          [&] {
              SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
              SetFocus(hwnd);
          },
-         4},
-        {"pressed", [&] { Mouse(WM_LBUTTONDOWN, 5, 5); }, 2},  // focused too
+         4, true},
+        {"pressed", [&] { Mouse(WM_LBUTTONDOWN, 5, 5); }, 2, true},
         {"disabled",
          [&] {
              ReleaseCapture();
              EnableWindow(hwnd, FALSE);
          },
-         3},
+         3, false},
     };
+    // The focus shows as a dotted line inside the picture, and nothing else changes.
+    const int focusLine = 2 * (shown->Width() - 6 + shown->Height() - 6);
     for (const auto& state : states) {
         SCOPED_TRACE(state.state);
         state.enter();
-        EXPECT_EQ(Differences(*Shown(hwnd), 0, 0, *picture(state.frame)), 0);
+        const int differences = Differences(*Shown(hwnd), 0, 0, *picture(state.frame));
+        if (!state.focused) EXPECT_EQ(differences, 0);
+        else EXPECT_TRUE(differences > focusLine / 4 && differences <= focusLine) << differences;
     }
 }
 

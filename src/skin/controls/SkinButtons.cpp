@@ -160,10 +160,13 @@ void TSkinButton::Draw(HDC dc, const RECT& rect) {
         hidePrefix_ = (Beneath(WM_QUERYUISTATE) & UISF_HIDEACCEL) != 0;
         captionRead_ = true;
     }
-    face_.Show(dc, rect, Face{state, text_, font_, hidePrefix_}, [&](HDC surface, const RECT& local) {
+    const bool isDefault = (Style(hwnd_) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    const Face face{state, text_, font_, hidePrefix_, focused_, isDefault};
+    face_.Show(dc, rect, face, [&](HDC surface, const RECT& local) {
         FillFace(surface, local);
         DrawSkinElement(surface, local, element, element.frameCount, frame);
         DrawCaption(surface, local, state);
+        DrawMarks(surface, local, face);
     });
 }
 
@@ -186,6 +189,21 @@ void TSkinButton::DrawCaption(HDC dc, const RECT& rect, int frame) const {
     const GridRect place = CentredIn({0, 0, rect.right - rect.left, rect.bottom - rect.top}, width, height);
     RECT target = Placed(place, rect);
     DrawTextW(dc, text_.c_str(), -1, &target, format | DT_CENTER);
+}
+
+// Enter presses the default button and Space the focused one: both show which they are.
+void TSkinButton::DrawMarks(HDC dc, const RECT& rect, const Face& face) const {
+    if (face.isDefault) {
+        const win::Brush ring(CreateSolidBrush(SkinColour(Skin()->colours.buttonDkShadow)));
+        FrameRect(dc, &rect, ring.Get());
+    }
+    if (!face.focused) return;
+    RECT inner = rect;
+    InflateRect(&inner, -3, -3);
+    const win::SavedDC saved(dc);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &inner);
 }
 
 // ---------------------------------------------------------------------------------
@@ -226,7 +244,8 @@ void TSkinGlyphButton::Draw(HDC dc, const RECT& rect) {
                                            .imageWidth = image.Width(),
                                            .imageHeight = image.Height(),
                                            .frameCount = count,
-                                           .style = static_cast<uint32_t>(Style(hwnd_))});
+                                           .style = static_cast<uint32_t>(Style(hwnd_)),
+                                           .systemBox = 12 * GetDeviceCaps(dc, LOGPIXELSY) / 96 + 1});
     const int frame = ClampFrame(CheckGlyphFrame(CheckMarkOf(Beneath(BM_GETCHECK)), enabled_), count);
     if (place.width <= 0 || frame == 0) return;
     glyph_.Show(dc, Placed(place, rect), frame, [&](HDC surface, const RECT& local) {

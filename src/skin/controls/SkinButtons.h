@@ -43,8 +43,11 @@ private:
         std::wstring text;
         HFONT font = nullptr;
         bool hidePrefix = false;
+        bool focused = false, isDefault = false;
         bool operator==(const Face&) const = default;
     };
+    // The default button's dark ring and the focus's dotted rectangle.
+    void DrawMarks(HDC dc, const RECT& rect, const Face& face) const;
 
     bool capturing_ = false;  // pressed with the mouse, which is ours until released
     // The caption's font and whether access keys are hidden: asked of the button at the

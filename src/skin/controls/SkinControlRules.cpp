@@ -41,8 +41,8 @@ int CheckGlyphFrame(CheckMark mark, bool enabled) {
 
 GridRect CheckGlyphRect(const CheckGlyphInput& in) {
     if (in.frameCount <= 0) return {};
-    const int width = in.imageWidth / in.frameCount;
-    const int height = in.imageHeight;
+    const int width = std::max(in.imageWidth / in.frameCount, in.systemBox);
+    const int height = std::max(in.imageHeight, in.systemBox);
     const int x = (in.style & kRightButtonStyle) != 0 ? in.controlWidth - width
                   : width < 15                         ? (14 - width) / 2
                                                        : 0;

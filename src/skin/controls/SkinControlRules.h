@@ -52,12 +52,14 @@ struct CheckGlyphInput {
     int controlWidth = 0, controlHeight = 0;
     int imageWidth = 0, imageHeight = 0, frameCount = 0;
     uint32_t style = 0;
+    int systemBox = 0;  // the side of the system's own box, which grows with the screen's scale
 };
 
 // Where one frame of the check or radio image goes in the control: vertically centred;
 // at the left, where glyphs narrower than 15 pixels sit (14 - width) / 2 in so that they
 // line up with the system's box, or against the right edge for the right-button style.
-// Width 0 when the image has no frames.
+// A frame smaller than the system's box is stretched over it: the system draws its box
+// first, and none of it may show around the glyph. Width 0 when the image has no frames.
 GridRect CheckGlyphRect(const CheckGlyphInput& in);
 
 // ---- combo boxes -----------------------------------------------------------------

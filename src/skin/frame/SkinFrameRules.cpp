@@ -126,6 +126,13 @@ FrameBorders SkinBorders(const SkinData& skin, int borderKind) {
             .bottom = FrameHeight(skin.Side(FrameSide::Bottom))};
 }
 
+CaptionFit FitCaption(int skinTop, int iconSize, int textHeight) {
+    constexpr int kSkinIcon = 16;
+    if (skinTop <= 0) return {skinTop, 0, 0};
+    const int band = std::max(skinTop, std::max(iconSize, textHeight) + skinTop - kSkinIcon);
+    return {band, std::max(0, iconSize - kSkinIcon), (band - skinTop) / 2};
+}
+
 bool CaptionButtonVisible(const TSkinCaptionButtonElement& button, const CaptionState& state) {
     if (!VisibleByFirst(button.visibility, button.action, state)) return false;
     if (!VisibleBySecond(button.visibility1, state)) return false;
@@ -148,7 +155,7 @@ GridRect CaptionTextRect(const TSkinTitleElement& title, const CaptionTextInput&
     else if (alignment == 2)
         r.x = in.stripWidth - title.textRightClip - r.width;
     else
-        r.x = title.textShift;
+        r.x = title.textShift + in.textShift;
     r.y = (in.stripHeight - in.textHeight) / 2 + title.textShiftVert / 2;
 
     // A popup window's caption buttons sit inside the clip margin, so the text stops short
@@ -160,7 +167,7 @@ GridRect CaptionTextRect(const TSkinTitleElement& title, const CaptionTextInput&
 }
 
 GridRect CaptionButtonRect(const TSkinCaptionButtonElement& button, const ButtonPlace& place) {
-    GridRect r{.x = button.xCoord, .y = button.yCoord, .width = FrameWidth(button),
+    GridRect r{.x = button.xCoord, .y = button.yCoord + place.buttonShift, .width = FrameWidth(button),
                .height = button.image.Height()};
     switch (button.align) {
         case 1: r.x = place.windowWidth - button.xCoord; break;
@@ -220,23 +227,6 @@ std::vector<GridRect> MenuBarItemRects(const MenuBarLayoutInput& in) {
         }
     }
     return rects;
-}
-
-wchar_t MenuAccelerator(const std::wstring& caption) {
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != L'&') continue;
-        if (caption[i + 1] == L'&') {  // "&&" shows one ampersand
-            ++i;
-            continue;
-        }
-        const wchar_t c = caption[i + 1];
-        // Upper-cased without the C locale, which knows ASCII only.
-        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-            return static_cast<wchar_t>(c - 0x20);
-        if (c == 0xFF) return static_cast<wchar_t>(0x178);
-        return c;
-    }
-    return 0;
 }
 
 }  // namespace kelo::skin

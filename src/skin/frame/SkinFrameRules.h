@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/UnicodeText.h"
 #include "skin/data/NineGrid.h"
 #include "skin/data/SkinData.h"
 
@@ -79,6 +80,18 @@ int SafeFrameCount(int frameCount);
 // all 0 for border kind 2.
 FrameBorders SkinBorders(const SkinData& skin, int borderKind);
 
+// The caption at a larger screen scale than the skin was drawn for (16-pixel small icons):
+// the band grows to hold the icon and the caption font's text with the margins the skin
+// gives a 16-pixel icon, the text moves right by what the icon grew so that the two never
+// touch, and the caption buttons move down by half of what the band grew.
+struct CaptionFit {
+    int bandHeight = 0;
+    int textShift = 0;
+    int buttonShift = 0;
+    bool operator==(const CaptionFit&) const = default;
+};
+CaptionFit FitCaption(int skinTop, int iconSize, int textHeight);
+
 // What decides whether a caption button shows.
 struct CaptionState {
     int borderKind = 0;
@@ -101,6 +114,7 @@ struct CaptionTextInput {
     int stripHeight = 0;     // the top border
     int textWidth = 0;       // two spaces and the window text in the caption font
     int textHeight = 0;
+    int textShift = 0;       // added to the skin's TextShift (FitCaption)
     bool rightToLeft = false;
     bool popupStyle = false;  // WS_POPUP
     // Left edge of the left-most right-aligned (Align 1) caption button; none: no limit
@@ -119,6 +133,7 @@ struct ButtonPlace {
     int menuBarTop = 0;       // the top border
     int menuBarHeight = 0;
     int menuBarLeftWidth = 0; // the menu-bar element's left width, 0 without one
+    int buttonShift = 0;      // down, in a grown caption band (FitCaption)
     bool rightToLeft = false;
 };
 
@@ -149,8 +164,5 @@ struct MenuBarLayoutInput {
 // height bar height - 1, one after the other from the start position.
 std::vector<GridRect> MenuBarItemRects(const MenuBarLayoutInput& in);
 
-// The letter after the first single "&" of a menu caption, upper-cased (ASCII and the
-// Latin letters only), or 0.
-wchar_t MenuAccelerator(const std::wstring& caption);
 
 }  // namespace kelo::skin

@@ -204,6 +204,7 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
     place.menuBarHeight = menuBarHeight_;
     place.menuBarLeftWidth = skin.menuBar ? skin.menuBar->leftWidth : 0;
     place.rightToLeft = rightToLeft_;
+    place.buttonShift = captionFit_.buttonShift;
     std::optional<int> leftmostRight;
     auto layout = [&](TCaptionButton& button) {
         button.visible = CaptionButtonVisible(button.element, state) && button.element.visibility != 100 &&
@@ -230,6 +231,7 @@ void TSkinnedWindow::PaintCaption(HDC dc, int width) {
     CaptionTextInput in;
     in.stripWidth = width;
     in.stripHeight = top;
+    in.textShift = captionFit_.textShift;
     in.textWidth = extent.cx;
     in.textHeight = extent.cy;
     in.rightToLeft = rightToLeft_;
@@ -263,6 +265,20 @@ void TSkinnedWindow::PaintMenuBar(HDC dc, int width) {
     if (!menuBar_ || menuBarHeight_ <= 0) return;
     const RECT bar{borders_.left, borders_.top, width - borders_.right, borders_.top + menuBarHeight_};
     menuBar_->Draw(dc, bar, active_);
+}
+
+// The skin's borders, with a caption band that holds the caption font and the small icon
+// of the screen's scale.
+void TSkinnedWindow::ReadBorders() {
+    const SkinData* skin = source_.Skin();
+    borders_ = skin ? SkinBorders(*skin, borderKind_) : FrameBorders{};
+    const win::WindowDC screen(nullptr);
+    const win::SavedDC saved(screen.Get());
+    SelectObject(screen.Get(), captionFont_.Get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen.Get(), &metrics);
+    captionFit_ = FitCaption(borders_.top, GetSystemMetrics(SM_CYSMICON), metrics.tmHeight);
+    borders_.top = captionFit_.bandHeight;
 }
 
 // ---- region -------------------------------------------------------------------------
@@ -299,31 +315,29 @@ void TSkinnedWindow::BuildRegion(bool force) {
     if (!region) return;
     // The system owns the region once it is set; it is deleted here only when refused.
     win::Region owned(region);
-    // What the new region shows that the old one hid: frame that the system's paint at the
-    // new size, still clipped by the old region, could not reach.
+    // What the new region shows that the old one hid: the system painted the window at
+    // its new size still clipped by the old region, so neither frame nor client reached
+    // there.
     const win::Region before(CreateRectRgn(0, 0, W, H));
     if (regionSet_) GetWindowRgn(hwnd_, before.Get());
     const win::Region uncovered(CreateRectRgn(0, 0, 0, 0));
-    CombineRgn(uncovered.Get(), owned.Get(), before.Get(), RGN_DIFF);
-    // Set without a redraw: the client area keeps what it shows, and only the frame that
-    // the new region uncovers is painted again.
+    const bool grew = CombineRgn(uncovered.Get(), owned.Get(), before.Get(), RGN_DIFF) != NULLREGION;
+    // Set without a redraw: what stayed inside both regions keeps what it shows, and only
+    // what the new region uncovers is painted again, the frame and the controls under it.
     if (!SetWindowRgn(hwnd_, owned.Get(), FALSE)) return;
     owned.Release();
     regionSet_ = true;
     regionSize_ = size;
-    RepaintUncoveredFrame(uncovered.Get());
+    if (grew) RepaintUncovered(uncovered.Get());
 }
 
-void TSkinnedWindow::RepaintUncoveredFrame(HRGN uncovered) {
-    RECT window, client;
+void TSkinnedWindow::RepaintUncovered(HRGN uncovered) {
+    RECT window, client{};
     GetWindowRect(hwnd_, &window);
-    GetClientRect(hwnd_, &client);
-    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    OffsetRect(&client, -window.left, -window.top);
-    const win::Region inside(CreateRectRgnIndirect(&client));
-    if (CombineRgn(uncovered, uncovered, inside.Get(), RGN_DIFF) == NULLREGION) return;
-    OffsetRgn(uncovered, -client.left, -client.top);  // the update region is in client coordinates
-    RedrawWindow(hwnd_, nullptr, uncovered, RDW_INVALIDATE | RDW_FRAME);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 1);
+    // The update region is in client coordinates.
+    OffsetRgn(uncovered, window.left - client.left, window.top - client.top);
+    RedrawWindow(hwnd_, nullptr, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 }  // namespace kelo::skin

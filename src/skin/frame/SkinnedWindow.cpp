@@ -244,7 +244,7 @@ void TSkinnedWindow::BuildCaptionButtons() {
     buttons_.clear();
     const SkinData* skin = source_.Skin();
     if (!skin) return;
-    borders_ = SkinBorders(*skin, borderKind_);
+    ReadBorders();
     for (const TSkinCaptionButtonElement& element : skin->captionButtons)
         buttons_.push_back(std::make_unique<TCaptionButton>(*this, element));
 }
@@ -519,7 +519,7 @@ bool TSkinnedWindow::Handle(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         result = 0;
         return true;
     case WM_MENUCHAR:
-        result = OnMenuChar(wParam, lParam);
+        result = win::MenuCharAnswer(wParam, lParam);
         return result != 0;
     case WM_MENUSELECT:
         if (menuBar_) menuBar_->HandleMenuSelect(wParam, lParam);
@@ -551,11 +551,12 @@ LRESULT TSkinnedWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
         *window = client;
         return 0;
     }
-    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
-    params->rgrc[0] = client;
-    params->rgrc[1] = client;
-    params->rgrc[2] = client;
-    return WVR_VALIDRECTS;
+    // What the client showed stays valid only where it lands at the same place in the
+    // client: the system keeps it at the top left, as with its own frame, and has the rest
+    // painted. Calling the whole new client valid would leave the old picture standing
+    // wherever the window moved or grew (a restore puts the list where the strip belongs).
+    reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] = client;
+    return 0;
 }
 
 LRESULT TSkinnedWindow::OnNcHitTest(LPARAM lParam) {
@@ -802,20 +803,6 @@ bool TSkinnedWindow::OnSysKeyDown(WPARAM wParam) {
     return true;
 }
 
-LRESULT TSkinnedWindow::OnMenuChar(WPARAM wParam, LPARAM lParam) {
-    // Owner-drawn items get no access keys from the system: the skin finds them in the
-    // items' texts, which it kept.
-    auto menu = reinterpret_cast<HMENU>(lParam);
-    const wchar_t key = static_cast<wchar_t>(towupper(static_cast<wint_t>(LOWORD(wParam))));
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-        if (key != 0 && MenuAccelerator(text) == key) return MAKELRESULT(i, MNC_EXECUTE);
-    }
-    return 0;
-}
-
 void TSkinnedWindow::OnSize(WPARAM type) {
     placement_ = type == SIZE_MINIMIZED ? kMinimized : type == SIZE_MAXIMIZED ? kMaximized : kNormal;
     if (type == SIZE_MINIMIZED) return;
@@ -985,7 +972,7 @@ void TSkinnedWindow::Recolour() {
     lifeState_ = kRecolouring;
     if (MainMenuSwitched()) {
         ClaimPopupMenus();
-        borders_ = source_.Skin() ? SkinBorders(*source_.Skin(), borderKind_) : FrameBorders{};
+        ReadBorders();
         ResizeToSkin(true);
         BuildRegion(true);
     }

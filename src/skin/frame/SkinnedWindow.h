@@ -115,7 +115,6 @@ private:
     bool OnNcMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSysKeyDown(WPARAM wParam);
-    LRESULT OnMenuChar(WPARAM wParam, LPARAM lParam);
     void OnSize(WPARAM type);
     void OnGetMinMaxInfo(LPARAM lParam);
     void OnHoverTimer();
@@ -150,8 +149,10 @@ private:
     void PaintSides(int width, int height);
     void PaintCaption(HDC windowDC, int width);
     void PaintMenuBar(HDC windowDC, int width);
+    void ReadBorders();
     void BuildRegion(bool force);
-    void RepaintUncoveredFrame(HRGN uncovered);
+    // Has what a grown region uncovers painted: frame, client and controls.
+    void RepaintUncovered(HRGN uncovered);
     CaptionState CurrentCaptionState() const;
     TNCObject* ObjectAt(POINT windowPoint);
 
@@ -193,6 +194,7 @@ private:
     SIZE regionSize_{-1, -1};
     bool regionSet_ = false;
     RECT captionTextRect_{};
+    CaptionFit captionFit_;
     TColor formColour_ = 0;
     bool formColourSaved_ = false;
     DWORD lastSystemMenuClick_ = 0;

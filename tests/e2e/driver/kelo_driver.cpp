@@ -494,6 +494,18 @@ int cmdVisible(const Args& args)
     return kOk;
 }
 
+// The window painted afresh, frame, client and every control, as at its first showing.
+int cmdRedraw(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    RedrawWindow(*h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return kOk;
+}
+
 int cmdTopLevels(const Args& args)
 {
     Options o(args, {L"--pid", L"--exe"});
@@ -1031,6 +1043,7 @@ const Command kCommands[] = {
     {L"exstyle", cmdExStyle, L"exstyle HWND"},
     {L"owner", cmdOwner, L"owner HWND"},
     {L"visible", cmdVisible, L"visible HWND"},
+    {L"redraw", cmdRedraw, L"redraw HWND (paint it whole afresh)"},
     {L"toplevels", cmdTopLevels, L"toplevels [--pid WINPID] [--exe NAME.exe]"},
     {L"processes", cmdProcesses, L"processes"},
     {L"msgbox", cmdMsgBox, L"msgbox --caption TEXT [--timeout MS]"},
