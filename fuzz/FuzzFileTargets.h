@@ -91,9 +91,8 @@ inline std::vector<std::string_view> HistoryLines(std::string_view file) {
     std::vector<std::string_view> lines;
     while (!file.empty()) {
         const size_t end = crLf ? file.find("\r\n") : file.find('\n');
-        std::string_view line = file.substr(0, end);
+        const std::string_view line = file.substr(0, end);
         file.remove_prefix(end == std::string_view::npos ? file.size() : end + (crLf ? 2 : 1));
-        if (!crLf && !line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty()) lines.push_back(line);
     }
     return lines;
