@@ -67,11 +67,6 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
-IniDocument TIniFile::Document() const {
-    std::string bytes;
-    return Load(bytes);
-}
-
 void TIniFile::Edit(const std::function<void(IniDocument&)>& change) {
     std::string before;
     IniDocument doc = Load(before);

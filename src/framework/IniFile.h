@@ -30,8 +30,6 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int64_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
-    // The whole file, for the readers of a section that take a document.
-    IniDocument Document() const;
     // Makes the changes to the file as read now and stores them in one replacement.
     void Edit(const std::function<void(IniDocument&)>& change);
 
