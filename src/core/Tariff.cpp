@@ -118,17 +118,16 @@ int64_t RoundedHours(int64_t seconds) { return (seconds + 1800) / 3600; }
 
 OutlookTexts Outlook(const Tariff& tariff, const Pace& pace, int64_t totalSeconds,
                      std::optional<int64_t> billedSeconds) {
-    // Billed time below the online time leaves some of the period out of the record (it
-    // began during the period): the period is then reckoned as one sum.
-    if (tariff.rounding != TariffRounding::EachConnection || billedSeconds < totalSeconds) billedSeconds.reset();
     // The billed time grows as the online time does: in the ratio the forecast gives.
     const auto cost = [&](int64_t online) {
-        if (!billedSeconds) return CostFen(tariff, online);
         const int64_t total = std::clamp<int64_t>(totalSeconds, 0, kMaxOnlineSeconds);
-        const int64_t billed = std::clamp<int64_t>(*billedSeconds, 0, kMaxBilledSeconds);
-        if (online <= total || total == 0) return ConnectionBillFen(tariff, billed);
-        const __int128 grown = static_cast<__int128>(billed) * std::min(online, kMaxOnlineSeconds) / total;
-        return ConnectionBillFen(tariff, static_cast<int64_t>(std::min<__int128>(grown, kMaxBilledSeconds)));
+        std::optional<int64_t> billed = billedSeconds;
+        if (billed && online > total && total > 0) {
+            const __int128 grown = static_cast<__int128>(std::clamp<int64_t>(*billed, 0, kMaxBilledSeconds)) *
+                                   std::min(online, kMaxOnlineSeconds) / total;
+            billed = static_cast<int64_t>(std::min<__int128>(grown, kMaxBilledSeconds));
+        }
+        return PeriodCostOf(tariff, online, billed).fen;
     };
     OutlookTexts texts;
     const bool charged = tariff.Set();

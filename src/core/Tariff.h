@@ -95,7 +95,8 @@ struct OutlookTexts {
 };
 // With each connection rounded, `billedSeconds` are the period's billed seconds so far: the
 // cost is theirs, and the forecast's cost theirs grown as the online time is forecast to.
-// Fewer billed seconds than online ones (a record begun during the period) count as none.
+// Fewer billed seconds than online ones (a record begun during the period) count as none:
+// the period is then reckoned as one sum.
 OutlookTexts Outlook(const Tariff& tariff, const Pace& pace, int64_t totalSeconds,
                      std::optional<int64_t> billedSeconds = std::nullopt);
 // The balloon's words when HeadingPastLimit holds.
