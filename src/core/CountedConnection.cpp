@@ -36,10 +36,9 @@ std::optional<std::string> CountedConnection::CheckpointIfDue() {
     return failure;
 }
 
-std::optional<std::string> CountedConnection::SaveAtExit() {
-    record_.End();
-    return record_.Save();
-}
+// The line in progress is written as it stands now, which ends it on disk; it stays open in
+// memory, so an exit the user cancels goes on with the same line.
+std::optional<std::string> CountedConnection::SaveAtExit() { return record_.Save(); }
 
 std::string CountedConnection::StatusText() const { return CountedConnectionText(Choice(), last_.online); }
 

@@ -30,7 +30,7 @@ public:
     // Saves the record when 13 s have passed since its last save. Never throws: the text
     // is a failure to show, each kind only once a run.
     std::optional<std::string> CheckpointIfDue();
-    // The program ends: the connection in progress ends now and is saved.
+    // The program ends: the connection in progress is saved as ending now.
     std::optional<std::string> SaveAtExit();
 
     // "计费连接：任何连接", "计费连接：宽带连接（已连接）".

@@ -534,6 +534,7 @@ void TFrmKeloMain::WMSysCommand(WPARAM command, LPARAM lParam) {
 LRESULT TFrmKeloMain::WMQueryEndSession() {
     if (ending_) return TRUE;
     StopTimers();
+    counted_->SaveAtExit();  // a box would hold up the log-off; a failure is retried below
     try {
         session_->SaveAtExit();
     } catch (const KeloError&) {
@@ -552,6 +553,7 @@ void TFrmKeloMain::WMEndSession(bool ending) {
     const bool saved = ending_ && !session_->LastSaveFailed();
     if (!saved) {
         StopTimers();
+        counted_->SaveAtExit();
         try {
             session_->SaveAtExit();
         } catch (const KeloError&) {
