@@ -41,7 +41,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                    app::GetLocalHostName(), app::GetLocalIP(),
                                    data.firstUse, &app::AutoRunSet, &app::SetAutoRun,
                                    app::SystemHasLayeredWindows()};
-        services.listConnections = [] { return app::SystemConnections().List(); };
+        app::SystemConnections connections;
+        services.listConnections = [&connections] { return connections.List(); };
+        services.connections = &connections;
         app::TFrmKeloMain main(std::move(services));
         application.SetMainForm(&main);
         app::FrmKeloMain = &main;

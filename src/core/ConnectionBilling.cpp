@@ -23,6 +23,12 @@ int64_t ConnectionBillFen(const Tariff& tariff, int64_t billedSeconds) {
     return tariff.monthlyFeeFen + static_cast<int64_t>(charged);
 }
 
+PeriodCost PeriodCostOf(const Tariff& tariff, int64_t onlineSeconds, std::optional<int64_t> billedSeconds) {
+    if (tariff.rounding == TariffRounding::Period) return {CostFen(tariff, onlineSeconds), false};
+    if (!billedSeconds || *billedSeconds < onlineSeconds) return {CostFen(tariff, onlineSeconds), true};
+    return {ConnectionBillFen(tariff, *billedSeconds), false};
+}
+
 std::vector<int64_t> ConnectionCostsFen(const Tariff& tariff, const std::vector<int64_t>& billedSeconds) {
     std::vector<int64_t> costs;
     costs.reserve(billedSeconds.size());

@@ -239,6 +239,24 @@ void ConnectionRecord::End() {
     if (spans_.back().onlineSeconds == 0 && spans_.size() > settled_) spans_.pop_back();
 }
 
+void ConnectionRecord::CutAt(const LocalDateTime& first) {
+    if (!open_) return;
+    Refresh();
+    ConnectionSpan& span = spans_.back();
+    const int64_t before = std::clamp<int64_t>(WallSeconds(first) - WallSeconds(span.start), 0, span.onlineSeconds);
+    if (before == 0) {
+        span.start = first;
+        return;
+    }
+    ConnectionSpan next{first, span.end, span.onlineSeconds - before, 0, span.name, span.ipv4};
+    span.end = FromWallSeconds(WallSeconds(first) - 1);
+    span.onlineSeconds = before;
+    span.billedSeconds = RoundUpToUnit(before, unitSeconds_);
+    openBaseSeconds_ -= before;
+    spans_.push_back(std::move(next));
+    Refresh();
+}
+
 // This run's lines that may still change or are not in the file yet.
 std::string ConnectionRecord::Unsettled() const {
     std::string bytes;

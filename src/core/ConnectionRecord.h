@@ -71,6 +71,9 @@ public:
     void Observe(const ConnectionState& state);
     // The program ends: a connection in progress ends now.
     void End();
+    // A billing period begins at `first`: the connection in progress ends at the second
+    // before, with the seconds it had by then, and goes on as a new line from `first`.
+    void CutAt(const LocalDateTime& first);
     // Writes what changed. Never throws: the text returned is the failure to show, only
     // the first time one happens in a run.
     std::optional<std::string> Save();

@@ -30,7 +30,7 @@ std::vector<std::string> NoticeLines(const NoticeFigures& f) {
     const int64_t month = std::max<int64_t>(f.monthSeconds, 0);
     const int64_t monthLimit = int64_t{std::max(f.monthLimitHours, 0)} * 3600;
     const int64_t dayLimit = int64_t{std::max(f.dayLimitHours, 0)} * 3600;
-    return {
+    std::vector<std::string> lines{
         "本月累计上网: " + FormatDuration(month),
         "本次上网: " + FormatDuration(run),
         "本月限额 " + std::to_string(std::max(f.monthLimitHours, 0)) + " 小时: " + LeftOf(monthLimit, month),
@@ -38,6 +38,8 @@ std::vector<std::string> NoticeLines(const NoticeFigures& f) {
         "计费周期: " + FormatDate(BillingPeriodStart(f.today, f.billingDay)) + " 至 " +
             FormatDate(BillingPeriodEnd(f.today, f.billingDay)),
     };
+    if (!f.counted.empty()) lines.push_back(f.counted);
+    return lines;
 }
 
 }  // namespace kelo

@@ -16,6 +16,7 @@ struct NoticeFigures {
     int32_t dayLimitHours = 0;
     int32_t billingDay = 1;
     CivilDate today;
+    std::string counted;  // what is counted ("计费连接：任何连接"); no line when empty
 };
 
 // The last day of the billing period that contains `today`: the day before the next
@@ -23,7 +24,8 @@ struct NoticeFigures {
 CivilDate BillingPeriodEnd(const CivilDate& today, int32_t billingDay);
 
 // The notice's lines (UTF-8): the month total, the run's time, the time
-// left to the monthly and to the daily limit, and the billing period's first and last day.
+// left to the monthly and to the daily limit, the billing period's first and last day, and
+// the connection counted.
 std::vector<std::string> NoticeLines(const NoticeFigures& figures);
 
 }  // namespace kelo

@@ -171,6 +171,11 @@ Tariff ReadTariff(const IniDocument& doc, std::string* bad) {
                    "不是 1、60、360 或 3600 秒，改用默认值 " + std::to_string(kDefaultTariffUnit));
         t.unitSeconds = kDefaultTariffUnit;
     }
+    const int32_t rounding = values.ReadInt(doc, ini::kTariff, ini::kRounding, 0, true);
+    if (rounding > 1)
+        values.Add(ini::kTariff, ini::kRounding, *doc.Read(ini::kTariff, ini::kRounding), "不是 0 或 1，改用默认值 0");
+    else
+        t.rounding = static_cast<TariffRounding>(rounding);
     return t;
 }
 
@@ -179,6 +184,7 @@ void WriteTariff(IniDocument& doc, const Tariff& t) {
     doc.WriteInt(ini::kTariff, ini::kIncludedHours, t.includedHours);
     doc.Write(ini::kTariff, ini::kPricePerHour, FormatYuan(t.pricePerHourFen));
     doc.WriteInt(ini::kTariff, ini::kUnit, t.unitSeconds);
+    doc.WriteInt(ini::kTariff, ini::kRounding, static_cast<int32_t>(t.rounding));
 }
 
 StartupState LoadSettings(IniDocument& doc, const LocalDateTime& now, std::string_view fileName) {

@@ -37,6 +37,7 @@ inline constexpr const char* kMonthlyFee = "MonthlyFee";
 inline constexpr const char* kIncludedHours = "IncludedHours";
 inline constexpr const char* kPricePerHour = "PricePerHour";
 inline constexpr const char* kUnit = "Unit";
+inline constexpr const char* kRounding = "Rounding";
 // The first day of the billing period whose pace warning was given (section "Date").
 inline constexpr const char* kPaceWarned = "PaceWarned";
 }  // namespace ini

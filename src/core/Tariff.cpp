@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ConnectionBilling.h"
 #include "core/Settings.h"
 
 namespace kelo {
@@ -115,14 +116,26 @@ int64_t RoundedHours(int64_t seconds) { return (seconds + 1800) / 3600; }
 
 }  // namespace
 
-OutlookTexts Outlook(const Tariff& tariff, const Pace& pace, int64_t totalSeconds) {
+OutlookTexts Outlook(const Tariff& tariff, const Pace& pace, int64_t totalSeconds,
+                     std::optional<int64_t> billedSeconds) {
+    // The billed time grows as the online time does: in the ratio the forecast gives.
+    const auto cost = [&](int64_t online) {
+        const int64_t total = std::clamp<int64_t>(totalSeconds, 0, kMaxOnlineSeconds);
+        std::optional<int64_t> billed = billedSeconds;
+        if (billed && online > total && total > 0) {
+            const __int128 grown = static_cast<__int128>(std::clamp<int64_t>(*billed, 0, kMaxBilledSeconds)) *
+                                   std::min(online, kMaxOnlineSeconds) / total;
+            billed = static_cast<int64_t>(std::min<__int128>(grown, kMaxBilledSeconds));
+        }
+        return PeriodCostOf(tariff, online, billed).fen;
+    };
     OutlookTexts texts;
     const bool charged = tariff.Set();
-    if (charged) texts.cost = "本月费用 ¥" + FormatYuan(CostFen(tariff, totalSeconds));
+    if (charged) texts.cost = "本月费用 ¥" + FormatYuan(cost(totalSeconds));
     texts.daysLeft = "计费周期剩余 " + std::to_string(pace.daysLeft) + " 天";
     if (pace.forecastSeconds) {
         texts.forecast = "按目前速度本月约 " + std::to_string(RoundedHours(*pace.forecastSeconds)) + " 小时";
-        if (charged) texts.forecast += " / ¥" + FormatYuan(CostFen(tariff, *pace.forecastSeconds));
+        if (charged) texts.forecast += " / ¥" + FormatYuan(cost(*pace.forecastSeconds));
     }
     return texts;
 }

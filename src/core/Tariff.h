@@ -23,11 +23,17 @@ inline constexpr int64_t kMaxOnlineSeconds = 1'000'000'000'000'000;
 
 // The hourly plan: a monthly fee that includes some hours, and a price per hour beyond
 // them, charged in whole units. Money is held in fen (0.01 yuan).
+// How the billed time is rounded: each connection up to the unit, its billed time used up
+// against the included hours first (as providers bill), or the period's time beyond the
+// included hours once.
+enum class TariffRounding : int32_t { EachConnection = 0, Period = 1 };
+
 struct Tariff {
     int64_t monthlyFeeFen = 0;
     int32_t includedHours = 0;
     int64_t pricePerHourFen = 0;
     int32_t unitSeconds = kDefaultTariffUnit;
+    TariffRounding rounding = TariffRounding::EachConnection;
     // Without a fee, included hours or a price there is nothing to charge, and nothing
     // about money is shown.
     bool Set() const { return monthlyFeeFen > 0 || includedHours > 0 || pricePerHourFen > 0; }
@@ -87,7 +93,12 @@ struct OutlookTexts {
     std::string forecast;
     friend bool operator==(const OutlookTexts&, const OutlookTexts&) = default;
 };
-OutlookTexts Outlook(const Tariff& tariff, const Pace& pace, int64_t totalSeconds);
+// With each connection rounded, `billedSeconds` are the period's billed seconds so far: the
+// cost is theirs, and the forecast's cost theirs grown as the online time is forecast to.
+// Fewer billed seconds than online ones (a record begun during the period) count as none:
+// the period is then reckoned as one sum.
+OutlookTexts Outlook(const Tariff& tariff, const Pace& pace, int64_t totalSeconds,
+                     std::optional<int64_t> billedSeconds = std::nullopt);
 // The balloon's words when HeadingPastLimit holds.
 std::string HeadingPastLimitText(const Pace& pace, int32_t monthLimitHours);
 

@@ -121,6 +121,12 @@ std::vector<Alarm> UsageSession::OnCheck(bool online) {
     return alarms;
 }
 
+void UsageSession::SetRunAddress(const std::string& ipv4) {
+    UsageRecord& current = history_.Last();
+    current.fields.resize(std::max<size_t>(current.fields.size(), kRecordFields));
+    current.fields[5] = ipv4;
+}
+
 std::vector<Alarm> UsageSession::OnTick() {
     std::vector<Alarm> alarms = meter_.Tick();
     FollowPeriod();

@@ -81,6 +81,9 @@ public:
     std::optional<std::string> TakePaceWarning(const LocalDateTime& now);
 
     std::vector<Alarm> OnCheck(bool online);
+    // The address the run's line names from now on: the counted connection's, once it
+    // is first seen connected, rather than the host's.
+    void SetRunAddress(const std::string& ipv4);
     std::vector<Alarm> OnTick();
 
     // Saves when a checkpoint is due (13 s of monotonic time after the moment the last

@@ -8,8 +8,10 @@
 #include <memory>
 
 #include "core/Clock.h"
+#include "core/ConnectionBilling.h"
 #include "core/ConnectionRecord.h"
 #include "core/Errors.h"
+#include "core/IniDocument.h"
 #include "core/MonthTotal.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"
@@ -53,6 +55,39 @@ T* Need(win::TComponent& form, const char* name) {
     T* component = form.Find<T>(name);
     if (!component) throw KeloError(std::string("the main window has no ") + name);
     return component;
+}
+
+// Any connection is what isOnline says; a chosen one is asked of the system's table,
+// and is offline where there is none.
+class ServiceTable : public ConnectionTable {
+public:
+    ServiceTable(std::function<bool()> isOnline, ConnectionTable* system)
+        : isOnline_(std::move(isOnline)), system_(system) {}
+    bool AnyConnected() override { return isOnline_(); }
+    std::vector<NetConnection> List() override { return system_ ? system_->List() : std::vector<NetConnection>{}; }
+    std::vector<NetConnection> DialUpLinks() override {
+        return system_ ? system_->DialUpLinks() : std::vector<NetConnection>{};
+    }
+    std::optional<NetConnection> Adapter(const std::string& id) override {
+        return system_ ? system_->Adapter(id) : std::nullopt;
+    }
+    std::optional<NetConnection> PhoneBookConnection(const std::string& name) override {
+        return system_ ? system_->PhoneBookConnection(name) : std::nullopt;
+    }
+
+private:
+    std::function<bool()> isOnline_;
+    ConnectionTable* system_;
+};
+
+// The choice stored in the settings file; a file that cannot be read counts any
+// connection, as it counts with the default settings.
+ConnectionChoice StoredChoice(FileStore& files, const TextCodec& codec, const std::string& path) {
+    try {
+        return ReadConnectionChoice(IniDocument(codec, files.Read(path).value_or(std::string())));
+    } catch (const KeloError&) {
+        return {};
+    }
 }
 
 }  // namespace
@@ -99,6 +134,11 @@ TFrmKeloMain::TFrmKeloMain(MainServices services)
         MenuAutoRun_->SetChecked(services_.autoRunSet());
     };
     session_ = opening.get();
+    table_ = std::make_unique<ServiceTable>(services_.isOnline, services_.connections);
+    counted_ = std::make_unique<CountedConnection>(
+        *table_, StoredChoice(services_.files, services_.codec, services_.appDir + ini::kFileName), services_.files,
+        services_.codec, services_.clock, services_.appDir + kConnectionRecordFileName,
+        ConnectionUnit(session_->Settings().tariff));
     FormCreate();
 }
 
@@ -359,7 +399,8 @@ void TFrmKeloMain::UpdateOutlook(const std::string& run) {
     // The cost and the pace are this billing period's, whatever the month total keeps.
     const int64_t total = session_->PeriodSeconds();
     const Pace pace = session_->PaceAt(services_.clock.LocalNow());
-    const OutlookTexts texts = Outlook(CurrentTariff(), pace, total);
+    const OutlookTexts texts =
+        Outlook(CurrentTariff(), pace, total, counted_->Record().BilledSecondsIn(session_->Period()));
     if (texts.cost != outlook_.cost) StatusBar1_->SetPanelText(0, win::Widen(texts.cost));
     if (texts.daysLeft != outlook_.daysLeft) StatusBar1_->SetPanelText(1, win::Widen(texts.daysLeft));
     if (texts.forecast != outlook_.forecast) StatusBar1_->SetPanelText(2, win::Widen(texts.forecast));
@@ -391,12 +432,14 @@ void TFrmKeloMain::UpdateNotice() {
     figures.dayLimitHours = settings.dayLimit;
     figures.billingDay = settings.billingDay;
     figures.today = services_.clock.LocalNow().Date();
+    figures.counted = connectionText_;
     Form1->SetFigures(figures);
 }
 
 void TFrmKeloMain::tmrCheckerTimer() {
     if (ending_) return;
-    const auto alarms = session_->OnCheck(services_.isOnline());
+    const auto alarms = session_->OnCheck(CheckConnection());
+    counted_->FollowPeriod(session_->Period());
     tmrTime_->SetEnabled(session_->Counting());
     UpdateInfoStrip();
     Checkpoint();
@@ -413,7 +456,18 @@ void TFrmKeloMain::tmrTimeTimer() {
     RaiseAlarms(alarms);
 }
 
+bool TFrmKeloMain::CheckConnection() {
+    const bool online = counted_->Check();
+    if (!counted_->RunAddress().empty()) session_->SetRunAddress(counted_->RunAddress());
+    std::string text = counted_->StatusText();
+    if (text != connectionText_) StatusBar1_->SetPanelText(3, win::Widen(text));
+    connectionText_ = std::move(text);
+    return online;
+}
+
 void TFrmKeloMain::Checkpoint() {
+    if (const auto failure = counted_->CheckpointIfDue())
+        win::Application().ShowException(KeloError(*failure), Handle());
     const int saves = session_->SaveCount();
     const auto failure = session_->CheckpointIfDue();
     // A save completes the run's row, and may have read a history that was locked at
@@ -457,6 +511,8 @@ void TFrmKeloMain::ResumeAfterFailedExit() {
 // and what would be lost, and asks.
 bool TFrmKeloMain::FormCloseQuery() {
     StopTimers();
+    // The itemised record is saved on its own: its failure holds nothing else back.
+    if (const auto failure = counted_->SaveAtExit()) win::Application().ShowException(KeloError(*failure), Handle());
     for (;;) {
         try {
             session_->SaveAtExit();
@@ -517,6 +573,7 @@ void TFrmKeloMain::WMSysCommand(WPARAM command, LPARAM lParam) {
 LRESULT TFrmKeloMain::WMQueryEndSession() {
     if (ending_) return TRUE;
     StopTimers();
+    counted_->SaveAtExit();  // a box would hold up the log-off; a failure is retried below
     try {
         session_->SaveAtExit();
     } catch (const KeloError&) {
@@ -535,6 +592,7 @@ void TFrmKeloMain::WMEndSession(bool ending) {
     const bool saved = ending_ && !session_->LastSaveFailed();
     if (!saved) {
         StopTimers();
+        counted_->SaveAtExit();
         try {
             session_->SaveAtExit();
         } catch (const KeloError&) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Connection.h"
+#include "core/CountedConnection.h"
 #include "core/LimitWarnings.h"
 #include "core/UsageSession.h"
 #include "framework/ComCtrls.h"
@@ -47,6 +48,9 @@ struct MainServices {
     bool layeredWindows = true;
     // The machine's connections, for the options dialog to choose the counted one from.
     std::function<std::vector<NetConnection>()> listConnections;
+    // The system's connections for the checks of a chosen connection; without them only
+    // any connection (isOnline) can be counted.
+    ConnectionTable* connections = nullptr;
 };
 
 // The main window: the information strip with the month total, the run's online time
@@ -89,6 +93,8 @@ private:
     void tmrCheckerTimer();
     void tmrTimeTimer();
     void Checkpoint();
+    // Asks the counted connection, and names it in the status bar's last panel.
+    bool CheckConnection();
     void RaiseAlarms(const std::vector<Alarm>& alarms);
     void RaiseAlarm(const char* message);
     // The exit sequence: stop counting and save. False when the save failed; the run
@@ -120,6 +126,9 @@ private:
 
     MainServices services_;
     std::unique_ptr<UsageSession> session_;
+    std::unique_ptr<ConnectionTable> table_;
+    std::unique_ptr<CountedConnection> counted_;
+    std::string connectionText_;
     win::TTimer* tmrChecker_ = nullptr;
     win::TTimer* tmrTime_ = nullptr;
     win::TLabel* lblMonthStr_ = nullptr;

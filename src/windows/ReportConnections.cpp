@@ -43,8 +43,21 @@ ReportConnections::ReportConnections(win::TCustomForm& report, FileStore& files,
     export_->OnClick = [this](win::TComponent*) { ExportClick(); };
 }
 
-void ReportConnections::ShowPeriod(const BillingPeriod& period) {
+void ReportConnections::Read() {
     if (!spans_) spans_ = ParseConnectionRecord(files_.Read(recordPath_).value_or(std::string()), codec_);
+}
+
+std::optional<int64_t> ReportConnections::BilledSecondsIn(const BillingPeriod& period) {
+    try {
+        Read();
+    } catch (const KeloError&) {
+        return std::nullopt;  // the view tells of it when it is shown
+    }
+    return PeriodBilledSeconds(*spans_, period);
+}
+
+void ReportConnections::ShowPeriod(const BillingPeriod& period) {
+    Read();
     std::vector<const ConnectionSpan*> inPeriod;
     std::vector<int64_t> billed;
     const int64_t first = DaysFromCivil(period.start), next = DaysFromCivil(period.next);

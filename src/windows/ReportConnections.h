@@ -35,6 +35,9 @@ public:
     // be), then lists the connections that began in `period`.
     void ShowPeriod(const BillingPeriod& period);
     bool Shown() const { return shown_; }
+    // The billed seconds of the connections that began in `period`; none when the record
+    // cannot be read.
+    std::optional<int64_t> BilledSecondsIn(const BillingPeriod& period);
     void SetShown(bool shown);
     // The list over `area`; the note and the export button in the report's button row
     // at `rowTop`, the note from `left`, the button ending at `right`. Answers where the
@@ -48,6 +51,7 @@ public:
     void ExportCsv(const std::wstring& path) const;
 
 private:
+    void Read();
     void ExportClick();
     std::wstring Cell(int row, int column) const;
 

@@ -30,6 +30,7 @@ constexpr const char* kHistoryHeader[] = {"开始", "结束", "上网秒数", "�
 constexpr const char* kPeriodsHeader[] = {"周期起始日", "周期截止日", "上网秒数", "计费秒数", "费用（元）"};
 constexpr size_t kPeriodsHeaderWithoutTariff = 3;
 constexpr const char* kPeriodCost = "　费用 ¥";
+constexpr const char* kEstimated = "（按月累计估算）";
 constexpr const char* kCostNote = "；费用按当前资费计算";
 constexpr const wchar_t* kCostCaption = L"¥";
 constexpr const wchar_t* kDefaultFileName = L"Kelo使用记录.csv";
@@ -149,7 +150,7 @@ void TFrmReport::ShowPeriodCharts() {
     for (const PeriodUsage& period : periods_) {
         ChartBar bar{win::Widen(Printf(text::kPeriodMonth, period.first.month)), period.seconds, {}};
         if (settings_.tariff.Set())
-            for (const std::string& cost : CostLabels(CostFen(settings_.tariff, period.seconds)))
+            for (const std::string& cost : CostLabels(CostOf(period.first, period.seconds).fen))
                 bar.notes.push_back(win::Widen(cost));
         bars.push_back(std::move(bar));
     }
@@ -180,7 +181,10 @@ void TFrmReport::ShowPeriod(int periodsBack) {
     lvDays_->RefreshRows();
 
     std::string heading = FormatDate(periodFirst_) + text::kPeriodJoin + FormatDate(periodLast_);
-    if (settings_.tariff.Set()) heading += text::kPeriodCost + FormatYuan(CostFen(settings_.tariff, total));
+    if (settings_.tariff.Set()) {
+        const PeriodCost cost = CostOf(periodFirst_, total);
+        heading += text::kPeriodCost + FormatYuan(cost.fen) + (cost.estimated ? text::kEstimated : "");
+    }
     lblPeriod_->SetCaption(win::Widen(heading));
     lblTotal_->SetCaption(win::Widen(text::kPeriodTotal + FormatDuration(total)));
     // Nothing lies before the earliest run.
@@ -302,7 +306,20 @@ std::vector<std::vector<std::string>> TFrmReport::PeriodRows() const {
         settings_.tariff.Set() ? std::size(text::kPeriodsHeader) : text::kPeriodsHeaderWithoutTariff;
     std::vector<std::vector<std::string>> rows{{header, header + columns}};
     const auto periods = HistoryPeriods(runs_, now_.Date(), settings_.billingDay);
-    for (auto& row : PeriodSummaryRows(periods, settings_.tariff)) rows.push_back(std::move(row));
+    std::vector<std::vector<std::string>> summary = PeriodSummaryRows(periods, settings_.tariff);
+    for (size_t i = 0; i < periods.size(); ++i) {
+        std::vector<std::string>& row = summary[i];
+        // Where the record's connections make the bill, they also give the billed time.
+        const BillingPeriod period = PeriodOf(periods[i].first);
+        const auto billed = connections_->BilledSecondsIn(period);
+        const PeriodCost cost = CostOf(periods[i].first, periods[i].seconds);
+        if (row.size() > 4 && billed && settings_.tariff.rounding == TariffRounding::EachConnection &&
+            !cost.estimated) {
+            row[3] = std::to_string(*billed);
+            row[4] = FormatYuan(cost.fen);
+        }
+        rows.push_back(std::move(row));
+    }
     return rows;
 }
 
@@ -369,7 +386,17 @@ void TFrmReport::btnDetailsClick() {
     LayoutControls();
 }
 
-BillingPeriod TFrmReport::ShownPeriod() const { return {periodFirst_, AddDays(periodLast_, 1)}; }
+BillingPeriod TFrmReport::ShownPeriod() const { return PeriodOf(periodFirst_); }
+
+// Each connection rounded, the record's connections make the bill where it covers the
+// period; elsewhere the period's time is rounded once.
+BillingPeriod TFrmReport::PeriodOf(const CivilDate& first) const {
+    return {first, AddDays(BillingPeriodEnd(first, settings_.billingDay), 1)};
+}
+
+PeriodCost TFrmReport::CostOf(const CivilDate& first, int64_t seconds) const {
+    return PeriodCostOf(settings_.tariff, seconds, connections_->BilledSecondsIn(PeriodOf(first)));
+}
 
 LRESULT TFrmReport::WMSize(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = win::TForm::WndProc(WM_SIZE, wParam, lParam);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ConnectionBilling.h"
 #include "core/Settings.h"
 #include "core/UsageReport.h"
 #include "framework/ComCtrls.h"
@@ -95,6 +96,9 @@ private:
     void btnCloseClick();
     void btnDetailsClick();
     BillingPeriod ShownPeriod() const;
+    // The cost of the period that begins on `first` with this much online time.
+    PeriodCost CostOf(const CivilDate& first, int64_t seconds) const;
+    BillingPeriod PeriodOf(const CivilDate& first) const;
 
     const UsageHistory& history_;
     const TextCodec& codec_;

@@ -68,6 +68,7 @@ void TFrmTariff::Loaded() {
     udnIncludedHours_ = Require<win::TUpDown>(*this, "udnIncludedHours");
     edtPricePerHour_ = Require<win::TEdit>(*this, "edtPricePerHour");
     cboxUnit_ = Require<win::TComboBox>(*this, "cboxUnit");
+    cboxRounding_ = Require<win::TComboBox>(*this, "cboxRounding");
 }
 
 // A stored value that is not one shows as its default; the start-up reading has told
@@ -79,6 +80,7 @@ void TFrmTariff::FormCreate() {
     udnIncludedHours_->SetPosition(t.includedHours);
     edtPricePerHour_->SetText(win::Widen(FormatYuan(t.pricePerHourFen)));
     cboxUnit_->SetItemIndex(UnitIndex(t.unitSeconds));
+    cboxRounding_->SetItemIndex(static_cast<int>(t.rounding));
 }
 
 void TFrmTariff::Refuse(win::TEdit& box, const wchar_t* text) {
@@ -114,6 +116,7 @@ std::optional<Tariff> TFrmTariff::Typed() {
     t.pricePerHourFen = *price;
     const int unit = cboxUnit_->ItemIndex();
     if (unit >= 0 && unit < static_cast<int>(std::size(kTariffUnits))) t.unitSeconds = kTariffUnits[unit];
+    if (cboxRounding_->ItemIndex() == 1) t.rounding = TariffRounding::Period;
     return t;
 }
 

@@ -44,6 +44,7 @@ private:
     win::TUpDown* udnIncludedHours_ = nullptr;
     win::TEdit* edtPricePerHour_ = nullptr;
     win::TComboBox* cboxUnit_ = nullptr;
+    win::TComboBox* cboxRounding_ = nullptr;  // in the order of TariffRounding
 };
 
 }  // namespace kelo::app

@@ -21,6 +21,17 @@ TEST(ConnectionBilling, EachConnectionIsRoundedUpToTheUnit) {
     EXPECT_EQ(BilledInAll(byMinute, {61, 61, 61}), 6 * 60);
     EXPECT_EQ(FormatYuan(ConnectionBillFen(byMinute, 6 * 60)), "0.10");
     EXPECT_EQ(BilledInAll(Tariff{}, {10, 61}), 71);  // without a tariff, billed is online
+
+    // The status bar tells the bill; the forecast grows it with the online time. Rounding
+    // the period once says what it said before.
+    const Pace pace{0, 10, 60};
+    EXPECT_EQ(Outlook(hourly, pace, 30, 3 * 3600), (OutlookTexts{"本月费用 ¥3.00", "计费周期剩余 10 天",
+                                                                 "按目前速度本月约 0 小时 / ¥6.00"}));
+    Tariff once = hourly;
+    once.rounding = TariffRounding::Period;
+    EXPECT_EQ(Outlook(once, pace, 30, 3 * 3600).cost, "本月费用 ¥1.00");
+    // A record begun during the period leaves time out: the period is one sum then.
+    EXPECT_EQ(Outlook(hourly, pace, 4 * 3600, 3 * 3600).cost, "本月费用 ¥4.00");
 }
 
 // Fee 50, one hour included, 1.20 an hour beyond it.

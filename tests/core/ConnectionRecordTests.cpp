@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "core/ConnectionRecord.h"
+#include "core/CountedConnection.h"
 
 namespace kelo {
 namespace {
@@ -128,6 +129,48 @@ TEST_F(ConnectionRecordTest, AFileThatCannotBeWrittenOrReadWaitsAndIsToldOnce) {
     EXPECT_EQ(files.files.at(kDtl).substr(0, other.size()), other);
     ASSERT_EQ(Lines().size(), 1u);
     EXPECT_EQ(Lines()[0].onlineSeconds, 40);
+}
+
+// One adapter that the test plugs in and out.
+class OneAdapter : public ConnectionTable {
+public:
+    NetConnection adapter{ConnectionSource::Adapter, "移动宽带", "{M}", LinkType::Lan, false, {"198.51.100.7"}};
+    bool AnyConnected() override { return true; }
+    std::vector<NetConnection> List() override { return {adapter}; }
+    std::vector<NetConnection> DialUpLinks() override { return {}; }
+    std::optional<NetConnection> Adapter(const std::string& id) override {
+        return id == adapter.id ? std::optional(adapter) : std::nullopt;
+    }
+    std::optional<NetConnection> PhoneBookConnection(const std::string&) override { return std::nullopt; }
+};
+
+// The chosen adapter alone counts; its line is saved every 13 s, cut where a billing
+// period begins as the history's line is, and ended at exit.
+TEST_F(ConnectionRecordTest, TheCountedConnectionIsRecordedAndCutAtAPeriodsStart) {
+    OneAdapter table;
+    clock.SetLocal({2024, 3, 20, 23, 59, 50});
+    CountedConnection counted(table, {ConnectionKind::Named, "移动宽带", "{M}"}, files, codec, clock, kDtl, 60);
+    const auto check = [&] {
+        const bool online = counted.Check();
+        counted.FollowPeriod(BillingPeriodOf(clock.LocalNow().Date(), 21));
+        EXPECT_FALSE(counted.CheckpointIfDue());
+        clock.Advance(2'000);
+        return online;
+    };
+    EXPECT_FALSE(check());
+    EXPECT_EQ(counted.StatusText(), "计费连接：移动宽带（未连接）");
+    table.adapter.up = true;
+    for (int i = 0; i < 7; ++i) EXPECT_TRUE(check());
+    EXPECT_EQ(counted.StatusText(), "计费连接：移动宽带（已连接）");
+    EXPECT_EQ(counted.RunAddress(), "198.51.100.7");
+    ASSERT_EQ(Lines().size(), 2u);  // a checkpoint was due after 13 s
+    EXPECT_FALSE(counted.SaveAtExit());
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], (ConnectionSpan{{2024, 3, 20, 23, 59, 52}, {2024, 3, 20, 23, 59, 59}, 8, 60, "移动宽带",
+                                        "198.51.100.7"}));
+    EXPECT_EQ(lines[1].start, (LocalDateTime{2024, 3, 21, 0, 0, 0}));
+    EXPECT_EQ(lines[1].onlineSeconds, 6);
 }
 
 TEST(ConnectionRecord, APeriodSumsTheConnectionsThatBeganInIt) {

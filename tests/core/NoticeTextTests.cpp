@@ -37,6 +37,8 @@ TEST(NoticeText, CountsThisRunIntoTheMonthAndTheLimits) {
     const auto over = NoticeLines(f);
     EXPECT_EQ(over[2], "本月限额 120 小时: 已用完");
     EXPECT_EQ(over[3], "每日限额 5 小时: 已用完");
+    f.counted = "计费连接：宽带连接（已连接）";
+    EXPECT_EQ(NoticeLines(f).back(), f.counted);
 }
 
 }  // namespace

@@ -85,9 +85,9 @@ TEST(LoadSettings, StoredValuesAreTaken) {
         "[Setup]\r\nStart=5\r\nMonthDate=300\r\nDate=2\r\nSetupBool=1\r\nSound=1\r\n"
         "DefaultSound=0\r\nSoundPath=D:\\\xC9\xF9\xD2\xF4.wav\r\n"
         "[Date]\r\nSumTime=12:3:4\r\nStart=2024-03-05 08:30:00\r\n"
-        "[Tariff]\r\nMonthlyFee=49.9\r\nIncludedHours=60\r\nPricePerHour=1.50\r\nUnit=360\r\n");
+        "[Tariff]\r\nMonthlyFee=49.9\r\nIncludedHours=60\r\nPricePerHour=1.50\r\nUnit=360\r\nRounding=1\r\n");
     const MeterSettings& s = r.state.settings;
-    EXPECT_EQ(s.tariff, (Tariff{4990, 60, 150, 360}));
+    EXPECT_EQ(s.tariff, (Tariff{4990, 60, 150, 360, TariffRounding::Period}));
     EXPECT_EQ(s.billingDay, 5);
     EXPECT_EQ(s.monthLimit, 300);
     EXPECT_EQ(s.dayLimit, 2);
@@ -107,7 +107,7 @@ TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
     Loaded r = Load(
         "[Setup]\r\nStart=abc\r\nMonthDate=0x10\r\nDate=-2\r\nSound=1\r\nWarnMinutes=\r\n"
         "[Date]\r\nSumTime=7:0:0\r\n"
-        "[Tariff]\r\nMonthlyFee=49,90\r\nIncludedHours=-1\r\nPricePerHour=2\r\nUnit=600\r\n");
+        "[Tariff]\r\nMonthlyFee=49,90\r\nIncludedHours=-1\r\nPricePerHour=2\r\nUnit=600\r\nRounding=2\r\n");
     const MeterSettings& s = r.state.settings;
     EXPECT_EQ(s.tariff, (Tariff{0, 0, 200, 60}));
     EXPECT_EQ(s.billingDay, 21);
@@ -121,7 +121,7 @@ TEST(LoadSettings, BadNumbersTakeTheirDefaultsAndReadingGoesOn) {
     for (const char* part : {"Kelo.ini", "[Setup] Start=abc", "默认值 21", "[Setup] MonthDate=0x10",
                              "默认值 120", "[Setup] Date=-2", "默认值 5", "[Setup] WarnMinutes=",
                              "默认值 10", "[Tariff] MonthlyFee=49,90", "[Tariff] IncludedHours=-1",
-                             "[Tariff] Unit=600"})
+                             "[Tariff] Unit=600", "[Tariff] Rounding=2"})
         EXPECT_NE(m.find(part), std::string::npos) << part << " in " << m;
     EXPECT_EQ(m.find("valid integer"), std::string::npos);
 }

@@ -290,6 +290,50 @@ class MeterEndToEnd(unittest.TestCase):
         finally:
             subprocess.run(in_server + ["umount", str(folder)], check=False)
 
+    def status_bar(self, hwnd):
+        return self.env.driver("inspect", hwnd, "StatusBar1").rstrip("\n").split("\t")
+
+    def test_a_chosen_adapter_counts_only_while_its_link_is_up(self):
+        """A second adapter, named like a mobile one, comes and goes while the default
+        route stays on the first: chosen, only its up time counts; any connection counts
+        all of it."""
+        env = self.env
+        link = lambda *args: subprocess.run(["ip", "-n", env.netns, "link", *args], check=True)  # noqa: E731
+        link("add", "wwan0", "type", "veth", "peer", "name", "wwan0p")
+        try:
+            subprocess.run(["ip", "-n", env.netns, "addr", "add", "198.51.100.66/32", "dev", "wwan0"], check=True)
+            env.online()
+            adapters = dict(line.split("\t")[:2] for line in env.driver("adapters").splitlines())
+            self.assertIn("wwan0", adapters)
+            ini = ("[Setup]\r\nSetupBool=0\r\n[Connection]\r\nKind=2\r\nName=wwan0\r\nId="
+                   + adapters["wwan0"] + "\r\n").encode("gbk")
+            folder, proc, hwnd, _ = self.start("chosen-adapter", ini)
+            time.sleep(4)
+            self.assertEqual(self.run_seconds(hwnd), 0, "counted while the chosen adapter was down")
+            self.assertEqual(self.status_bar(hwnd)[3], "计费连接：wwan0（未连接）")
+            link("set", "wwan0p", "up")
+            link("set", "wwan0", "up")
+            self.wait_run_seconds(hwnd, 4, timeout=15)
+            self.assertEqual(self.status_bar(hwnd)[3], "计费连接：wwan0（已连接）")
+            link("set", "wwan0", "down")
+            time.sleep(3)
+            paused = self.run_seconds(hwnd)
+            time.sleep(4)
+            self.assertEqual(self.run_seconds(hwnd), paused, "counted after the chosen adapter went down")
+            self.quit(proc, hwnd)
+            record = (folder / "Kelo.dtl").read_bytes()
+            lines = [line.decode("gbk").split("\a") for line in record[:-2].split(b"\r\n")]
+            self.assertEqual(len(lines), 1, record)
+            self.assertEqual(lines[0][4:], ["wwan0", "198.51.100.66"])
+            self.assertLessEqual(abs(int(lines[0][2]) - paused), 2)
+            self.assertEqual(self.history_lines(folder)[0][5], b"198.51.100.66")
+
+            folder, proc, hwnd, _ = self.start("any-connection", FIRST_START_INI)
+            self.wait_run_seconds(hwnd, 3, timeout=10)
+            self.assertEqual(self.status_bar(hwnd)[3], "计费连接：任何连接")
+        finally:
+            link("del", "wwan0")
+
 
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
@@ -319,12 +363,17 @@ class BillingDayEndToEnd(unittest.TestCase):
             proc.wait(30)
             old, new = [[f.decode("gbk") for f in line] for line in MeterEndToEnd.history_lines(self, folder)]
             ini = (folder / "Kelo.ini").read_bytes().decode("gbk")
+            record = (folder / "Kelo.dtl").read_bytes()
         self.assertEqual((old[1], new[0]), ("2026-12-20 23:59:59", "2026-12-21 00:00:00"))
         self.assertEqual(old[3:], new[3:], "the run's host, type and address on both lines")
         self.assertLessEqual(abs(parse_hms(old[2]) + parse_hms(new[2]) - run), 2)
         seconds = parse_hms(new[2])
         self.assertIn(f"\r\nSumTime=0:{seconds // 60}:{seconds % 60}\r\n", ini)
         self.assertIn("\r\nPeriod=2026-12-21\r\n", ini)
+        # The itemised record is cut in the same place.
+        connections = [line.split(b"\a") for line in record[:-2].split(b"\r\n")]
+        self.assertEqual([c[1] for c in connections[:1]] + [c[0] for c in connections[1:]],
+                         [b"2026-12-20 23:59:59", b"2026-12-21 00:00:00"])
 
 
 if __name__ == "__main__":

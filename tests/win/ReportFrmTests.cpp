@@ -53,6 +53,15 @@ struct ReportFrm : ::testing::Test {
         settings.tariff = tariff;
         return {history, codec, settings, now, {{2026, 3, 10, 9, 0, 0}, now, 3 * 3600}};
     }
+    // The context with an itemised record of these lines in `dir`.
+    app::ReportContext WithRecord(const test::TempDir& dir, std::initializer_list<ConnectionSpan> spans) {
+        std::string record;
+        for (const ConnectionSpan& span : spans) record += JoinConnectionLine(span, codec) + "\r\n";
+        win::WinFileStore().Replace(dir.Path() + "Kelo.dtl", record);
+        app::ReportContext context = Context();
+        context.recordPath = dir.Path() + "Kelo.dtl";
+        return context;
+    }
     template <class T>
     static T* Child(const app::TFrmReport& report, const char* name) {
         T* child = report.Find<T>(name);
@@ -189,7 +198,9 @@ TEST_F(ReportFrm, ExportWritesCsvWithByteOrderMark) {
 TEST_F(ReportFrm, TariffAddsThePeriodsCostsAndThePeriodsExport) {
     tariff = {3000, 10, 200, 60};  // 30 yuan with ten hours, 2 yuan an hour beyond
     app::TFrmReport report(nullptr, Context());
-    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-02-21 至 2026-03-20　费用 ¥54.00");
+    // Without an itemised record of the period its time is rounded once, and said so.
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(),
+              L"2026-02-21 至 2026-03-20　费用 ¥54.00（按月累计估算）");
     EXPECT_EQ(Child<win::TLabel>(report, "lblNote")->Caption(), L"跨日时间按日分摊；周期合计按开始日计；费用按当前资费计算");
     test::TempDir dir;
     report.ExportPeriodsCsv(win::Widen(dir.Path() + "periods.csv"));
@@ -199,21 +210,29 @@ TEST_F(ReportFrm, TariffAddsThePeriodsCostsAndThePeriodsExport) {
               "2025-10-21,2025-11-20,72000,36000,50.00\r\n");
 }
 
+// Where the record covers the period, its connections, each rounded up, make the bill.
+TEST_F(ReportFrm, TheRecordsConnectionsMakeThePeriodsBill) {
+    Fill({2026, 3, 9}, [](int64_t) { return 60; });  // 2 h on the 1st, 1 h on the 9th, the run's 3 h
+    tariff = {0, 0, 100, 3600};
+    test::TempDir dir;
+    app::TFrmReport report(
+        nullptr,
+        WithRecord(dir, {{{2026, 3, 1, 23, 0, 0}, {2026, 3, 2, 1, 0, 0}, 7200, 7200, "宽带连接", ""},
+                         {{2026, 3, 9, 10, 0, 0}, {2026, 3, 9, 11, 0, 10}, 3610, 7200, "宽带连接", ""},
+                         {{2026, 3, 10, 9, 0, 0}, {2026, 3, 10, 12, 0, 0}, 10800, 10800, "宽带连接", ""}}));
+    EXPECT_EQ(Child<win::TLabel>(report, "lblPeriod")->Caption(), L"2026-02-21 至 2026-03-20　费用 ¥7.00");
+}
+
 // Each connection of the period costs what it adds to the bill after the ones before it:
 // the first used up the included hour; a period before the record began has no lines.
 TEST_F(ReportFrm, ConnectionsOfThePeriodWithWhatEachAddsToTheBill) {
     tariff = {0, 1, 100, 3600};  // one hour included, 1 yuan an hour beyond, hours begun
     test::TempDir dir;
-    std::string record;
-    for (const ConnectionSpan& span :
-         {ConnectionSpan{{2026, 2, 1, 8, 0, 0}, {2026, 2, 1, 8, 30, 0}, 1800, 3600, "宽带连接", "198.51.100.6"},
-          ConnectionSpan{{2026, 2, 22, 10, 0, 0}, {2026, 2, 22, 10, 0, 10}, 10, 3600, "宽带连接", "198.51.100.7"},
-          ConnectionSpan{{2026, 3, 1, 20, 0, 0}, {2026, 3, 1, 21, 30, 0}, 5400, 7200, "=1+2", "198.51.100.8"}})
-        record += JoinConnectionLine(span, codec) + "\r\n";
-    win::WinFileStore().Replace(dir.Path() + "Kelo.dtl", record);
-    app::ReportContext context = Context();
-    context.recordPath = dir.Path() + "Kelo.dtl";
-    app::TFrmReport report(nullptr, context);
+    app::TFrmReport report(
+        nullptr,
+        WithRecord(dir, {{{2026, 2, 1, 8, 0, 0}, {2026, 2, 1, 8, 30, 0}, 1800, 3600, "宽带连接", "198.51.100.6"},
+                         {{2026, 2, 22, 10, 0, 0}, {2026, 2, 22, 10, 0, 10}, 10, 3600, "宽带连接", "198.51.100.7"},
+                         {{2026, 3, 1, 20, 0, 0}, {2026, 3, 1, 21, 30, 0}, 5400, 7200, "=1+2", "198.51.100.8"}}));
     auto* details = Child<win::TButton>(report, "btnDetails");
     details->Click();
     EXPECT_TRUE(Child<win::TListView>(report, "lvConnections")->Visible());

@@ -46,14 +46,16 @@ TEST_F(TariffDialog, StartsFromTheFileAndOkStoresTheSectionAsTyped) {
     EXPECT_EQ(Text("edtIncludedHours"), L"40");
     EXPECT_EQ(Text("edtPricePerHour"), L"1.50");
     EXPECT_EQ(Text("cboxUnit"), L"按6分钟");
+    EXPECT_EQ(Text("cboxRounding"), L"每次连接取整");
     Type("edtMonthlyFee", L" ￥４９．９");  // as a Chinese input method types it
     Type("edtIncludedHours", L"744");
     test::ChooseInCombo(Hwnd("cboxUnit"), 3);
+    test::ChooseInCombo(Hwnd("cboxRounding"), 1);
     test::ClickButton(Hwnd("btnOK"));
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_EQ(Ini(), "[Tariff]\r\nMonthlyFee=49.90\r\nIncludedHours=744\r\nPricePerHour=1.50\r\n"
-                     "Unit=3600\r\n");
-    EXPECT_EQ(form->Stored(), (Tariff{4990, 744, 150, 3600}));
+                     "Unit=3600\r\nRounding=1\r\n");
+    EXPECT_EQ(form->Stored(), (Tariff{4990, 744, 150, 3600, TariffRounding::Period}));
 }
 
 TEST_F(TariffDialog, OkRefusesWhatTheFileCouldNotKeepAndWritesNothing) {

@@ -6,8 +6,10 @@
 // Exit codes: 0 success, 3 not found / condition false, 2 usage error (Wine itself answers
 // 1 when it cannot start a program).
 
+#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
+#include <iphlpapi.h>
 #include <tlhelp32.h>
 #include <shellapi.h>
 
@@ -335,6 +337,26 @@ int cmdOnline(const Args&)
     DWORD flags = 0;
     BOOL connected = InternetGetConnectedState(&flags, 0);
     line(connected ? L"1" : L"0");
+    return kOk;
+}
+
+// Each network adapter: its friendly name, its GUID and whether it is up.
+int cmdAdapters(const Args&)
+{
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    for (int tries = 0; tries < 4 && result == ERROR_BUFFER_OVERFLOW; ++tries) {
+        buffer.resize(size);
+        result = GetAdaptersAddresses(AF_INET, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER,
+                                      nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (result != NO_ERROR) return kFalse;
+    for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); a; a = a->Next) {
+        std::wstring guid;
+        for (const char* c = a->AdapterName; *c; ++c) guid += static_cast<wchar_t>(*c);
+        line(std::wstring(a->FriendlyName) + L"\t" + guid + L"\t" + (a->OperStatus == IfOperStatusUp ? L"1" : L"0"));
+    }
     return kOk;
 }
 
@@ -1032,6 +1054,7 @@ struct Command {
 
 const Command kCommands[] = {
     {L"online", cmdOnline, L"online"},
+    {L"adapters", cmdAdapters, L"adapters (friendly name, GUID, up)"},
     {L"locale", cmdLocale, L"locale (ANSI code page, OEM code page, user locale name, UI language)"},
     {L"find", cmdFind, L"find --class CLS [--title TEXT] [--pid WINPID] [--timeout MS]"},
     {L"gone", cmdGone, L"gone HWND [--timeout MS]"},
