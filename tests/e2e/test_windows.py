@@ -443,15 +443,16 @@ class WindowsEndToEnd(unittest.TestCase):
         with self.subTest("date picker at (2, 8) of PanDateSelect, 113 x 20"):
             self.assertGreaterEqual(grown, 0)
             self.assertEqual(picker, (cl + 4, ct + 10, cl + 4 + 113 + grown, ct + 10 + 20))
-        with self.subTest("status bar: bottom, 22 high, panels 200, 150, 250, 50"):
+        with self.subTest("status bar: bottom, 22 high, panels 150, 130, 220, 50"):
             bar, r = one("msctls_statusbar32")
             self.assertEqual(r, (cl, cb - 22, cr, cb))
             out = self.drv("send-buffer", bar, 0x0406, 4, 16)  # SB_GETPARTS
             count, edges = out.splitlines()
             self.assertEqual(int(count), 4)
             edges = [int(v) for v in edges.split()]
-            self.assertEqual(edges[:3], [200, 350, 600])
-            self.assertIn(edges[3], (650, -1), "the last panel is 50 wide or runs to the end")
+            # The last panel runs to the end: wide enough for the counted connection's name.
+            self.assertEqual(edges[:3], [150, 280, 500])
+            self.assertIn(edges[3], (550, -1), "the last panel is 50 wide or runs to the end")
             # SB_GETTEXTLENGTH: the high word holds the panel's drawing kind.
             kind = int(self.drv("send", bar, 0x040C, 0, 0)) >> 16
             self.assertTrue(kind & 0x0100, "the first panel has no bevel")
