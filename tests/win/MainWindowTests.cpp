@@ -77,7 +77,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
+TEST_F(MainWindowTest, OfflineRunShowsZeroTabsThroughTheControlsAndWritesNothingAtExit) {
     app::TFrmKeloMain& main = Start();
     EXPECT_EQ(test::WindowText(main.Handle()), L"上网计时器——Brivo开发绿色版软件");
     EXPECT_TRUE(HasText(main, L"本月用时:00:00:00"));
@@ -86,6 +86,27 @@ TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
     auto* skin = main.Find<skin::TSkinSource>("SkinSource1");
     ASSERT_NE(skin, nullptr);
     EXPECT_FALSE(skin->SkinEmpty()) << "the skin carried by the form description is parsed at start";
+
+    // Tab and Shift+Tab go from control to control, as in any form.
+    main.Show();
+    SetForegroundWindow(main.Handle());
+    const HWND list = main.Find<win::TWinControl>("ListView1")->Handle();
+    const auto tab = [](bool shift) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        win::Application().ProcessMessages();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        return GetFocus();
+    };
+    SetFocus(list);
+    const HWND memo = main.Find<win::TWinControl>("Memo1")->Handle();
+    EXPECT_EQ(tab(false), memo);
+    EXPECT_EQ(tab(false), main.Find<win::TWinControl>("TreeView1")->Handle()) << "in the designed tab order";
+    EXPECT_EQ(tab(true), memo);
 
     Check();
     Tick(5000);
