@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ScreenCapture.h"
 #include "TestSupport.h"
 #include "app/Platform.h"
 #include "core/UsageHistory.h"
@@ -107,6 +108,20 @@ TEST_F(MainWindowTest, OfflineRunShowsZeroTabsThroughTheControlsAndWritesNothing
     EXPECT_EQ(tab(false), memo);
     EXPECT_EQ(tab(false), main.Find<win::TWinControl>("TreeView1")->Handle()) << "in the designed tab order";
     EXPECT_EQ(tab(true), memo);
+
+    // A change of the colour scheme leaves every part painted as a fresh paint shows it.
+    {
+        const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
+        const test::SystemColourChange change(COLOR_WINDOW, window);
+        test::PumpFor(500);
+        RECT area;
+        GetWindowRect(main.Handle(), &area);
+        const std::vector<uint32_t> shown = test::ScreenPixels(area);
+        RedrawWindow(main.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        test::PumpFor(500);
+        EXPECT_TRUE(shown == test::ScreenPixels(area)) << "painted unlike a fresh paint after the colours changed";
+        EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(window)) << "the list follows the scheme";
+    }
 
     Check();
     Tick(5000);
