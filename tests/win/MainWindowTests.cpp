@@ -109,7 +109,9 @@ TEST_F(MainWindowTest, OfflineRunShowsZeroTabsThroughTheControlsAndWritesNothing
     EXPECT_EQ(tab(false), main.Find<win::TWinControl>("TreeView1")->Handle()) << "in the designed tab order";
     EXPECT_EQ(tab(true), memo);
 
-    // A change of the colour scheme leaves every part painted as a fresh paint shows it.
+    // A change of the colour scheme leaves every part painted as a fresh paint shows it
+    // (the focus away from the memo, whose caret blinks).
+    SetFocus(list);
     {
         const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
         const test::SystemColourChange change(COLOR_WINDOW, window);
