@@ -607,7 +607,8 @@ LRESULT TWinControl::WMSysColorChange(WPARAM wParam, LPARAM lParam) {
 }
 
 void TWinControl::DropSystemColourBrushes() {
-    if (IsSystemColor(Color())) background_.Reset();
+    // A control that was handed its colours (a list view's background) takes them again.
+    if (IsSystemColor(Color()) || IsSystemColor(Font().Color())) ColorChanged();
     for (TControl* c : controls_)
         if (auto* windowed = dynamic_cast<TWinControl*>(c)) windowed->DropSystemColourBrushes();
 }

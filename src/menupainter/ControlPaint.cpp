@@ -131,6 +131,22 @@ void PaintCheckBox(const ControlPaintFacts& facts, const ControlColourFacts& f, 
     for (const auto& stroke : CheckTick(inner)) Path(dc.Get(), c.tick, stroke);
 }
 
+// Enter presses the default button and Space the focused one: each wears a mark that shows
+// at a glance, a dark ring round the default one and a dotted rectangle inside the focused.
+void PaintButtonMarks(HDC dc, const Rect& client, bool isDefault, bool focused) {
+    if (isDefault) {
+        const win::Brush dark(CreateSolidBrush(Rgb(cl3DDkShadow)));
+        const win::Region ring(CreateRoundRectRgn(client.left, client.top, client.right + 1, client.bottom + 1, 4, 4));
+        FrameRgn(dc, ring.Get(), dark.Get(), 1, 1);
+    }
+    if (!focused) return;
+    RECT inner = ToRECT(Inset(client, 3));
+    const win::SavedDC saved(dc);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &inner);
+}
+
 void PaintButton(const ControlPaintFacts& facts, const ControlColourFacts& f, const MenuLook& look) {
     const win::WindowDC window(facts.hwnd);
     const Rect client = ClientRect(facts.hwnd);
@@ -160,6 +176,7 @@ void PaintButton(const ControlPaintFacts& facts, const ControlColourFacts& f, co
     captionLook.fontColour = facts.fontColour;
     PaintItemText(dc.Get(), captionLook, facts.caption, format, facts.font, facts.rightToLeft, false, facts.isDefault,
                   facts.enabled, false, RECT{left, top, left + tw, top + th}, L"");
+    PaintButtonMarks(dc.Get(), client, facts.isDefault, f.focused);
     dc.BlitTo(window.Get(), client.left, client.top);
 }
 

@@ -42,7 +42,8 @@ MAIN_CLASS, SETUP_CLASS, DROP_SETUP_CLASS = "TFrmKeloMain", "TFrmSetup", "TFrmDr
 NOTICE_CLASS, TRAY_CLASS, DROP_CLASS = "TForm1", "TTrayIconWindow", "TFrmDrop"
 ALARM_CAPTION, ALARM_TEXT = "提示", "今天上网的时间已经到了!"
 
-WM_CLOSE, WM_RBUTTONDOWN = 0x0010, 0x0204
+WM_CLOSE, WM_RBUTTONDOWN, WM_COMMAND, WM_SYSCOMMAND = 0x0010, 0x0204, 0x0111, 0x0112
+SC_MINIMIZE, SC_RESTORE = 0xF020, 0xF120
 IDOK = 1
 TRAY_CALLBACK = 0x2422
 SM_CYMENU = 15
@@ -100,7 +101,7 @@ class SkinEndToEnd(unittest.TestCase):
             cls.scratch.mkdir(parents=True, exist_ok=True)
             cls.shot_count = 0
             cls.env.online()
-            folder = cls.env.fresh_dir("skin")
+            folder = cls.folder = cls.env.fresh_dir("skin")
             (folder / "Kelo.ini").write_bytes(b"[Setup]\r\nDate=0\r\n")
             (folder / "Kelo.trv").write_bytes(HISTORY)
             cls.proc = cls.env.start(folder / "Kelo.exe")
@@ -547,42 +548,51 @@ class SkinEndToEnd(unittest.TestCase):
         return {"strip": min(found["TPanel"], key=lambda r: r[1]), "tree": found["SysTreeView32"][0],
                 "list": found["SysListView32"][0], "status bar": found["msctls_statusbar32"][0]}
 
-    def assert_painted_as_fresh(self, when):
-        """The strip, the tree, the list and the status bar show what a fresh paint of the
-        whole window shows."""
+    def assert_painted_as_fresh(self, when, window=None):
+        """The strip, the tree, the list and the status bar (or the whole of another window)
+        show what a fresh paint of the whole window shows."""
+        window = window or self.main
         shown = self.shoot()
-        self.drv("redraw", self.main)
+        self.drv("redraw", window)
         time.sleep(0.5)
         fresh = self.shoot(f"skin-fresh-{when}.png")
-        for name, (left, top, right, bottom) in self.parts().items():
+        parts = self.parts() if window == self.main else {"window": self.client(window)}
+        for name, (left, top, right, bottom) in parts.items():
             wrong = [(x, y) for y in range(top, bottom) for x in range(left, right) if shown.at(x, y) != fresh.at(x, y)]
             self.assertEqual(wrong, [], f"{name} {(left, top, right, bottom)} {when}: pixels unlike a fresh paint")
 
-    def test_48_caption_double_click_maximises_the_main_window_onto_the_work_area_and_restores_it(self):
-        # The counter stands still, so that the figures do not change between two pictures.
+    def stand_still(self):
+        """Offline, so that the figures do not change between two pictures: the run's row
+        takes its end at the first checkpoint after the program saw the connection go."""
         self.env.offline()
         self.addCleanup(self.env.online)
-        time.sleep(2.5)
+        time.sleep(3)
+        history = self.folder / "Kelo.trv"
+        saved = history.stat().st_mtime_ns
+        deadline = time.monotonic() + 15
+        while history.stat().st_mtime_ns == saved and time.monotonic() < deadline:
+            time.sleep(0.2)
+        time.sleep(0.5)
+
+    def test_48_caption_double_click_maximises_the_main_window_onto_the_work_area_and_restores_it(self):
+        self.stand_still()
         self.activate(self.main)
         normal, work = self.rect(self.main), self.work_area()
         # The menu bar answers the keyboard also once the user clicked into the list.
         left, top, right, bottom = self.parts()["list"]
         self.click((left + right) // 2, (top + bottom) // 2)
+        time.sleep(0.5)
         for key in ("alt+o", "F10"):
             self.env.xdotool("key", key)
+            # A driver started while Wine still takes the keys from the X server can have
+            # them go astray.
+            time.sleep(0.5)
             self.assertEqual(len(self.open_menus()), 1, f"{key} from the list opens a drop-down")
             self.env.xdotool("key", "Escape", "Escape")
             self.wait_menus_closed()
         time.sleep(0.5)
 
-        def double_click_caption(want, what):
-            left, top, right, _ = self.rect(self.main)
-            self.env.xdotool("mousemove", left + (right - left) * 3 // 5, top + 14,
-                             "click", "--repeat", 2, "--delay", 80, 1)
-            self.wait_until(lambda: self.rect(self.main) == want, what=f"{what} by a double click on the caption")
-            time.sleep(0.5)
-
-        double_click_caption(work, f"maximising onto the work area {work}")
+        self.double_click_caption(self.main, work, f"maximising onto the work area {work}")
         screen = self.shoot("skin-maximised.png")
         left, top, right, _ = work
         self.assertEqual([screen.at(left + (right - left) * k // 20, top + y) for k in (11, 13) for y in (3, 14)],
@@ -591,10 +601,62 @@ class SkinEndToEnd(unittest.TestCase):
                                        right - CLOSE_X + CAPTION_BUTTON, top + CLOSE_Y + CAPTION_BUTTON), 8,
                            "the close button's cross is on the screen")
         self.assert_painted_as_fresh("maximised")
-        double_click_caption(normal, "restoring")
+        self.double_click_caption(self.main, normal, "restoring")
         self.assert_painted_as_fresh("restored")
-        double_click_caption(work, "maximising again")
-        double_click_caption(normal, "restoring again")
+        self.double_click_caption(self.main, work, "maximising again")
+        self.double_click_caption(self.main, normal, "restoring again")
+        self.assert_resizes_paint_as_fresh(self.main, "main window")
+
+    def double_click_caption(self, window, want, what):
+        left, top, right, _ = self.rect(window)
+        self.env.xdotool("mousemove", left + (right - left) * 3 // 5, top + 14, "click", "--repeat", 2, "--delay", 80, 1)
+        self.wait_until(lambda: self.rect(window) == want, what=f"{what} by a double click on the caption")
+        time.sleep(0.5)
+
+    def assert_resizes_paint_as_fresh(self, window, what):
+        """A drag on the frame's corner, and a minimise and restore of the program."""
+        normal = self.rect(window)
+
+        def drag_corner(dx, dy):
+            left, top, right, bottom = self.rect(window)
+            x, y = right - 2, bottom - 2
+            self.env.xdotool("mousemove", x, y, "mousedown", 1)
+            for step in range(1, 5):
+                self.env.xdotool("mousemove", x + dx * step // 4, y + dy * step // 4)
+                time.sleep(0.1)
+            self.env.xdotool("mouseup", 1)
+            want = (left, top, right + dx, bottom + dy)
+            self.wait_until(lambda: self.rect(window) == want, what=f"{what} at {want} by a drag on the frame")
+            time.sleep(0.5)
+
+        drag_corner(80, 40)
+        self.assert_painted_as_fresh(f"{what} resized by the frame", window)
+        # The main window goes with the program's taskbar window; another window alone.
+        owner = self.env.find_window("TApplication") if window == self.main else window
+        self.drv("post", window, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+        self.wait_until(lambda: self.drv("iconic", owner) == "1\n", what=f"minimising from the {what}")
+        time.sleep(0.5)
+        self.drv("post", owner, WM_SYSCOMMAND, SC_RESTORE, 0)
+        self.wait_until(lambda: self.drv("iconic", owner) == "0\n" and self.visible(window),
+                        what=f"the {what} restored")
+        self.activate(window)
+        self.assert_painted_as_fresh(f"{what} minimised and restored", window)
+        drag_corner(normal[2] - self.rect(window)[2], normal[3] - self.rect(window)[3])
+
+    def test_49_usage_report_paints_as_fresh_after_maximise_drag_and_minimise(self):
+        command = int(self.drv("inspect", self.main, "MenuReport").rstrip("\n").split("\t")[3])
+        self.drv("post", self.main, WM_COMMAND, command, 0)
+        self.stand_still()
+        report = self.wait_until(lambda: self.shown("TFrmReport"), what="the usage report")
+        self.addCleanup(self.drv, "post", report, WM_CLOSE, 0, 0)
+        time.sleep(0.5)
+        self.activate(report)
+        normal, work = self.rect(report), self.work_area()
+        self.double_click_caption(report, work, "maximising the usage report")
+        self.assert_painted_as_fresh("report maximised", report)
+        self.double_click_caption(report, normal, "restoring the usage report")
+        self.assert_painted_as_fresh("report restored", report)
+        self.assert_resizes_paint_as_fresh(report, "usage report")
 
 if __name__ == "__main__":
     BUILD_DIR = build_dir_from_args(sys.argv)

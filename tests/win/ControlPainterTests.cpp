@@ -30,7 +30,7 @@ std::string Controls(const char* prefix) {
     return "  object " + p + "Edit1: TEdit\n    Left = 10\n    Top = 10\n    Width = 120\n    Height = 21\n  end\n"
            "  object " + p + "Edit2: TEdit\n    Left = 10\n    Top = 40\n    Width = 120\n    Height = 21\n  end\n"
            "  object " + p + "Button1: TButton\n    Left = 10\n    Top = 70\n    Width = 75\n    Height = 25\n"
-           "    Caption = 'OK'\n  end\n";
+           "    Caption = 'OK'\n    Default = True\n  end\n";
 }
 
 std::string FormText(const std::string& painter) {
@@ -93,6 +93,17 @@ TEST_F(ControlPainterTest, EditFrameFollowsTheFocusAndComesOffWithThePainter) {
     PumpFor(100);
     const COLORREF band = menupainter::ToRgb(menupainter::LightenColor(clBtnFace, 16, SystemColour), SystemColour);
     EXPECT_EQ(WindowPixel(button, 8, 5), band);
+    // The default button wears a dark ring; the focused one a dotted rectangle inside.
+    EXPECT_EQ(WindowPixel(button, 37, 0), GetSysColor(COLOR_3DDKSHADOW));
+    const auto dotted = [&] {
+        for (int x = 4; x < 71; ++x)
+            if (WindowPixel(button, x, 3) != WindowPixel(button, x, 2)) return true;
+        return false;
+    };
+    EXPECT_FALSE(dotted());
+    SetFocus(button);
+    PumpFor(100);
+    EXPECT_TRUE(dotted());
 
     // An inactive painter's controls give the flat look back at their next message, and
     // that message is answered as the control answers it.

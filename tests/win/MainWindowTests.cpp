@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ScreenCapture.h"
 #include "TestSupport.h"
 #include "app/Platform.h"
 #include "core/UsageHistory.h"
@@ -77,7 +78,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
+TEST_F(MainWindowTest, OfflineRunShowsZeroTabsThroughTheControlsAndWritesNothingAtExit) {
     app::TFrmKeloMain& main = Start();
     EXPECT_EQ(test::WindowText(main.Handle()), L"上网计时器——Brivo开发绿色版软件");
     EXPECT_TRUE(HasText(main, L"本月用时:00:00:00"));
@@ -86,6 +87,43 @@ TEST_F(MainWindowTest, OfflineRunShowsZeroAndWritesNothingAtExit) {
     auto* skin = main.Find<skin::TSkinSource>("SkinSource1");
     ASSERT_NE(skin, nullptr);
     EXPECT_FALSE(skin->SkinEmpty()) << "the skin carried by the form description is parsed at start";
+
+    // Tab and Shift+Tab go from control to control, as in any form.
+    main.Show();
+    SetForegroundWindow(main.Handle());
+    const HWND list = main.Find<win::TWinControl>("ListView1")->Handle();
+    const auto tab = [](bool shift) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        win::Application().ProcessMessages();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        return GetFocus();
+    };
+    SetFocus(list);
+    const HWND memo = main.Find<win::TWinControl>("Memo1")->Handle();
+    EXPECT_EQ(tab(false), memo);
+    EXPECT_EQ(tab(false), main.Find<win::TWinControl>("TreeView1")->Handle()) << "in the designed tab order";
+    EXPECT_EQ(tab(true), memo);
+
+    // A change of the colour scheme leaves every part painted as a fresh paint shows it
+    // (the focus away from the memo, whose caret blinks).
+    SetFocus(list);
+    {
+        const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
+        const test::SystemColourChange change(COLOR_WINDOW, window);
+        test::PumpFor(500);
+        RECT area;
+        GetWindowRect(main.Handle(), &area);
+        const std::vector<uint32_t> shown = test::ScreenPixels(area);
+        RedrawWindow(main.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        test::PumpFor(500);
+        EXPECT_TRUE(shown == test::ScreenPixels(area)) << "painted unlike a fresh paint after the colours changed";
+        EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(window)) << "the list follows the scheme";
+    }
 
     Check();
     Tick(5000);

@@ -107,9 +107,9 @@ HWND DroppedList(HWND combo) {
     return GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
 }
 
-bool SaveScreenArea(const RECT& area, const std::string& path) {
+std::vector<uint32_t> ScreenPixels(const RECT& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
-    if (width <= 0 || height <= 0) return false;
+    if (width <= 0 || height <= 0) return {};
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
@@ -128,7 +128,13 @@ bool SaveScreenArea(const RECT& area, const std::string& path) {
     SelectObject(dc, old);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
-    std::ofstream(path, std::ios::binary) << EncodePng(width, height, copy);
+    return copy;
+}
+
+bool SaveScreenArea(const RECT& area, const std::string& path) {
+    const std::vector<uint32_t> pixels = ScreenPixels(area);
+    if (pixels.empty()) return false;
+    std::ofstream(path, std::ios::binary) << EncodePng(area.right - area.left, area.bottom - area.top, pixels);
     return std::ifstream(path).good();
 }
 

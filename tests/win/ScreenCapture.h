@@ -2,8 +2,10 @@
 // Pictures of what is on the screen, for looking at controls after a change.
 #include <windows.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace kelo::test {
 
@@ -13,6 +15,8 @@ std::string ScreenshotDir();
 RECT UnionOf(std::initializer_list<HWND> windows);
 // The open list of a combo box.
 HWND DroppedList(HWND combo);
+// The screen's area, row by row from the top, as 32-bit pixels.
+std::vector<uint32_t> ScreenPixels(const RECT& area);
 // Writes a PNG of the screen's area; false when it could not be written.
 bool SaveScreenArea(const RECT& area, const std::string& path);
 

@@ -340,4 +340,88 @@ void TSkinnedWindow::RepaintUncovered(HRGN uncovered) {
     RedrawWindow(hwnd_, nullptr, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
+// ---- sizing --------------------------------------------------------------------------
+
+void TSkinnedWindow::ResizeToSkin(bool freshClientRect) {
+    if (placement_ == kMaximized) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return;
+    }
+    if (freshClientRect) GetClientRect(hwnd_, &clientAtAttach_);
+    int width = clientAtAttach_.right + borders_.left + borders_.right;
+    const int height = clientAtAttach_.bottom + borders_.top + borders_.bottom + menuBarHeight_;
+    // A message box keeps its whole caption readable: it grows and its controls move to
+    // stay centred.
+    std::wstring lowerClass = className_;
+    CharLowerW(lowerClass.data());
+    if ((lowerClass == L"tmessageform" || lowerClass == L"#32770") && source_.Skin()) {
+        const win::WindowDC screen(nullptr);
+        const win::SavedDC saved(screen.Get());
+        SelectObject(screen.Get(), captionFont_.Get());
+        SIZE space{};
+        GetTextExtentPoint32W(screen.Get(), L" ", 1, &space);
+        const TSkinTitleElement& title = source_.Skin()->title;
+        const int needed = (static_cast<int>(text_.size()) + 7) * space.cx + borders_.left + borders_.right +
+                           title.textShift + title.textRightClip + title.textBackLeft + title.textBackRight;
+        if (needed > width) {
+            const int shift = (needed - width) / 2;
+            for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT r;
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+                SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            width = needed;
+        }
+    }
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TSkinnedWindow::OnSize(WPARAM type) {
+    placement_ = type == SIZE_MINIMIZED ? kMinimized : type == SIZE_MAXIMIZED ? kMaximized : kNormal;
+    if (type == SIZE_MINIMIZED) return;
+    if (windowKind_ == 2) {
+        const TSkinManager* manager = TSkinManager::Instance();
+        if (placement_ != kNormal || (manager && manager->MdiMaximized())) return;
+    }
+    if (lifeState_ == kSkinned || lifeState_ == kRecolouring) BuildRegion(false);
+}
+
+void TSkinnedWindow::OnGetMinMaxInfo(LPARAM lParam) {
+    ReadPlacement();
+    if (placement_ == kMinimized) {
+        ApplyStyleBits(true);
+    } else if (windowKind_ == 2) {
+        TSkinManager* manager = TSkinManager::Instance();
+        if (placement_ == kNormal) {
+            if (manager) manager->SetMdiMaximized(false);
+            ApplyStyleBits(false);
+        } else {
+            ApplyStyleBits(true);
+        }
+    } else {
+        ApplyStyleBits(false);
+    }
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (windowKind_ == 2 || borderKind_ == 2 ||
+        !GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        info->ptMaxSize.x = GetSystemMetrics(SM_CXMAXIMIZED);
+        info->ptMaxSize.y = GetSystemMetrics(SM_CYMAXIMIZED);
+        return;
+    }
+    // The system's maximised rectangle hangs its own, thicker frame off the screen; the
+    // skin's frame is thinner and belongs on the screen, so a maximised skinned window
+    // covers the work area of its monitor and leaves the taskbar free. The position is
+    // counted from the monitor's origin.
+    const RECT& work = monitor.rcWork;
+    info->ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
+    info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
+    info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, info->ptMaxSize.x);
+    info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
+}
+
 }  // namespace kelo::skin

@@ -31,11 +31,6 @@ void PostClose(HWND hwnd) { PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
 int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
-    return text;
-}
-
 POINT WindowPointFromScreen(HWND hwnd, POINT screen) {
     RECT wr;
     GetWindowRect(hwnd, &wr);
@@ -272,42 +267,6 @@ void TSkinnedWindow::FinishAttach() {
     lifeState_ = kSkinned;
     if (SetTimer(hwnd_, kHoverTimer, 250, nullptr)) hoverTimer_ = true;
     PaintFrame();
-}
-
-void TSkinnedWindow::ResizeToSkin(bool freshClientRect) {
-    if (placement_ == kMaximized) {
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        return;
-    }
-    if (freshClientRect) GetClientRect(hwnd_, &clientAtAttach_);
-    int width = clientAtAttach_.right + borders_.left + borders_.right;
-    const int height = clientAtAttach_.bottom + borders_.top + borders_.bottom + menuBarHeight_;
-    // A message box keeps its whole caption readable: it grows and its controls move to
-    // stay centred.
-    const std::wstring lowerClass = Lower(className_);
-    if ((lowerClass == L"tmessageform" || lowerClass == L"#32770") && source_.Skin()) {
-        const win::WindowDC screen(nullptr);
-        const win::SavedDC saved(screen.Get());
-        SelectObject(screen.Get(), captionFont_.Get());
-        SIZE space{};
-        GetTextExtentPoint32W(screen.Get(), L" ", 1, &space);
-        const TSkinTitleElement& title = source_.Skin()->title;
-        const int needed = (static_cast<int>(text_.size()) + 7) * space.cx + borders_.left + borders_.right +
-                           title.textShift + title.textRightClip + title.textBackLeft + title.textBackRight;
-        if (needed > width) {
-            const int shift = (needed - width) / 2;
-            for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-                RECT r;
-                GetWindowRect(child, &r);
-                MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-                SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
-            width = needed;
-        }
-    }
-    SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 // ---- detaching ------------------------------------------------------------------------
@@ -803,51 +762,6 @@ bool TSkinnedWindow::OnSysKeyDown(WPARAM wParam) {
     return true;
 }
 
-void TSkinnedWindow::OnSize(WPARAM type) {
-    placement_ = type == SIZE_MINIMIZED ? kMinimized : type == SIZE_MAXIMIZED ? kMaximized : kNormal;
-    if (type == SIZE_MINIMIZED) return;
-    if (windowKind_ == 2) {
-        const TSkinManager* manager = TSkinManager::Instance();
-        if (placement_ != kNormal || (manager && manager->MdiMaximized())) return;
-    }
-    if (lifeState_ == kSkinned || lifeState_ == kRecolouring) BuildRegion(false);
-}
-
-void TSkinnedWindow::OnGetMinMaxInfo(LPARAM lParam) {
-    ReadPlacement();
-    if (placement_ == kMinimized) {
-        ApplyStyleBits(true);
-    } else if (windowKind_ == 2) {
-        TSkinManager* manager = TSkinManager::Instance();
-        if (placement_ == kNormal) {
-            if (manager) manager->SetMdiMaximized(false);
-            ApplyStyleBits(false);
-        } else {
-            ApplyStyleBits(true);
-        }
-    } else {
-        ApplyStyleBits(false);
-    }
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (windowKind_ == 2 || borderKind_ == 2 ||
-        !GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        info->ptMaxSize.x = GetSystemMetrics(SM_CXMAXIMIZED);
-        info->ptMaxSize.y = GetSystemMetrics(SM_CYMAXIMIZED);
-        return;
-    }
-    // The system's maximised rectangle hangs its own, thicker frame off the screen; the
-    // skin's frame is thinner and belongs on the screen, so a maximised skinned window
-    // covers the work area of its monitor and leaves the taskbar free. The position is
-    // counted from the monitor's origin.
-    const RECT& work = monitor.rcWork;
-    info->ptMaxPosition = {work.left - monitor.rcMonitor.left, work.top - monitor.rcMonitor.top};
-    info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
-    info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, info->ptMaxSize.x);
-    info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, info->ptMaxSize.y);
-}
-
 void TSkinnedWindow::OnHoverTimer() {
     const TSkinManager* manager = TSkinManager::Instance();
     if ((manager && manager->PopupTracking()) || !hot_ || hot_ == pressed_) return;
@@ -857,127 +771,6 @@ void TSkinnedWindow::OnHoverTimer() {
     GetWindowRect(hwnd_, &wr);
     const POINT p{cursor.x - wr.left, cursor.y - wr.top};
     if (!hot_->Contains(p)) hot_->Leave();
-}
-
-// ---- controls -----------------------------------------------------------------------
-
-namespace {
-
-// Flat and Transparent go through the control's named properties, as a form description
-// sets them, so only a control that has such a property changes.
-void SetNamedPropertyTrue(win::TControl& control, const char* name) {
-    FormValue value;
-    value.kind = FormValue::Kind::Ident;
-    value.text = "True";
-    control.ReadProperty(name, value);
-}
-
-// A form this one owns (a dialog, a fresh mini window) is a window of its own with its own
-// skin; only a form placed inside this one is walked as a part of it.
-bool StandsAlone(const win::TControl& control) {
-    return control.Parent() == nullptr && control.InheritsFrom("TCustomForm");
-}
-
-void ChangeProperty(win::TControl& control, ControlPropertyChange change) {
-    switch (change) {
-        case ControlPropertyChange::FlatTrue: SetNamedPropertyTrue(control, "Flat"); break;
-        case ControlPropertyChange::TransparentTrue: SetNamedPropertyTrue(control, "Transparent"); break;
-        case ControlPropertyChange::SizeGripFalse:
-            // The skin's frame sizes the window: the bar shows no grip of its own.
-            if (auto* bar = dynamic_cast<win::TStatusBar*>(&control)) bar->SetSizeGrip(false);
-            break;
-        case ControlPropertyChange::None: break;
-    }
-}
-
-}  // namespace
-
-
-void TSkinnedWindow::WalkControls() {
-    const SkinData* skin = source_.Skin();
-    if (!skin) return;
-    if (!form_) {
-        // A window without a form (a standard dialog): its direct children, top first.
-        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!(GetWindowLongW(child, GWL_STYLE) & WS_CHILD) || HasControlSkin(child)) continue;
-            const std::wstring wide = Lower(win::WindowClassName(child));
-            const BareWindowChoice choice = ChooseBareWindowSkin(std::string(wide.begin(), wide.end()),
-                                                                 static_cast<uint32_t>(GetWindowLongW(child, GWL_STYLE)));
-            HWND target = choice.onFirstChild ? GetWindow(child, GW_CHILD) : child;
-            if (choice.kind == SkinControlKind::None || !target) continue;
-            if (auto control = MakeControlSkin(choice.kind, nullptr, target, false, source_, *this))
-                controls_.push_back(std::move(control));
-        }
-        return;
-    }
-    SkinSwitches switches;
-    switches.disableTag = source_.DisableTag;
-    switches.skinControls = source_.SkinControls;
-    switches.classSkinMap = &source_.ClassSkinMap;
-    const TSkinElement* tabs = skin->Part(SkinPart::Tabs);
-    switches.skinHasTabs = tabs && !tabs->image.Empty();
-    WalkContainer(*form_, switches, IsPreviewForm(form_->Name(), form_->ClassName()));
-}
-
-void TSkinnedWindow::WalkContainer(win::TComponent& container, const SkinSwitches& switches, bool preview) {
-    for (win::TComponent* component : container.Components()) {
-        auto* control = dynamic_cast<win::TControl*>(component);
-        if (!control || SkinRefusedByTag(control->Tag(), source_.DisableTag) || StandsAlone(*control)) continue;
-        auto* windowed = dynamic_cast<win::TWinControl*>(control);
-        if (windowed && !windowed->HandleAllocated()) {
-            if (preview) continue;
-            windowed->HandleNeeded();
-            if (!windowed->HandleAllocated()) continue;
-        }
-        HWND handle = windowed ? windowed->Handle() : nullptr;
-        if (HasControlSkin(handle, control)) continue;
-        ControlFacts facts;
-        facts.className = control->ClassName();
-        facts.inheritsFrom = [control](std::string_view name) { return control->InheritsFrom(name); };
-        facts.tag = control->Tag();
-        facts.style = handle ? static_cast<uint32_t>(GetWindowLongW(handle, GWL_STYLE)) : 0;
-        facts.dateModeUpDown = (facts.style & 0x0001) != 0 && control->InheritsFrom("TDateTimePicker");
-        ApplyChoice(*control, handle, ChooseSkinControl(facts, switches), switches, preview);
-    }
-}
-
-// The property changes come before the skin, which then paints the control as changed;
-// a container is walked after its own skin is on.
-void TSkinnedWindow::ApplyChoice(win::TControl& control, HWND handle, const SkinControlChoice& choice,
-                                 const SkinSwitches& switches, bool preview) {
-    ChangeProperty(control, choice.change);
-    if (choice.buttonFaceColour) control.SetColor(source_.Skin()->colours.buttonFace);
-    if (auto* container = dynamic_cast<win::TWinControl*>(&control); container && choice.childrenParentColourOff) {
-        for (win::TControl* child : container->Controls()) {
-            // The container takes the skin's colour; its children keep their own.
-            child->SetParentColor(false);
-            auto* windowedChild = dynamic_cast<win::TWinControl*>(child);
-            HWND childHandle = windowedChild && windowedChild->HandleAllocated() ? windowedChild->Handle() : nullptr;
-            if (choice.childKind != SkinControlKind::None && !HasControlSkin(childHandle, child))
-                AttachControlSkin(choice.childKind, *child, childHandle, false);
-        }
-    }
-    if (choice.kind != SkinControlKind::None) AttachControlSkin(choice.kind, control, handle, choice.keepColour);
-    if (choice.walk) WalkContainer(control, switches, preview);
-}
-
-void TSkinnedWindow::AttachControlSkin(SkinControlKind kind, win::TControl& control, HWND handle, bool keepColour) {
-    if (auto skinControl = MakeControlSkin(kind, &control, handle, keepColour, source_, *this))
-        controls_.push_back(std::move(skinControl));
-}
-
-void TSkinnedWindow::Recolour() {
-    if (form_ && source_.Skin()) form_->SetColor(source_.Skin()->colours.buttonFace);
-    for (const auto& control : controls_) control->Refresh();
-    lifeState_ = kRecolouring;
-    if (MainMenuSwitched()) {
-        ClaimPopupMenus();
-        ReadBorders();
-        ResizeToSkin(true);
-        BuildRegion(true);
-    }
-    lifeState_ = kSkinned;
-    PaintFrame();
 }
 
 }  // namespace kelo::skin
