@@ -578,15 +578,6 @@ class SkinEndToEnd(unittest.TestCase):
         self.stand_still()
         self.activate(self.main)
         normal, work = self.rect(self.main), self.work_area()
-        # The menu bar answers the keyboard also once the user clicked into the list.
-        left, top, right, bottom = self.parts()["list"]
-        self.click((left + right) // 2, (top + bottom) // 2)
-        time.sleep(0.5)
-        self.env.xdotool("key", "F10")
-        self.assertEqual(len(self.open_menus()), 1, "F10 from the list opens a drop-down")
-        self.env.xdotool("key", "Escape", "Escape")
-        self.wait_menus_closed()
-        time.sleep(0.5)
 
         self.double_click_caption(self.main, work, f"maximising onto the work area {work}")
         screen = self.shoot("skin-maximised.png")
