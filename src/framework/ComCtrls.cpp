@@ -192,6 +192,17 @@ LRESULT TListView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 static_cast<short>(HIWORD(lParam)));
         return DefaultHandler(msg, wParam, lParam);
     }
+    if (msg == WM_SIZE && viewStyle_ == TViewStyle::vsReport) {
+        // A list showing its last row keeps it whole in view when it gets shorter (a
+        // scroll bar coming, a smaller window): the list view itself keeps its top row,
+        // which would push the newest row under the lower edge.
+        const int count = ItemCount();
+        const bool lastShown = count > 0 && TopIndex() + rowsPerPage_ >= count;
+        const LRESULT result = TWinControl::WndProc(msg, wParam, lParam);
+        rowsPerPage_ = static_cast<int>(Perform(LVM_GETCOUNTPERPAGE, 0, 0));
+        if (lastShown && TopIndex() + rowsPerPage_ < count) EnsureVisible(count - 1);
+        return result;
+    }
     return TWinControl::WndProc(msg, wParam, lParam);
 }
 

@@ -129,6 +129,7 @@ private:
     std::vector<TListColumn> columns_;
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
     int itemCount_ = 0;
+    int rowsPerPage_ = 0;  // at the last size
     bool rowsMeasured_ = false;
     bool ownerData_ = false, gridLines_ = false, rowSelect_ = false, multiSelect_ = false;
     bool readOnly_ = false, flatScrollBars_ = false, hideSelection_ = true;

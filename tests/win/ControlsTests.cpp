@@ -164,6 +164,15 @@ TEST(Controls, VirtualListViewAnswersOneHundredThousandRowsOnDemand) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(ListView_GetItemCount(hwnd), 100000);
     EXPECT_GT(list->TopIndex(), 99000);
+    {
+        // Shown at the bottom, the last row stays whole in view when the list gets shorter.
+        RECT row{}, client{};
+        ListView_GetItemRect(hwnd, 99999, &row, LVIR_BOUNDS);
+        list->SetHeight(list->Height() - (row.bottom - row.top) - 1);
+        ListView_GetItemRect(hwnd, 99999, &row, LVIR_BOUNDS);
+        GetClientRect(hwnd, &client);
+        EXPECT_LE(row.bottom, client.bottom);
+    }
     EXPECT_GT(asked, 0);
     EXPECT_LT(asked, 2000);  // only the rows on screen were asked for
     wchar_t text[64] = {};
