@@ -688,6 +688,19 @@ class Env:
         if r.returncode != 0:
             raise RuntimeError(f"xdotool {' '.join(str(a) for a in args)} failed: {r.stderr}")
 
+    def keyboard_to(self, hwnd: int) -> None:
+        """The X server's keyboard focus onto a top-level window that Windows already has in
+        front.  Wine's desktop process can take the X focus for its taskbar while the
+        program's window stays the foreground window; X then hands the keys to the taskbar
+        and the program never sees them.  A window manager would give the focus back; here
+        the test does."""
+        xid = int(self.driver("xwindow", hwnd) or 0)
+        env = dict(os.environ, DISPLAY=self.display or "")
+        focus = subprocess.run(["xdotool", "getwindowfocus"], env=env, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True).stdout.strip()
+        if xid and focus != str(xid):
+            self.xdotool("windowfocus", "--sync", xid)
+
     # ---------------------------------------------------------- pictures --
 
     def screenshot(self, path) -> Path:

@@ -5,8 +5,8 @@ each screenshot and judged by its pixels; the arrow keys in a drop-down; Alt+Spa
 opening the skinned system menu and Alt+F4 closing a skinned window; a double click
 on the caption maximising the main window onto the work area and restoring it, each
 time painted as a fresh paint paints it, after Alt+O and F10 opened the menu bar's
-drop-downs from the history list; the skin's close button putting the program into
-the tray.
+drop-downs from the history list and the list was scrolled sideways; the skin's close
+button putting the program into the tray.
 
     python3 tests/e2e/test_skin.py BUILD_DIR
 
@@ -71,7 +71,7 @@ def history(lines):
 
 HISTORY = history(1000)
 LVM_GETTOPINDEX = 0x1027
-SM_CXVSCROLL, SM_CYVSCROLL = 2, 20
+SM_CXVSCROLL, SM_CYHSCROLL, SM_CYVSCROLL, SM_CXHSCROLL = 2, 3, 20, 21
 
 
 class Screen:
@@ -173,6 +173,7 @@ class SkinEndToEnd(unittest.TestCase):
         left, top, right, _ = self.rect(hwnd)
         self.click(left + (right - left) * 3 // 5, top + 14)
         self.wait_until(lambda: self.drv("foreground") == f"{hwnd}\n", what="activation")
+        self.env.keyboard_to(hwnd)
         time.sleep(0.3)
 
     def open_menus(self, timeout_ms=3000):
@@ -578,6 +579,23 @@ class SkinEndToEnd(unittest.TestCase):
         self.stand_still()
         self.activate(self.main)
         normal, work = self.rect(self.main), self.work_area()
+        # The menu bar answers the keyboard also once the user clicked into the list.
+        left, top, right, bottom = self.parts()["list"]
+        self.click((left + right) // 2, (top + bottom) // 2)
+        time.sleep(0.5)
+        for key in ("alt+o", "F10"):
+            self.env.xdotool("key", key)
+            self.assertEqual(len(self.open_menus()), 1, f"{key} from the list opens a drop-down")
+            self.env.xdotool("key", "Escape", "Escape")
+            self.wait_menus_closed()
+        # Scrolled sideways (a click on the horizontal bar right of its thumb) first.
+        before = self.shoot()
+        bar, arrow = int(self.drv("metric", SM_CXVSCROLL)), int(self.drv("metric", SM_CXHSCROLL))
+        self.click(right - 2 - bar - arrow - 4, bottom - 2 - int(self.drv("metric", SM_CYHSCROLL)) // 2)
+        time.sleep(0.5)
+        after = self.shoot("skin-list-sideways.png")
+        self.assertTrue(any(before.at(x, top + 8) != after.at(x, top + 8) for x in range(left, right)),
+                        "the list's header moved sideways")
 
         self.double_click_caption(self.main, work, f"maximising onto the work area {work}")
         screen = self.shoot("skin-maximised.png")

@@ -959,6 +959,18 @@ int cmdForeground(const Args& args)
     return kOk;
 }
 
+// The X window Wine made for a top-level window (0 outside Wine's X11 driver).
+int cmdXWindow(const Args& args)
+{
+    auto h = windowArg(args);
+    if (!h || args.size() != 1)
+        return kUsage;
+    if (!exists(*h))
+        return kFalse;
+    line(num(reinterpret_cast<uintptr_t>(GetPropW(*h, L"__wine_x11_whole_window"))));
+    return kOk;
+}
+
 int cmdDesktop(const Args& args)
 {
     if (!args.empty())
@@ -1086,6 +1098,7 @@ const Command kCommands[] = {
     {L"cursor", cmdCursor, L"cursor"},
     {L"foreground", cmdForeground, L"foreground"},
     {L"desktop", cmdDesktop, L"desktop"},
+    {L"xwindow", cmdXWindow, L"xwindow HWND (the X window of a top-level window under Wine)"},
     {L"iconic", cmdIconic, L"iconic HWND"},
     {L"menu-windows", cmdMenuWindows, L"menu-windows [--timeout MS]"},
     {L"broadcast", cmdBroadcast, L"broadcast REGISTERED-MESSAGE-NAME"},
