@@ -116,12 +116,7 @@ TEST_F(MainWindowTest, OfflineRunShowsZeroTabsThroughTheControlsAndWritesNothing
         const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
         const test::SystemColourChange change(COLOR_WINDOW, window);
         test::PumpFor(500);
-        RECT area;
-        GetWindowRect(main.Handle(), &area);
-        const std::vector<uint32_t> shown = test::ScreenPixels(area);
-        RedrawWindow(main.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        test::PumpFor(500);
-        EXPECT_TRUE(shown == test::ScreenPixels(area)) << "painted unlike a fresh paint after the colours changed";
+        EXPECT_TRUE(test::PaintedAsFresh(main.Handle())) << "painted unlike a fresh paint after the colours changed";
         EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(window)) << "the list follows the scheme";
     }
 

@@ -273,6 +273,14 @@ TEST_F(ReportFrm, OpeningAndClosingLeavesNoGdiObjects) {
         test::PumpFor(100);
         EXPECT_TRUE(test::SaveScreenArea(test::UnionOf({report.Handle()}),
                                          test::ScreenshotDir() + "usage-report.png"));
+        {
+            const COLORREF window = GetSysColor(COLOR_WINDOW) == RGB(200, 230, 210) ? RGB(210, 200, 230) : RGB(200, 230, 210);
+            const test::SystemColourChange change(COLOR_WINDOW, window);
+            test::PumpFor(500);
+            EXPECT_TRUE(test::PaintedAsFresh(report.Handle())) << "painted unlike a fresh paint after the colours changed";
+            EXPECT_EQ(SendMessageW(Child<win::TListView>(report, "lvDays")->Handle(), LVM_GETBKCOLOR, 0, 0),
+                      static_cast<LRESULT>(window)) << "the table follows the scheme";
+        }
         // At its smallest the note under the table still ends before the buttons, and the
         // heading's total inside the window.
         report.SetClientSize(0, 0);

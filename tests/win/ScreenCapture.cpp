@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "TestSupport.h"
 #include "framework/Handle.h"
 
 namespace kelo::test {
@@ -136,6 +137,15 @@ bool SaveScreenArea(const RECT& area, const std::string& path) {
     if (pixels.empty()) return false;
     std::ofstream(path, std::ios::binary) << EncodePng(area.right - area.left, area.bottom - area.top, pixels);
     return std::ifstream(path).good();
+}
+
+bool PaintedAsFresh(HWND window) {
+    RECT area;
+    GetWindowRect(window, &area);
+    const std::vector<uint32_t> shown = ScreenPixels(area);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(500);
+    return shown == ScreenPixels(area);
 }
 
 }  // namespace kelo::test

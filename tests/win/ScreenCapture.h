@@ -17,6 +17,8 @@ RECT UnionOf(std::initializer_list<HWND> windows);
 HWND DroppedList(HWND combo);
 // The screen's area, row by row from the top, as 32-bit pixels.
 std::vector<uint32_t> ScreenPixels(const RECT& area);
+// Whether a window on the screen shows what a whole fresh paint of it shows.
+bool PaintedAsFresh(HWND window);
 // Writes a PNG of the screen's area; false when it could not be written.
 bool SaveScreenArea(const RECT& area, const std::string& path);
 
