@@ -39,6 +39,9 @@ public:
     bool Minimized() const;
     std::function<void()> OnMinimize;
     std::function<void()> OnRestore;
+    // A form shown without taking the activation (behind one of the program's message
+    // boxes): what dresses windows as they are activated dresses it here.
+    std::function<void(HWND form)> OnFormShownInactive;
 
     // Hooks on the taskbar window's messages; a hook returning true answers the message.
     using Hook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;

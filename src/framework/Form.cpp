@@ -186,6 +186,7 @@ void TCustomForm::VisibleChanged() {
     // Shown behind the box, without taking the activation from it.
     SetWindowPos(Handle(), box, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     TControl::VisibleChanged();
+    if (Application().OnFormShownInactive) Application().OnFormShownInactive(Handle());
 }
 
 void TCustomForm::Show() {

@@ -329,11 +329,15 @@ void TSkinManager::ReleasePopupWindow(HWND window) {
 
 void TSkinManager::InstallHook() {
     if (!hook_) hook_ = SetWindowsHookExW(WH_CBT, &CbtProc, nullptr, GetCurrentThreadId());
+    win::Application().OnFormShownInactive = [](HWND form) {
+        if (TSkinManager* manager = Instance()) manager->SkinWindow(form);
+    };
 }
 
 void TSkinManager::RemoveHook() {
     if (hook_) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
+    win::Application().OnFormShownInactive = nullptr;
 }
 
 LRESULT CALLBACK TSkinManager::CbtProc(int code, WPARAM wParam, LPARAM lParam) {

@@ -335,6 +335,10 @@ class SkinEndToEnd(unittest.TestCase):
         screen = self.shoot("skin-options-dialog.png")
         self.assert_skinned_frame(dialog, screen)
         self.assert_flat_edits(dialog, screen)
+        # Nothing of the system's frame it had before the skin's stays in its client (the
+        # buttons' row: the caret blinks in the edits above).
+        left, top, right, bottom = self.client(dialog)
+        self.assert_painted_as_fresh("options dialog", dialog, {"lower edge": (left, bottom - 12, right, bottom)})
         self.doCleanups()
         # Back where the user came from: the main window has the focus and shows it.
         deadline = time.monotonic() + 3
@@ -549,15 +553,15 @@ class SkinEndToEnd(unittest.TestCase):
         return {"strip": min(found["TPanel"], key=lambda r: r[1]), "tree": found["SysTreeView32"][0],
                 "list": found["SysListView32"][0], "status bar": found["msctls_statusbar32"][0]}
 
-    def assert_painted_as_fresh(self, when, window=None):
-        """The strip, the tree, the list and the status bar (or the whole of another window)
-        show what a fresh paint of the whole window shows."""
+    def assert_painted_as_fresh(self, when, window=None, parts=None):
+        """The strip, the tree, the list and the status bar (or the whole of another window,
+        or the given parts of it) show what a fresh paint of the whole window shows."""
         window = window or self.main
         shown = self.shoot()
         self.drv("redraw", window)
         time.sleep(0.5)
         fresh = self.shoot(f"skin-fresh-{when}.png")
-        parts = self.parts() if window == self.main else {"window": self.client(window)}
+        parts = parts or (self.parts() if window == self.main else {"window": self.client(window)})
         for name, (left, top, right, bottom) in parts.items():
             wrong = [(x, y) for y in range(top, bottom) for x in range(left, right) if shown.at(x, y) != fresh.at(x, y)]
             self.assertEqual(wrong, [], f"{name} {(left, top, right, bottom)} {when}: pixels unlike a fresh paint")

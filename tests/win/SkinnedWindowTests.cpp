@@ -490,6 +490,29 @@ TEST_F(SkinnedWindowTest, OpeningAndClosingWindowsLeavesNothingBehind) {
 
 // The controls of a skinned window wear control skins that go with their controls and come
 // off with the window's skin, giving each control its own procedure back.
+// A form that opens behind one of the program's message boxes (the notice at start under
+// a limit's alarm) is never activated while the box is up; it wears the skin all the same.
+TEST_F(SkinnedWindowTest, AFormShownBehindAMessageBoxWearsTheSkin) {
+    ShowSkinned();
+    win::TForm dialog(nullptr);
+    dialog.LoadFromDescription(kDialogDescription);
+    static win::TForm* shown;
+    static bool skinned;
+    shown = &dialog;
+    skinned = false;
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        shown->Show();
+        SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR later, DWORD) {
+            KillTimer(nullptr, later);
+            skinned = FullySkinned(shown->Handle());
+            PostMessageW(FindWindowW(L"#32770", kBoxCaption), WM_COMMAND, IDOK, 0);
+        });
+    });
+    MessageBoxW(hwnd_, L"In front.", kBoxCaption, MB_OK);
+    EXPECT_TRUE(skinned);
+}
+
 TEST_F(SkinnedWindowTest, ControlSkinsGoWithTheirControlsAndComeOffWithTheWindowsSkin) {
     ShowSkinned();
     auto dialog = std::make_unique<win::TForm>(nullptr);

@@ -262,6 +262,9 @@ void TSkinnedWindow::FinishAttach() {
             ResizeToSkin();
             lifeState_ = kSkinned;
             BuildRegion(true);
+            // The client moved inside the window when the frame went on, and the system
+            // copied along what stood there: the old frame's lower edge, a dark band.
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
     }
     lifeState_ = kSkinned;
