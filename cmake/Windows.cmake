@@ -36,7 +36,7 @@ target_compile_options(kelo_framework PUBLIC ${KELO_WIN_FLAGS} PRIVATE -Wall -We
 file(GLOB KELO_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
 list(FILTER KELO_APP_SOURCES EXCLUDE REGEX ".*/WinMain\\.cpp$")
 add_library(kelo_app STATIC ${KELO_APP_SOURCES})
-target_link_libraries(kelo_app PUBLIC kelo_framework wininet ws2_32 winmm dwmapi advapi32 iphlpapi rasapi32)
+target_link_libraries(kelo_app PUBLIC kelo_framework wininet ws2_32 winmm dwmapi advapi32 iphlpapi)
 target_compile_options(kelo_app PRIVATE -Wall -Wextra)
 
 add_executable(Kelo WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CMAKE_SOURCE_DIR}/resources/Kelo.rc)

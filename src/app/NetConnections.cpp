@@ -12,9 +12,19 @@
 
 #include "app/Platform.h"
 #include "core/Errors.h"
+#include "framework/Handle.h"
 #include "framework/WinText.h"
 
 namespace kelo::app {
+
+// The four functions of the remote-access library the program calls.
+struct RemoteAccess {
+    win::UniqueModule library;
+    decltype(&RasEnumConnectionsW) enumConnections = nullptr;
+    decltype(&RasEnumEntriesW) enumEntries = nullptr;
+    decltype(&RasGetConnectStatusW) connectStatus = nullptr;
+    decltype(&RasGetProjectionInfoW) projectionInfo = nullptr;
+};
 
 namespace {
 
@@ -98,29 +108,57 @@ std::vector<Item> RasList(Fill fill, const char* failure) {
     Fail(failure, ERROR_BUFFER_TOO_SMALL);
 }
 
-std::vector<RASCONNW> ActiveRasConnections() { return RasList<RASCONNW>(RasEnumConnectionsW, "无法查询拨号连接"); }
+template <class Function>
+void Find(HMODULE library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+    if (function) return;
+    const DWORD code = GetLastError();
+    Fail((std::string("无法使用拨号连接的系统函数 ") + name).c_str(), code);
+}
 
-std::vector<RASENTRYNAMEW> PhoneBookEntries() {
+std::unique_ptr<RemoteAccess> LoadRemoteAccess(const std::wstring& file) {
+    // From the system's folder by its full path: never a copy planted beside the program.
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring path = (length > 0 && length < MAX_PATH ? std::wstring(system, length) + L"\\" : L"") + file;
+    auto ras = std::make_unique<RemoteAccess>();
+    ras->library = win::UniqueModule(LoadLibraryW(path.c_str()));
+    if (!ras->library) {
+        const DWORD code = GetLastError();
+        Fail(("无法载入 " + win::Narrow(file)).c_str(), code);
+    }
+    Find(ras->library.Get(), "RasEnumConnectionsW", ras->enumConnections);
+    Find(ras->library.Get(), "RasEnumEntriesW", ras->enumEntries);
+    Find(ras->library.Get(), "RasGetConnectStatusW", ras->connectStatus);
+    Find(ras->library.Get(), "RasGetProjectionInfoW", ras->projectionInfo);
+    return ras;
+}
+
+std::vector<RASCONNW> ActiveRasConnections(const RemoteAccess& ras) {
+    return RasList<RASCONNW>(ras.enumConnections, "无法查询拨号连接");
+}
+
+std::vector<RASENTRYNAMEW> PhoneBookEntries(const RemoteAccess& ras) {
     return RasList<RASENTRYNAMEW>(
-        [](RASENTRYNAMEW* entries, DWORD* bytes, DWORD* count) {
-            return RasEnumEntriesW(nullptr, nullptr, entries, bytes, count);
+        [&ras](RASENTRYNAMEW* entries, DWORD* bytes, DWORD* count) {
+            return ras.enumEntries(nullptr, nullptr, entries, bytes, count);
         },
         "无法读取拨号连接的电话簿");
 }
 
 // An active connection of the phone book: up once it is connected, with the address it
 // was given.
-NetConnection FromRas(const RASCONNW& connection) {
+NetConnection FromRas(const RemoteAccess& ras, const RASCONNW& connection) {
     NetConnection entry{ConnectionSource::PhoneBook, win::Narrow(connection.szEntryName), {},
                         SameName(connection.szDeviceType, RASDT_Vpn) ? LinkType::Vpn : LinkType::Ppp, false, {}};
     RASCONNSTATUSW status{};
     status.dwSize = sizeof status;
-    entry.up = RasGetConnectStatusW(connection.hrasconn, &status) == ERROR_SUCCESS &&
+    entry.up = ras.connectStatus(connection.hrasconn, &status) == ERROR_SUCCESS &&
                status.rasconnstate == RASCS_Connected;
     RASPPPIPW ip{};
     ip.dwSize = sizeof ip;
     DWORD size = sizeof ip;
-    if (entry.up && RasGetProjectionInfoW(connection.hrasconn, RASP_PppIp, &ip, &size) == ERROR_SUCCESS &&
+    if (entry.up && ras.projectionInfo(connection.hrasconn, RASP_PppIp, &ip, &size) == ERROR_SUCCESS &&
         ip.dwError == ERROR_SUCCESS && ip.szIpAddress[0] != L'\0')
         entry.ipv4.push_back(win::Narrow(ip.szIpAddress));
     return entry;
@@ -153,15 +191,34 @@ std::vector<NetConnection> Adapters() {
 
 }  // namespace
 
+SystemConnections::SystemConnections(std::wstring remoteAccessLibrary)
+    : remoteAccessLibrary_(std::move(remoteAccessLibrary)) {}
+
+SystemConnections::~SystemConnections() = default;
+
+// Loaded once; a library that cannot be loaded is not tried again in the run.
+const RemoteAccess& SystemConnections::Ras() {
+    if (ras_) return *ras_;
+    if (rasFailure_) throw KeloError(*rasFailure_);
+    try {
+        ras_ = LoadRemoteAccess(remoteAccessLibrary_);
+    } catch (const KeloError& e) {
+        rasFailure_ = e.what();
+        throw;
+    }
+    return *ras_;
+}
+
 bool SystemConnections::AnyConnected() { return IsOnline(); }
 
 std::vector<NetConnection> SystemConnections::List() {
-    const std::vector<RASCONNW> active = ActiveRasConnections();
+    const RemoteAccess& ras = Ras();
+    const std::vector<RASCONNW> active = ActiveRasConnections(ras);
     std::vector<NetConnection> all;
-    for (const RASENTRYNAMEW& entry : PhoneBookEntries()) {
+    for (const RASENTRYNAMEW& entry : PhoneBookEntries(ras)) {
         NetConnection listed{ConnectionSource::PhoneBook, win::Narrow(entry.szEntryName), {}, LinkType::Ppp, false, {}};
         for (const RASCONNW& connection : active)
-            if (SameName(connection.szEntryName, entry.szEntryName)) listed = FromRas(connection);
+            if (SameName(connection.szEntryName, entry.szEntryName)) listed = FromRas(ras, connection);
         all.push_back(std::move(listed));
     }
     for (NetConnection& adapter : Adapters()) all.push_back(std::move(adapter));
@@ -170,7 +227,8 @@ std::vector<NetConnection> SystemConnections::List() {
 
 std::vector<NetConnection> SystemConnections::DialUpLinks() {
     std::vector<NetConnection> links;
-    for (const RASCONNW& connection : ActiveRasConnections()) links.push_back(FromRas(connection));
+    const RemoteAccess& ras = Ras();
+    for (const RASCONNW& connection : ActiveRasConnections(ras)) links.push_back(FromRas(ras, connection));
     PMIB_IF_TABLE2 raw = nullptr;
     const DWORD rc = GetIfTable2(&raw);
     if (rc != NO_ERROR) Fail("无法查询网络适配器", rc);
@@ -195,9 +253,10 @@ std::optional<NetConnection> SystemConnections::Adapter(const std::string& id) {
 }
 
 std::optional<NetConnection> SystemConnections::PhoneBookConnection(const std::string& name) {
+    const RemoteAccess& ras = Ras();
     const std::wstring wide = win::Widen(name);
-    for (const RASCONNW& connection : ActiveRasConnections())
-        if (SameName(connection.szEntryName, wide.c_str())) return FromRas(connection);
+    for (const RASCONNW& connection : ActiveRasConnections(ras))
+        if (SameName(connection.szEntryName, wide.c_str())) return FromRas(ras, connection);
     return std::nullopt;
 }
 

@@ -103,16 +103,17 @@ std::string ConnectionLabel(const std::string& name, bool connected) {
     return name + (connected ? "（已连接）" : "（未连接）");
 }
 
-std::string CountedConnectionText(const ConnectionChoice& choice, bool connected) {
+std::string CountedConnectionText(const ConnectionChoice& choice, const ConnectionState& state) {
     switch (choice.kind) {
     case ConnectionKind::Any:
         return "计费连接：任何连接";
     case ConnectionKind::DialUp:
-        return "计费连接：" + ConnectionLabel("拨号和宽带连接", connected);
+        return "计费连接：" +
+               ConnectionLabel(state.online && !state.name.empty() ? state.name : "拨号和宽带连接", state.online);
     case ConnectionKind::Named:
         break;
     }
-    return "计费连接：" + ConnectionLabel(choice.name, connected);
+    return "计费连接：" + ConnectionLabel(choice.name, state.online);
 }
 
 ConnectionList ConnectionListFor(std::vector<NetConnection> all, const ConnectionChoice& choice) {

@@ -114,9 +114,10 @@ private:
 };
 
 // The texts the user sees: a connection with its state ("宽带连接（已连接）"), and what the
-// status bar says is counted ("计费连接：任何连接").
+// status bar says is counted ("计费连接：任何连接"); for dial-up and broadband, the one
+// dialled while there is one.
 std::string ConnectionLabel(const std::string& name, bool connected);
-std::string CountedConnectionText(const ConnectionChoice& choice, bool connected);
+std::string CountedConnectionText(const ConnectionChoice& choice, const ConnectionState& state);
 
 // The list to choose the named connection from: every connection with its state and, last,
 // the chosen one when it no longer exists ("宽带连接（不存在）"). `chosen` is the index of the

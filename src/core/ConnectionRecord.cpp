@@ -231,6 +231,11 @@ void ConnectionRecord::Refresh() {
     span.end = clock_.LocalNow();
 }
 
+void ConnectionRecord::SetUnit(int32_t unitSeconds) {
+    unitSeconds_ = unitSeconds;
+    Refresh();
+}
+
 void ConnectionRecord::End() {
     if (!open_) return;
     Refresh();

@@ -74,6 +74,9 @@ public:
     // A billing period begins at `first`: the connection in progress ends at the second
     // before, with the seconds it had by then, and goes on as a new line from `first`.
     void CutAt(const LocalDateTime& first);
+    // A tariff changed during the run: the connection in progress is billed at the new unit
+    // from now on; ended connections keep what they were billed.
+    void SetUnit(int32_t unitSeconds);
     // Writes what changed. Never throws: the text returned is the failure to show, only
     // the first time one happens in a run.
     std::optional<std::string> Save();

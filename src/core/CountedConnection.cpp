@@ -40,6 +40,6 @@ std::optional<std::string> CountedConnection::CheckpointIfDue() {
 // memory, so an exit the user cancels goes on with the same line.
 std::optional<std::string> CountedConnection::SaveAtExit() { return record_.Save(); }
 
-std::string CountedConnection::StatusText() const { return CountedConnectionText(Choice(), last_.online); }
+std::string CountedConnection::StatusText() const { return CountedConnectionText(Choice(), last_); }
 
 }  // namespace kelo

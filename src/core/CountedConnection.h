@@ -27,6 +27,8 @@ public:
     // A billing period that began since the last call cuts the connection in progress at
     // its first second, as the run's history line is cut.
     void FollowPeriod(const BillingPeriod& period);
+    // The tariff's billing unit changed: the connection in progress is billed at it.
+    void SetUnit(int32_t unitSeconds) { record_.SetUnit(unitSeconds); }
     // Saves the record when 13 s have passed since its last save. Never throws: the text
     // is a failure to show, each kind only once a run.
     std::optional<std::string> CheckpointIfDue();

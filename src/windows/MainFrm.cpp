@@ -392,6 +392,7 @@ void TFrmKeloMain::UpdateInfoStrip() {
 
 void TFrmKeloMain::ApplyTariff(const Tariff& tariff) {
     tariffSet_ = tariff;
+    counted_->SetUnit(ConnectionUnit(tariff));
     UpdateInfoStrip();
 }
 

@@ -37,6 +37,8 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
     Connected(*r, 1'000, {});
     Connected(*r, 61'000, pppoe);
     Connected(*r, 5'000, {true, "宽带连接", "10.64.3.77"});  // redialled in between: another connection
+    r->SetUnit(3600);  // the tariff changed: the connection in progress is billed at its unit
+    EXPECT_EQ(r->BilledSecondsIn({{2024, 2, 21}, {2024, 3, 21}}), 60 + 120 + 3600);
     r->End();
     EXPECT_FALSE(r->Save());
     const std::string& bytes = files.files.at(kDtl);
@@ -46,6 +48,7 @@ TEST_F(ConnectionRecordTest, EachOnlineSpanIsALineWithItsBilledSeconds) {
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2].onlineSeconds, 5);
+    EXPECT_EQ(lines[2].billedSeconds, 3600);
     EXPECT_EQ(lines[1], (ConnectionSpan{{2024, 3, 10, 12, 0, 42}, {2024, 3, 10, 12, 1, 43}, 61, 120, "宽带连接",
                                         "10.64.3.9"}));
     // Whatever the system calls a connection, its name stays one field of one line.

@@ -84,14 +84,16 @@ TEST(ConnectionMonitor, DialUpCountsOnlyAConnectedPppLink) {
     table.all = {Adapter("WLAN", "{W}", LinkType::Lan, true, {"192.168.1.5"}), Entry("公司VPN", LinkType::Vpn, true),
                  Entry("宽带连接", LinkType::Ppp, false),
                  Adapter("手机网络", "{M}", LinkType::Ppp, true, {"169.254.7.1"})};
-    ConnectionMonitor monitor(table, {ConnectionKind::DialUp, "", ""});
-    EXPECT_FALSE(monitor.Check().online);
+    const ConnectionChoice dialUp{ConnectionKind::DialUp, "", ""};
+    ConnectionMonitor monitor(table, dialUp);
+    EXPECT_EQ(CountedConnectionText(dialUp, monitor.Check()), "计费连接：拨号和宽带连接（未连接）");
 
     table.all[3].ipv4.push_back("100.72.0.9");
     EXPECT_EQ(monitor.Check(), (ConnectionState{true, "手机网络", "100.72.0.9"}));
     table.all[3].up = false;
     table.all[2].up = true;
     EXPECT_EQ(monitor.Check(), (ConnectionState{true, "宽带连接", "10.64.3.9"}));
+    EXPECT_EQ(CountedConnectionText(dialUp, monitor.Check()), "计费连接：宽带连接（已连接）");
     EXPECT_EQ(monitor.RunAddress(), "100.72.0.9");  // the first one seen in the run
 }
 
@@ -141,8 +143,8 @@ TEST(ConnectionList, ShowsEachStateAndTheChosenOneThatNoLongerExists) {
     EXPECT_EQ(missing.labels[2], "手机网络（不存在）");
     EXPECT_EQ(missing.chosen, 2u);
     EXPECT_EQ(ConnectionListFor(all, {}).labels.size(), 2u);
-    EXPECT_EQ(CountedConnectionText({}, true), "计费连接：任何连接");
-    EXPECT_EQ(CountedConnectionText({ConnectionKind::Named, "宽带连接", ""}, false), "计费连接：宽带连接（未连接）");
+    EXPECT_EQ(CountedConnectionText({}, {true, "", ""}), "计费连接：任何连接");
+    EXPECT_EQ(CountedConnectionText({ConnectionKind::Named, "宽带连接", ""}, {}), "计费连接：宽带连接（未连接）");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 designed at (356, 179) and 698 pixels wide once the skin has framed it, is
 moved just enough to lie on the work area, so the skin's close button in its
 caption can be clicked, and it puts the window into the tray.  The options
-dialog with its counted-connection group and the usage report's list of
-connections lie on the screen too.
+dialog with its counted-connection group, the tariff dialog with its rounding
+choice and the usage report's list of connections lie on the screen too.
 
     python3 tests/e2e/test_small_screen.py BUILD_DIR
 
@@ -97,7 +97,7 @@ class SmallScreenEndToEnd(unittest.TestCase):
         time.sleep(0.5)
         return window
 
-    def test_15_options_and_connection_list_lie_on_the_screen(self):
+    def test_15_options_tariff_and_connection_list_lie_on_the_screen(self):
         dialog = self.open_from_menu("N2", "TFrmSetup")
         self.click_button(dialog, "指定连接")
         # The machine's connections, listed when the dialog opened.
@@ -112,6 +112,14 @@ class SmallScreenEndToEnd(unittest.TestCase):
         self.assertLessEqual(bottom, self.work_area_bottom())
         self.click_button(dialog, "取消")
         self.wait_until(lambda: not self.shown("TFrmSetup"), what="closing of the options dialog")
+
+        tariff = self.open_from_menu("MenuTariff", "TFrmTariff")
+        self.shoot("small-screen-tariff-dialog.png")
+        left, top, right, bottom = self.rect(tariff)
+        self.assertTrue(left >= 0 and top >= 0 and right <= DESKTOP[0], (left, top, right, bottom))
+        self.assertLessEqual(bottom, self.work_area_bottom())
+        self.click_button(tariff, "取消")
+        self.wait_until(lambda: not self.shown("TFrmTariff"), what="closing of the tariff dialog")
 
         report = self.open_from_menu("MenuReport", "TFrmReport")
         self.click_button(report, "上网明细")

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/NetConnections.h"
+#include "core/Errors.h"
 
 using namespace kelo;
 
@@ -22,4 +23,14 @@ TEST(SystemConnections, AdaptersAreListedWithoutTheLoopbackAndCheckedByTheirId) 
     EXPECT_FALSE(system.Adapter("宽带连接"));
     EXPECT_NO_THROW(system.DialUpLinks());
     EXPECT_FALSE(system.PhoneBookConnection("宽带连接"));
+}
+
+// A system without the remote-access library: each phone-book query fails, again and again
+// without a crash, and the adapters still answer.
+TEST(SystemConnections, WithoutTheRemoteAccessLibraryOnlyThePhoneBookQueriesFail) {
+    app::SystemConnections system(L"kelo-no-remote-access.dll");
+    EXPECT_THROW(system.DialUpLinks(), KeloError);
+    EXPECT_THROW(system.PhoneBookConnection("宽带连接"), KeloError);
+    EXPECT_THROW(system.List(), KeloError);
+    EXPECT_FALSE(system.Adapter("{6B29FC40-CA47-1067-B31D-00DD010662DA}"));
 }
