@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "framework/ComCtrls.h"
+#include "framework/Graphics.h"
 #include "framework/ImgList.h"
 #include "framework/WinText.h"
 
@@ -206,9 +207,15 @@ void TDateTimePicker::WindowCreated() {
 
 int TDateTimePicker::IdealWidth() const {
     SIZE ideal{};
-    if (HandleAllocated() && SendMessageW(Handle(), DTM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) && ideal.cx > 0)
-        return ideal.cx;
-    return Width();
+    if (!HandleAllocated() || !SendMessageW(Handle(), DTM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) ||
+        ideal.cx <= 0)
+        return Width();
+    // Wine works the ideal width out with the drop button of a 96-dpi screen, while the
+    // button (a scroll bar's width) grows with the screen's scale and would take the
+    // date's last character: the growth is added.
+    const int button = GetSystemMetrics(SM_CXVSCROLL);
+    const WindowDC screen(nullptr);
+    return ideal.cx + button - MulDiv(button, 96, GetDeviceCaps(screen.Get(), LOGPIXELSX));
 }
 
 SYSTEMTIME TDateTimePicker::DateTime() const {
