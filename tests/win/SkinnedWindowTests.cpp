@@ -494,20 +494,16 @@ TEST_F(SkinnedWindowTest, OpeningAndClosingWindowsLeavesNothingBehind) {
 // a limit's alarm) is never activated while the box is up; it wears the skin all the same.
 TEST_F(SkinnedWindowTest, AFormShownBehindAMessageBoxWearsTheSkin) {
     ShowSkinned();
-    win::TForm dialog(nullptr);
-    dialog.LoadFromDescription(kDialogDescription);
-    static win::TForm* shown;
+    win::TForm form(nullptr);
+    form.LoadFromDescription(kDialogDescription);
+    static win::TForm* dialog;
     static bool skinned;
-    shown = &dialog;
-    skinned = false;
+    dialog = &form;
     SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
-        shown->Show();
-        SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR later, DWORD) {
-            KillTimer(nullptr, later);
-            skinned = FullySkinned(shown->Handle());
-            PostMessageW(FindWindowW(L"#32770", kBoxCaption), WM_COMMAND, IDOK, 0);
-        });
+        dialog->Show();
+        skinned = PumpUntil([] { return FullySkinned(dialog->Handle()); }, 500);
+        PostMessageW(FindWindowW(L"#32770", kBoxCaption), WM_COMMAND, IDOK, 0);
     });
     MessageBoxW(hwnd_, L"In front.", kBoxCaption, MB_OK);
     EXPECT_TRUE(skinned);
