@@ -249,10 +249,14 @@ void TSkinGlyphButton::Draw(HDC dc, const RECT& rect) {
     const int frame = ClampFrame(CheckGlyphFrame(CheckMarkOf(Beneath(BM_GETCHECK)), enabled_), count);
     if (place.width <= 0 || frame == 0) return;
     glyph_.Show(dc, Placed(place, rect), frame, [&](HDC surface, const RECT& local) {
+        // The face covers the system's box; the glyph keeps its own size in the middle of
+        // it, since stretched to a larger screen's box its one-pixel edges come out uneven.
         FillFace(surface, local);
         ImagePaint paint{&image};
         paint.transparent = skin->buttons.trans == 1;
-        DrawSkinImage(surface, local, paint, count, frame);
+        const GridRect middle = CentredIn({0, 0, local.right - local.left, local.bottom - local.top},
+                                          image.Width() / count, image.Height());
+        DrawSkinImage(surface, Placed(middle, local), paint, count, frame);
     });
 }
 
