@@ -143,8 +143,6 @@ TEST(ConnectionList, ShowsEachStateAndTheChosenOneThatNoLongerExists) {
     EXPECT_EQ(missing.labels[2], "手机网络（不存在）");
     EXPECT_EQ(missing.chosen, 2u);
     EXPECT_EQ(ConnectionListFor(all, {}).labels.size(), 2u);
-    EXPECT_EQ(CountedConnectionText({}, {true, "", ""}), "计费连接：任何连接");
-    EXPECT_EQ(CountedConnectionText({ConnectionKind::Named, "宽带连接", ""}, {}), "计费连接：宽带连接（未连接）");
 }
 
 }  // namespace
