@@ -122,15 +122,15 @@ std::unique_ptr<RemoteAccess> LoadRemoteAccess(const std::wstring& file) {
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring path = (length > 0 && length < MAX_PATH ? std::wstring(system, length) + L"\\" : L"") + file;
     auto ras = std::make_unique<RemoteAccess>();
-    ras->library = win::UniqueModule(LoadLibraryW(path.c_str()));
+    ras->library.reset(LoadLibraryW(path.c_str()));
     if (!ras->library) {
         const DWORD code = GetLastError();
         Fail(("无法载入 " + win::Narrow(file)).c_str(), code);
     }
-    Find(ras->library.Get(), "RasEnumConnectionsW", ras->enumConnections);
-    Find(ras->library.Get(), "RasEnumEntriesW", ras->enumEntries);
-    Find(ras->library.Get(), "RasGetConnectStatusW", ras->connectStatus);
-    Find(ras->library.Get(), "RasGetProjectionInfoW", ras->projectionInfo);
+    Find(ras->library.get(), "RasEnumConnectionsW", ras->enumConnections);
+    Find(ras->library.get(), "RasEnumEntriesW", ras->enumEntries);
+    Find(ras->library.get(), "RasGetConnectStatusW", ras->connectStatus);
+    Find(ras->library.get(), "RasGetProjectionInfoW", ras->projectionInfo);
     return ras;
 }
 

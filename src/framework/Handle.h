@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace kelo::win {
@@ -30,31 +32,11 @@ private:
     HANDLE h_ = nullptr;
 };
 
-// Move-only owner of a library loaded at run time.
-class UniqueModule {
-public:
-    UniqueModule() = default;
-    explicit UniqueModule(HMODULE m) : m_(m) {}
-    UniqueModule(UniqueModule&& o) noexcept : m_(std::exchange(o.m_, nullptr)) {}
-    UniqueModule& operator=(UniqueModule&& o) noexcept {
-        if (this != &o) {
-            if (m_) FreeLibrary(m_);
-            m_ = std::exchange(o.m_, nullptr);
-        }
-        return *this;
-    }
-    UniqueModule(const UniqueModule&) = delete;
-    UniqueModule& operator=(const UniqueModule&) = delete;
-    ~UniqueModule() {
-        if (m_) FreeLibrary(m_);
-    }
-
-    HMODULE Get() const { return m_; }
-    explicit operator bool() const { return m_ != nullptr; }
-
-private:
-    HMODULE m_ = nullptr;
+// Owner of a library loaded at run time.
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
 };
+using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, FreeModule>;
 
 // Live GDI objects held by the program's wrappers (the system's own count is not
 // available everywhere the program runs).
